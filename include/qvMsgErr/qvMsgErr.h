@@ -1,0 +1,10 @@
+// Umbrella header of the qvMsgErr library.
+#pragma once
+
+#include <qvMsgErr/RunTimeError.h>
+#include <qvMsgErr/apartment.h>
+#include <qvMsgErr/enums.h>
+#include <qvMsgErr/headless.h>
+#include <qvMsgErr/identifiers.h>
+#include <qvMsgErr/platform.h>
+#include <qvMsgErr/version.h>

@@ -1,0 +1,57 @@
+// The registry-like settings store: hives as roots, backslash-separated key paths created on
+// demand, named values of kind 1 (text), 3 (bytes) and 4 (32-bit number). Five operations with
+// the platform's result codes; nothing is thrown for an ordinary failure.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace qvMsgErr::platform {
+
+using HKEY = std::uintptr_t;
+inline constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
+
+inline constexpr uint32_t REG_SZ = 1;
+inline constexpr uint32_t REG_BINARY = 3;
+inline constexpr uint32_t REG_DWORD = 4;
+
+inline constexpr uint32_t KEY_READ = 0x20019;
+inline constexpr uint32_t KEY_WRITE_ALL = 0x3F; ///< query, set, create subkey, enumerate, notify, link
+
+/// Result codes, as the platform registry reports them.
+namespace regresult {
+inline constexpr int32_t Success = 0;
+inline constexpr int32_t FileNotFound = 2;   ///< key or value absent
+inline constexpr int32_t AccessDenied = 5;   ///< store read-only or cannot be created
+inline constexpr int32_t InvalidHandle = 6;  ///< handle 0 or closed
+inline constexpr int32_t InvalidParameter = 87;
+inline constexpr int32_t MoreData = 234;     ///< buffer too small
+inline constexpr int32_t BadDatabase = 1009; ///< the store file is corrupt or no database
+inline constexpr int32_t IoFailed = 1016;    ///< any other failure of the store
+} // namespace regresult
+
+class Registry {
+public:
+    virtual ~Registry() = default;
+    /// Opens an existing key; FileNotFound when absent. `out` is 0 on failure.
+    virtual int32_t RegOpenKeyExA(HKEY root, const std::string& path, uint32_t access,
+                                  HKEY& out) = 0;
+    /// Opens the key, creating it and any missing parents.
+    virtual int32_t RegCreateKeyExA(HKEY root, const std::string& path, uint32_t access,
+                                    HKEY& out) = 0;
+    /// With `data` null: reports kind and byte size. With a buffer of `size` bytes: fills it and
+    /// reports the bytes written (text includes its terminating NUL); MoreData when too small.
+    virtual int32_t RegQueryValueExA(HKEY key, const std::string& name, uint32_t& kind,
+                                     uint8_t* data, uint32_t& size) = 0;
+    /// Stores exactly these bytes under `name`, replacing any earlier value, durably.
+    virtual int32_t RegSetValueExA(HKEY key, const std::string& name, uint32_t kind,
+                                   const uint8_t* data, uint32_t size) = 0;
+    virtual int32_t RegCloseKey(HKEY key) = 0;
+};
+
+/// The store every thread uses unless told otherwise: the per-user SQLite database (see
+/// platform/sqlite/sqlite_registry.h for its location).
+std::shared_ptr<Registry> makeDefaultRegistry();
+
+} // namespace qvMsgErr::platform

@@ -1,0 +1,107 @@
+#include "platform/sqlite/memory_registry.h"
+
+#include <algorithm>
+
+namespace qvMsgErr::platform {
+
+using namespace regresult;
+
+bool MemoryRegistry::exists(const KeyName& key) const {
+    return key.second.empty() || keys_.count(key) != 0;
+}
+
+int32_t MemoryRegistry::RegOpenKeyExA(HKEY root, const std::string& path, uint32_t access,
+                                      HKEY& out) {
+    std::lock_guard lock(mutex_);
+    out = 0;
+    auto key = handles_.resolve(root, path);
+    if (!key) {
+        return InvalidHandle;
+    }
+    if (!exists({key->hive, key->path})) {
+        return FileNotFound;
+    }
+    key->access = access;
+    out = handles_.open(std::move(*key));
+    return Success;
+}
+
+int32_t MemoryRegistry::RegCreateKeyExA(HKEY root, const std::string& path, uint32_t access,
+                                        HKEY& out) {
+    std::lock_guard lock(mutex_);
+    out = 0;
+    auto key = handles_.resolve(root, path);
+    if (!key) {
+        return InvalidHandle;
+    }
+    detail::forEachPrefix(key->path,
+                          [&](std::string prefix) { keys_.emplace(key->hive, std::move(prefix)); });
+    key->access = access;
+    out = handles_.open(std::move(*key));
+    return Success;
+}
+
+int32_t MemoryRegistry::RegQueryValueExA(HKEY key, const std::string& name, uint32_t& kind,
+                                         uint8_t* data, uint32_t& size) {
+    std::lock_guard lock(mutex_);
+    auto ref = handles_.find(key);
+    if (!ref) {
+        return InvalidHandle;
+    }
+    if ((ref->access & detail::KEY_QUERY_VALUE) == 0) {
+        return AccessDenied;
+    }
+    auto it = values_.find({ref->hive, ref->path, detail::foldCase(name)});
+    if (it == values_.end()) {
+        return FileNotFound;
+    }
+    const Value& value = it->second;
+    const auto stored = static_cast<uint32_t>(value.bytes.size());
+    const uint32_t delivered = detail::deliveredSize(value.kind, stored);
+    kind = value.kind;
+    if (data == nullptr) {
+        size = delivered;
+        return Success;
+    }
+    if (size < delivered) {
+        size = delivered;
+        return MoreData;
+    }
+    std::copy(value.bytes.begin(), value.bytes.end(), data);
+    if (delivered > stored) {
+        data[stored] = 0;
+    }
+    size = delivered;
+    return Success;
+}
+
+int32_t MemoryRegistry::RegSetValueExA(HKEY key, const std::string& name, uint32_t kind,
+                                       const uint8_t* data, uint32_t size) {
+    std::lock_guard lock(mutex_);
+    auto ref = handles_.find(key);
+    if (!ref) {
+        return InvalidHandle;
+    }
+    if ((ref->access & detail::KEY_SET_VALUE) == 0) {
+        return AccessDenied;
+    }
+    if (data == nullptr && size != 0) {
+        return InvalidParameter;
+    }
+    Value value{kind,
+                data == nullptr ? std::vector<uint8_t>() : std::vector<uint8_t>(data, data + size)};
+    values_[{ref->hive, ref->path, detail::foldCase(name)}] = std::move(value);
+    return Success;
+}
+
+int32_t MemoryRegistry::RegCloseKey(HKEY key) {
+    std::lock_guard lock(mutex_);
+    return handles_.close(key) ? Success : InvalidHandle;
+}
+
+std::size_t MemoryRegistry::openHandles() const {
+    std::lock_guard lock(mutex_);
+    return handles_.openCount();
+}
+
+} // namespace qvMsgErr::platform

@@ -1,0 +1,50 @@
+// A settings store held in memory, with the same rules as the SQLite store: hives as separate
+// namespaces, key paths and value names compared ASCII-case-insensitively, key paths normalised,
+// kinds and bytes kept exactly. Nothing outlives the object. Safe to share between threads.
+#pragma once
+
+#include "platform/registry.h"
+#include "platform/sqlite/key_space.h"
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace qvMsgErr::platform {
+
+class MemoryRegistry final : public Registry {
+public:
+    int32_t RegOpenKeyExA(HKEY root, const std::string& path, uint32_t access, HKEY& out) override;
+    int32_t RegCreateKeyExA(HKEY root, const std::string& path, uint32_t access,
+                            HKEY& out) override;
+    int32_t RegQueryValueExA(HKEY key, const std::string& name, uint32_t& kind, uint8_t* data,
+                             uint32_t& size) override;
+    int32_t RegSetValueExA(HKEY key, const std::string& name, uint32_t kind, const uint8_t* data,
+                           uint32_t size) override;
+    int32_t RegCloseKey(HKEY key) override;
+
+    /// Handles currently open (a test sees whether every opened key was closed again).
+    std::size_t openHandles() const;
+
+private:
+    struct Value {
+        uint32_t kind = 0;
+        std::vector<uint8_t> bytes;
+    };
+    using KeyName = std::pair<HKEY, std::string>;
+    using ValueName = std::tuple<HKEY, std::string, std::string>;
+
+    bool exists(const KeyName& key) const;
+
+    mutable std::mutex mutex_;
+    detail::HandleTable handles_;
+    std::set<KeyName> keys_;
+    std::map<ValueName, Value> values_;
+};
+
+} // namespace qvMsgErr::platform

@@ -1,0 +1,32 @@
+// The settings layer over the registry store: text values below Reg_Root & "\" & section.
+#pragma once
+
+#include "platform/registry.h"
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace qvMsgErr {
+
+/// A value as read from the store: nothing, text, a 32-bit number or bytes.
+using RegValue = std::variant<std::monostate, std::string, int32_t, std::vector<uint8_t>>;
+
+std::string GetRegSetting(const std::string& valueName, const std::string& defaultValue,
+                          const std::string& section, bool escaped,
+                          platform::HKEY root = platform::HKEY_CURRENT_USER);
+bool SetRegSetting(std::string valueName, const std::string& valueText, const std::string& section,
+                   bool escaped, platform::HKEY root = platform::HKEY_CURRENT_USER);
+int16_t MakeInteger(const std::string& text) noexcept;
+RegValue Reg_QueryValue(platform::HKEY root, const std::string& keyPath,
+                        const std::string& valueName, bool clean);
+int32_t RegSetKeyValue(platform::HKEY root, const std::string& keyPath,
+                       const std::string& valueName, const RegValue& value, int32_t kind,
+                       bool create);
+int32_t QueryValueEx(platform::HKEY key, const std::string& valueName, RegValue& out);
+int32_t SetValueEx(platform::HKEY key, const std::string& valueName, int32_t kind,
+                   const RegValue& value);
+std::string Cleaned(std::string text);
+
+} // namespace qvMsgErr

@@ -1,0 +1,114 @@
+// The test form shared by every desktop's tests: a small window that uses every kind of control,
+// the logic that records what the window receives, and one script of user actions and checks that
+// runs unchanged on each desktop. A desktop's tests supply a FormDriver that acts as the user does
+// on that desktop (the headless desktop's scripted user, real input events on Qt).
+//
+// Controls of testFormDesign() (twips, client area 6000 × 3900, key preview on):
+//   imgPicture  Image with the stock Information picture      120,  120,  480,  480
+//   imgMarker   Image without picture; Paint draws picture 2   120,  720,  480,  480
+//               of imgList at its corner
+//   lblOneLine  Label, sizes itself, no word wrap              720,  120, 2250,  195
+//   lblWrapped  Label, sizes itself, word wrap                 720,  420, 3000,  390
+//   chkOption   CheckBox "&Remember this choice"               720,  960, 3000,  285  tab 1
+//   cmdAction   CommandButton array, element 0 "&Action",     4560,  120, 1320,  390  tab 0
+//               default button; element 1 is added at run time (completeTestForm puts it 480 lower)
+//   cmdCancel   CommandButton "Cancel", cancel button         4560, 1080, 1320,  390  tab 2
+//   fraNotes    Frame "Notes"                                  120, 1560, 3480, 1500
+//     txtNotes  TextBox in fraNotes, multi-line, scroll bar    120,  270, 3240, 1110  tab 3
+//   rtfInfo     RichText                                      3720, 1620, 2160, 1440  tab 4
+//   shpBox      Shape array, element 0; element 1 added at     120, 3240,  600,  420
+//               run time (completeTestForm puts it 720 to the right)
+//   pnlBar      Panel, coloured                               1560, 3180, 4320,  540
+//     lblPanel  Label in pnlBar                                120,  165, 2700,  195
+//     cmdPanel  CommandButton in pnlBar "&Panel"              3060,   75, 1140,  390  tab 5
+//   imgList     ImageList: Critical, Question, Exclamation, Information (numbers 1 to 4)
+//   tmrTick     Timer, 1000 ms, disabled
+#pragma once
+
+#include <qvMsgErr/platform.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace qvMsgErr::testform {
+
+/// The design of the test form (see the table above).
+platform::FormDesign testFormDesign();
+
+/// Adds what exists only at run time, where it is still missing: element 1 of `cmdAction`
+/// (caption "&Second", 480 below element 0) and element 1 of `shpBox` (720 to the right of
+/// element 0, other colours); shows both. Used before rendering the form to a picture.
+void completeTestForm(platform::Window& window);
+
+/// One event as the logic received it.
+struct RecordedEvent {
+    platform::EventKind kind = platform::EventKind::Click;
+    std::string control; ///< empty: the window
+    int16_t index = -1;
+    int16_t keyCode = 0;
+    int16_t shift = 0;
+
+    bool operator==(const RecordedEvent&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const RecordedEvent& event);
+
+/// The test form's logic: records every event, draws picture 2 of `imgList` at `imgMarker`'s
+/// corner on every Paint, counts timer ticks and refuses close requests while asked to.
+/// The caller connects it: `window.setHandler(&logic)`.
+class TestFormLogic : public platform::FormHandler {
+public:
+    explicit TestFormLogic(platform::Window& window) : window_(window) {}
+    void onEvent(platform::Event& event) override;
+
+    const std::vector<RecordedEvent>& events() const { return events_; }
+    /// The events recorded after the first `mark` ones (take the mark from events().size()).
+    std::vector<RecordedEvent> eventsSince(std::size_t mark) const;
+    std::size_t count(platform::EventKind kind) const;
+    int timerTicks() const { return timerTicks_; }
+
+    /// While true, the Close event is answered with `cancel`.
+    bool refuseClose = false;
+
+private:
+    platform::Window& window_;
+    std::vector<RecordedEvent> events_;
+    int timerTicks_ = 0;
+};
+
+/// The user's actions on a shown window, as each desktop realises them.
+class FormDriver {
+public:
+    virtual ~FormDriver() = default;
+    /// A left click on the control (element `index` of an array); on a check box it toggles it.
+    virtual void click(const std::string& name, int16_t index = -1) = 0;
+    /// One key press (and release) with a shift state of platform::kShift, kCtrl, kAlt added,
+    /// sent to the window (its focused control receives it).
+    virtual void keyDown(int16_t keyCode, int16_t shift = 0) = 0;
+    /// The mouse moves onto the control (any point inside it, no button held).
+    virtual void mouseMove(const std::string& name, int16_t index = -1) = 0;
+    /// Brings a check box to the state `ticked` as a click would.
+    virtual void tick(const std::string& name, bool ticked) = 0;
+    /// The title bar's close box.
+    virtual void close() = 0;
+    /// Lets at least `seconds` seconds pass for the window's timers (virtual or real time), so
+    /// that an enabled timer of 1000 ms ticks at least `seconds` times.
+    virtual void advanceSeconds(int32_t seconds) = 0;
+    /// The user types `text` into a text box or rich-text area, replacing what it held.
+    virtual void typeText(const std::string& name, const std::string& text) = 0;
+};
+
+/// The shared checks, with GoogleTest assertions. Runs while `window` (made from testFormDesign(),
+/// `logic` connected) is shown modally; the caller starts it once the window has been activated
+/// and painted, and checks afterwards that the modal display ended. The script leaves the window
+/// hidden; completeTestForm has been applied by then.
+void runSharedFormScript(platform::Window& window, FormDriver& user, TestFormLogic& logic);
+
+/// Expects `action` to throw RunTimeError `number`; `what` names the action in the failure.
+void expectRunTimeError(int32_t number, const std::function<void()>& action,
+                        const std::string& what);
+
+} // namespace qvMsgErr::testform
