@@ -1,0 +1,478 @@
+// The Qt desktop: windows, the system message box, sounds, dialogs and the environment.
+#include "platform/qt/qt_desktop_p.h"
+
+#include <qvMsgErr/apartment.h>
+
+#include <QAbstractPrintDialog>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScreen>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QThread>
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <utility>
+
+#ifdef QVMSGERR_HAVE_CANBERRA
+#include <canberra.h>
+#endif
+
+namespace qvMsgErr::qt {
+
+namespace {
+
+std::string envText(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+void requireApplication() {
+    const auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app || QThread::currentThread() != app->thread()) {
+        throw RunTimeError(err::InvalidCall,
+                           "The Qt desktop needs a QApplication running on the calling thread");
+    }
+}
+
+QWidget* dialogParent() {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        return modal;
+    }
+    return QApplication::activeWindow();
+}
+
+/// The system message box: Escape and the close box answer only where the button set allows.
+class SystemBox final : public QMessageBox {
+public:
+    explicit SystemBox(QWidget* parent) : QMessageBox(parent) {}
+    bool escapeAnswers = true;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!escapeAnswers && event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (!escapeAnswers) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+};
+
+struct ButtonSet {
+    std::vector<QMessageBox::StandardButton> buttons; ///< in the set's order
+    QMessageBox::StandardButton escape;               ///< NoButton: Escape does nothing
+};
+
+ButtonSet buttonSet(int32_t flags) {
+    switch (flags & 0x7) {
+    case 1:
+        return {{QMessageBox::Ok, QMessageBox::Cancel}, QMessageBox::Cancel};
+    case 2:
+        return {{QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore},
+                QMessageBox::NoButton};
+    case 3:
+        return {{QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}, QMessageBox::Cancel};
+    case 4:
+        return {{QMessageBox::Yes, QMessageBox::No}, QMessageBox::NoButton};
+    case 5:
+        return {{QMessageBox::Retry, QMessageBox::Cancel}, QMessageBox::Cancel};
+    default: // 0, and the sets whose answers lie outside 1..7
+        return {{QMessageBox::Ok}, QMessageBox::Ok};
+    }
+}
+
+int32_t answerOf(QMessageBox::StandardButton button) {
+    switch (button) {
+    case QMessageBox::Ok:
+        return 1;
+    case QMessageBox::Cancel:
+        return 2;
+    case QMessageBox::Abort:
+        return 3;
+    case QMessageBox::Retry:
+        return 4;
+    case QMessageBox::Ignore:
+        return 5;
+    case QMessageBox::Yes:
+        return 6;
+    case QMessageBox::No:
+        return 7;
+    default:
+        return 0;
+    }
+}
+
+QMessageBox::Icon iconOf(int32_t flags) {
+    switch (flags & 0x70) {
+    case 16:
+        return QMessageBox::Critical;
+    case 32:
+        return QMessageBox::Question;
+    case 48:
+        return QMessageBox::Warning;
+    case 64:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+void openWithDesktopHandler(const std::string& target) {
+    // No shell between us and the opener: the string arrives as one argument, byte for byte.
+    // A missing opener is no error of ours.
+    QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromUtf8(target)});
+}
+
+/// Lays the runs out as paragraphs: CR LF starts a new one; a run's indent applies to every
+/// paragraph it touches.
+void compose(QTextDocument& doc, const platform::FormattedDocument& runs) {
+    const double dpi = QGuiApplication::primaryScreen()
+                           ? QGuiApplication::primaryScreen()->logicalDotsPerInchX()
+                           : 96.0;
+    QTextCursor cursor(&doc);
+    for (const auto& run : runs) {
+        QTextCharFormat format;
+        format.setFontFamilies({QString::fromStdString(run.fontName)});
+        if (run.fontSize > 0) {
+            format.setFontPointSize(run.fontSize);
+        }
+        format.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
+        const auto indent = [&] {
+            if (run.leftIndent > 0) {
+                QTextBlockFormat block = cursor.blockFormat();
+                block.setLeftMargin(run.leftIndent * dpi / 1440.0);
+                cursor.setBlockFormat(block);
+            }
+        };
+        indent();
+        const QStringList lines = fromText(run.text).split(QLatin1Char('\n'));
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i > 0) {
+                cursor.insertBlock();
+                indent();
+            }
+            cursor.insertText(lines[i], format);
+        }
+    }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Sounds
+// ---------------------------------------------------------------------------------------------
+
+struct QtDesktop::Sound {
+#ifdef QVMSGERR_HAVE_CANBERRA
+    ca_context* context = nullptr;
+    bool broken = false;
+
+    ~Sound() {
+        if (context) {
+            ca_context_destroy(context);
+        }
+    }
+
+    bool play(const char* eventId) {
+        if (broken) {
+            return false;
+        }
+        if (!context) {
+            if (ca_context_create(&context) != CA_SUCCESS) {
+                context = nullptr;
+                broken = true;
+                return false;
+            }
+            const QByteArray app = QApplication::applicationDisplayName().toUtf8();
+            ca_context_change_props(context, CA_PROP_APPLICATION_NAME, app.constData(), nullptr);
+        }
+        return ca_context_play(context, 0, CA_PROP_EVENT_ID, eventId, nullptr) == CA_SUCCESS;
+    }
+#else
+    bool play(const char*) {
+        return false;
+    }
+#endif
+};
+
+// ---------------------------------------------------------------------------------------------
+// QtDesktop
+// ---------------------------------------------------------------------------------------------
+
+QtDesktop::QtDesktop() : sound_(std::make_unique<Sound>()) {
+    requireApplication();
+}
+
+QtDesktop::~QtDesktop() = default;
+
+std::unique_ptr<platform::Window> QtDesktop::createWindow(const platform::FormDesign& design) {
+    requireApplication();
+    return std::make_unique<QtWindow>(design);
+}
+
+int32_t QtDesktop::systemMessageBox(const std::string& prompt, int32_t flags,
+                                    const std::string& title, const std::string& helpFile,
+                                    int32_t context) {
+    requireApplication();
+    SystemBox box(dialogParent());
+    box.setTextFormat(Qt::PlainText);
+    box.setText(fromText(prompt));
+    box.setWindowTitle(QString::fromUtf8(title.empty() ? applicationTitle() : title));
+    box.setIcon(iconOf(flags));
+
+    const ButtonSet set = buttonSet(flags);
+    std::vector<QPushButton*> order;
+    for (const auto b : set.buttons) {
+        QPushButton* button = box.addButton(b);
+        order.push_back(button);
+        if (b == set.escape) {
+            box.setEscapeButton(button);
+        }
+    }
+    if (flags & 0x4000) {
+        QPushButton* help = box.addButton(QMessageBox::Help);
+        // Unhooked from the box, so that asking for help leaves the question open.
+        QObject::disconnect(help, &QAbstractButton::clicked, nullptr, nullptr);
+        QObject::connect(help, &QAbstractButton::clicked, &box, [this, helpFile, context] {
+            showHelp(helpFile, context != 0 ? 1 : 3, context);
+        });
+        order.push_back(help);
+    }
+    box.escapeAnswers = set.escape != QMessageBox::NoButton;
+    if (!box.escapeAnswers) {
+        box.setWindowFlag(Qt::WindowCloseButtonHint, false);
+    }
+    const auto defaultIndex = static_cast<std::size_t>((flags >> 8) & 0x3);
+    box.setDefaultButton(order[defaultIndex < order.size() ? defaultIndex : 0]);
+    if (flags & (0x1000 | 0x40000)) { // system modal, topmost
+        box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
+    if (flags & 0x100000) {
+        box.setLayoutDirection(Qt::RightToLeft);
+    }
+
+    box.exec();
+    if (const int32_t answer = answerOf(box.standardButton(box.clickedButton()))) {
+        return answer;
+    }
+    return set.escape != QMessageBox::NoButton ? answerOf(set.escape) : answerOf(set.buttons[0]);
+}
+
+void QtDesktop::beep(int32_t soundType) {
+    const char* id = "bell";
+    switch (soundType) {
+    case platform::BeepCritical:
+        id = "dialog-error";
+        break;
+    case platform::BeepQuestion:
+        id = "dialog-question";
+        break;
+    case platform::BeepExclamation:
+        id = "dialog-warning";
+        break;
+    case platform::BeepInformation:
+        id = "dialog-information";
+        break;
+    default:
+        break;
+    }
+    if (!sound_->play(id)) {
+        QApplication::beep();
+    }
+}
+
+bool QtDesktop::setTopmost(platform::WindowHandle window, bool topmost) {
+    QtWindow* w = QtWindow::byHandle(window);
+    return w && w->setTopmost(topmost);
+}
+
+void QtDesktop::showHelp(const std::string& helpFile, int32_t, int32_t) {
+    // The opener shows a whole file; neither a context nor the contents page can be addressed.
+    if (!helpFile.empty()) {
+        openWithDesktopHandler(helpFile);
+    }
+}
+
+float QtDesktop::screenWidth() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? static_cast<float>(screen->geometry().width() * TwipScale::ofPrimaryScreen().x)
+                  : 0.0f;
+}
+
+float QtDesktop::screenHeight() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? static_cast<float>(screen->geometry().height() * TwipScale::ofPrimaryScreen().y)
+                  : 0.0f;
+}
+
+std::string QtDesktop::applicationTitle() const {
+    QString title = QGuiApplication::applicationDisplayName();
+    if (title.isEmpty()) {
+        title = QCoreApplication::applicationName();
+    }
+    return title.toStdString();
+}
+
+std::string QtDesktop::componentDirectory() const {
+    if (std::string dir = envText("QVMSGERR_COMPONENT_DIR"); !dir.empty()) {
+        return dir;
+    }
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&qvMsgErr::qt::makeDesktop), &info) && info.dli_fname) {
+        return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absolutePath().toStdString();
+    }
+    return QCoreApplication::applicationDirPath().toStdString();
+}
+
+std::string QtDesktop::currentDirectory() const {
+    return QDir::currentPath().toStdString();
+}
+
+std::string QtDesktop::dateTimeText(platform::DateFormat format) const {
+    return formatDateTime(format, QDateTime::currentDateTime(), QLocale::system());
+}
+
+platform::PrinterChoice QtDesktop::choosePrinter(int32_t flags) {
+    requireApplication();
+    if (std::string pdf = envText("QVMSGERR_PRINT_TO_PDF"); !pdf.empty()) {
+        chosenPrinter_.reset();
+        chosenName_.clear();
+        return {false, pdf};
+    }
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrintDialog dialog(printer.get(), dialogParent());
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, (flags & 0x4) == 0);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, (flags & 0x8) == 0);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, (flags & 0x100000) == 0);
+    if (dialog.exec() != QDialog::Accepted) {
+        return {true, {}};
+    }
+    const bool toFile =
+        printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty();
+    chosenName_ = (toFile ? printer->outputFileName() : printer->printerName()).toStdString();
+    chosenPrinter_ = std::move(printer);
+    return {false, chosenName_};
+}
+
+void QtDesktop::printDocument(const platform::PrinterChoice& choice,
+                              const platform::FormattedDocument& doc) {
+    requireApplication();
+    if (choice.printer.empty()) {
+        throw RunTimeError(err::PrinterError);
+    }
+    QPrinter local(QPrinter::HighResolution);
+    QPrinter* printer = &local;
+    if (chosenPrinter_ && chosenName_ == choice.printer) {
+        printer = chosenPrinter_.get();
+    } else {
+        const QString name = QString::fromStdString(choice.printer);
+        if (!QPrinterInfo::printerInfo(name).isNull()) {
+            local.setPrinterName(name);
+        } else {
+            // Not a printer of the system: the name is the PDF file to print to.
+            local.setOutputFormat(QPrinter::PdfFormat);
+            local.setOutputFileName(name);
+        }
+    }
+    if (printer->outputFormat() == QPrinter::PdfFormat) {
+        QFile probe(printer->outputFileName());
+        if (printer->outputFileName().isEmpty() || !probe.open(QIODevice::WriteOnly)) {
+            throw RunTimeError(err::PrinterError);
+        }
+    }
+    QTextDocument text;
+    compose(text, doc);
+    text.print(printer);
+    if (printer->printerState() == QPrinter::Error ||
+        printer->printerState() == QPrinter::Aborted) {
+        throw RunTimeError(err::PrinterError);
+    }
+}
+
+platform::SaveDialogResult QtDesktop::chooseSaveFile(const platform::SaveDialogSettings& s) {
+    requireApplication();
+    const QString defaultSuffix = QString::fromStdString(s.defaultExtension);
+    QString path;
+    if (std::string answer = envText("QVMSGERR_SAVE_AS"); !answer.empty()) {
+        path = QString::fromStdString(answer);
+        if (QFileInfo(path).isRelative() && !s.initialDirectory.empty()) {
+            path = QDir(QString::fromStdString(s.initialDirectory)).filePath(path);
+        }
+        if (QFileInfo(path).suffix().isEmpty() && !defaultSuffix.isEmpty()) {
+            path += QLatin1Char('.') + defaultSuffix;
+        }
+    } else {
+        QFileDialog dialog(dialogParent(), QString::fromStdString(s.title),
+                           QString::fromStdString(s.initialDirectory));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        const QStringList filters = nameFilters(s.filter);
+        if (!filters.isEmpty()) {
+            dialog.setNameFilters(filters);
+            const qsizetype chosen = s.filterIndex >= 1 ? s.filterIndex - 1 : 0;
+            dialog.selectNameFilter(filters.value(chosen, filters.first()));
+        }
+        if (!s.fileName.empty()) {
+            dialog.selectFile(QString::fromStdString(s.fileName));
+        }
+        dialog.setDefaultSuffix(defaultSuffix);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, (s.flags & 0x2) == 0);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return {};
+        }
+        path = dialog.selectedFiles().constFirst();
+    }
+    platform::SaveDialogResult result;
+    result.cancelled = false;
+    result.path = path.toStdString();
+    result.extensionDiffers = QFileInfo(path).suffix().compare(defaultSuffix, Qt::CaseInsensitive);
+    return result;
+}
+
+void QtDesktop::saveFile(const std::string& path, const std::string& bytes) {
+    QSaveFile file(QString::fromStdString(path));
+    file.setDirectWriteFallback(true);
+    if (path.empty() || !file.open(QIODevice::WriteOnly) ||
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size()) ||
+        !file.commit()) {
+        throw RunTimeError(err::PathFileAccess);
+    }
+}
+
+void QtDesktop::shellOpen(const std::string& target) {
+    openWithDesktopHandler(target);
+}
+
+std::shared_ptr<platform::Desktop> makeDesktop() {
+    return std::make_shared<QtDesktop>();
+}
+
+void installDesktop() {
+    setThreadDesktop(makeDesktop());
+}
+
+} // namespace qvMsgErr::qt
