@@ -7,7 +7,12 @@
 
 #include <sqlite3.h>
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <vector>
 
 using namespace qvMsgErr;
 using namespace qvMsgErr::platform;
@@ -46,12 +51,61 @@ protected:
         return o;
     }
 
+    /// useLayer in a child process without root's privileges, so that permission bits bind
+    /// even when the suite runs as root (as CI does). `owned` is handed to that user first.
+    Outcome useLayerUnprivileged(const std::string& path, const ScratchDir& scratch,
+                                 const std::vector<std::string>& owned) {
+        if (::geteuid() != 0) {
+            return useLayer(path, scratch);
+        }
+        constexpr uid_t kNobody = 65534;
+        for (const auto& p : owned) {
+            std::error_code ec;
+            for (auto it = std::filesystem::recursive_directory_iterator(p, ec);
+                 it != std::filesystem::recursive_directory_iterator(); ++it) {
+                EXPECT_EQ(::lchown(it->path().c_str(), kNobody, kNobody), 0);
+            }
+            EXPECT_EQ(::lchown(p.c_str(), kNobody, kNobody), 0);
+        }
+        int fds[2];
+        EXPECT_EQ(::pipe(fds), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::close(fds[0]);
+            if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+                ::_exit(3);
+            }
+            const Outcome o = useLayer(path, scratch);
+            const std::string report =
+                std::string(o.stored ? "1" : "0") + '\n' + o.read + '\n' + o.printed;
+            const bool sent = ::write(fds[1], report.data(), report.size()) ==
+                              static_cast<ssize_t>(report.size());
+            ::_exit(sent && !::testing::Test::HasFailure() ? 0 : 4);
+        }
+        ::close(fds[1]);
+        std::string report;
+        char buf[4096];
+        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) {
+            report.append(buf, static_cast<size_t>(n));
+        }
+        ::close(fds[0]);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+        Outcome o;
+        const size_t first = report.find('\n'), second = report.find('\n', first + 1);
+        if (first == std::string::npos || second == std::string::npos) {
+            ADD_FAILURE() << "no report from the child";
+            return o;
+        }
+        o.stored = report.substr(0, first) == "1";
+        o.read = report.substr(first + 1, second - first - 1);
+        o.printed = report.substr(second + 1);
+        return o;
+    }
+
     ScratchDir dir;
 };
-
-bool runningAsRoot() {
-    return ::geteuid() == 0;
-}
 
 TEST_F(Faults, AnUnusableDirectoryFailsQuietly) {
     writeFile(dir.file("plain-file"), "x");
@@ -71,8 +125,14 @@ TEST_F(Faults, AnUnusableDirectoryFailsQuietly) {
     ::chmod(dir.file("locked").c_str(), 0500);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        if (c.needsNonRoot && runningAsRoot()) {
-            continue; // permission bits do not bind root
+        if (c.needsNonRoot) {
+            ScratchDir elsewhere; // for the captured output
+            const Outcome o =
+                useLayerUnprivileged(c.path, elsewhere, {dir.path(), elsewhere.path()});
+            EXPECT_FALSE(o.stored);
+            EXPECT_EQ(o.read, "default");
+            EXPECT_EQ(o.printed, "");
+            continue;
         }
         const Outcome o = useLayer(c.path);
         EXPECT_FALSE(o.stored);
@@ -89,9 +149,6 @@ TEST_F(Faults, AnUnusableDirectoryFailsQuietly) {
 }
 
 TEST_F(Faults, AReadOnlyStoreCanBeReadButNotWritten) {
-    if (runningAsRoot()) {
-        GTEST_SKIP() << "permission bits do not bind root";
-    }
     const std::string path = dir.file("registry.db");
     setThreadRegistry(std::make_shared<SqliteRegistry>(path));
     apartment().regRoot = "Software\\Faults";
@@ -100,7 +157,7 @@ TEST_F(Faults, AReadOnlyStoreCanBeReadButNotWritten) {
     ::chmod(path.c_str(), 0400);
     ::chmod(dir.path().c_str(), 0500);
     ScratchDir elsewhere; // for the captured output
-    const Outcome o = useLayer(path, elsewhere);
+    const Outcome o = useLayerUnprivileged(path, elsewhere, {dir.path(), elsewhere.path()});
     ::chmod(dir.path().c_str(), 0700);
     EXPECT_FALSE(o.stored);
     EXPECT_EQ(o.read, "6");

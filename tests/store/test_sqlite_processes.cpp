@@ -55,55 +55,64 @@ protected:
 };
 
 TEST_F(Writers, ProcessesWritingAtOnceAllLand) {
-    // The store does not exist yet: the processes also race to create it.
-    const std::string path = dir.file("config/qvMsgErr/registry.db");
-    constexpr int Processes = 6;
-    constexpr int Values = 30;
-    int start[2];
-    ASSERT_EQ(::pipe(start), 0);
-    std::vector<pid_t> children;
-    for (int writer = 0; writer < Processes; ++writer) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            ::close(start[1]);
-            char c;
-            (void)::read(start[0], &c, 1); // returns once the parent closes its end: all go
-            int code = 0;
-            try {
-                StderrCapture capture(dir.file("stderr" + std::to_string(writer) + ".txt"));
-                useStore(path);
-                for (int n = 0; n < Values; ++n) {
-                    if (!SetRegSetting(nameOf(writer, n), textOf(writer, n), Section, true)) {
-                        code = 1;
+    // Each round starts without a store, so the processes also race to create it; the race is
+    // short, hence several rounds.
+    constexpr int Rounds = 3;
+    constexpr int Processes = 8;
+    constexpr int Values = 20;
+    for (int round = 0; round < Rounds; ++round) {
+        SCOPED_TRACE(round);
+        const std::string path = dir.file("config" + std::to_string(round) + "/registry.db");
+        int start[2];
+        ASSERT_EQ(::pipe(start), 0);
+        std::vector<pid_t> children;
+        for (int writer = 0; writer < Processes; ++writer) {
+            const pid_t pid = ::fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                ::close(start[1]);
+                char c;
+                (void)::read(start[0], &c, 1); // returns once the parent closes its end: all go
+                int code = 0;
+                try {
+                    StderrCapture capture(dir.file("stderr" + std::to_string(writer) + ".txt"));
+                    useStore(path);
+                    for (int n = 0; n < Values; ++n) {
+                        if (!SetRegSetting(nameOf(writer, n), textOf(writer, n), Section, true)) {
+                            code |= 1;
+                        }
                     }
-                }
-                for (int n = 0; n < Values; ++n) {
-                    if (GetRegSetting(nameOf(writer, n), "", Section, true) != textOf(writer, n)) {
-                        code = 2;
+                    for (int n = 0; n < Values; ++n) {
+                        if (GetRegSetting(nameOf(writer, n), "", Section, true) !=
+                            textOf(writer, n)) {
+                            code |= 2;
+                        }
                     }
+                } catch (...) {
+                    code |= 4;
                 }
-            } catch (...) {
-                code = 3;
+                ::_exit(code);
             }
-            ::_exit(code);
+            children.push_back(pid);
         }
-        children.push_back(pid);
-    }
-    ::close(start[0]);
-    ::close(start[1]);
-    for (const pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-    }
-    useStore(path);
-    for (int writer = 0; writer < Processes; ++writer) {
-        EXPECT_EQ(readFile(dir.file("stderr" + std::to_string(writer) + ".txt")), "");
-        for (int n = 0; n < Values; ++n) {
-            EXPECT_EQ(GetRegSetting(nameOf(writer, n), "missing", Section, true),
-                      textOf(writer, n));
+        ::close(start[0]);
+        ::close(start[1]);
+        for (const pid_t pid : children) {
+            int status = 0;
+            ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+            // 1: a write failed, 2: a value read back wrong, 4: an exception.
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+                << "exit code " << WEXITSTATUS(status);
         }
+        useStore(path);
+        for (int writer = 0; writer < Processes; ++writer) {
+            EXPECT_EQ(readFile(dir.file("stderr" + std::to_string(writer) + ".txt")), "");
+            for (int n = 0; n < Values; ++n) {
+                EXPECT_EQ(GetRegSetting(nameOf(writer, n), "missing", Section, true),
+                          textOf(writer, n));
+            }
+        }
+        setThreadRegistry(nullptr);
     }
 }
 

@@ -275,6 +275,7 @@ struct SqliteRegistry::Impl {
     int32_t connect(bool forWrite);
     int32_t openFile(bool forWrite);
     int32_t openConnection(bool forWrite, bool asFrozen);
+    int32_t inspect(int64_t& appId, int64_t& version, int64_t& objects);
     int32_t identify(bool forWrite);
     int32_t createSchema();
     int32_t verify();
@@ -389,25 +390,35 @@ int32_t SqliteRegistry::Impl::openConnection(bool forWrite, bool asFrozen) {
     return r;
 }
 
+/// What the file at the connection is, read in one transaction: another process may be making
+/// the store right now, and the application id and the tables must come from the same moment.
+int32_t SqliteRegistry::Impl::inspect(int64_t& appId, int64_t& version, int64_t& objects) {
+    int rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = queryInt(db, "PRAGMA application_id", appId);
+    }
+    if (rc == SQLITE_OK) {
+        rc = queryInt(db, "PRAGMA user_version", version);
+    }
+    if (rc == SQLITE_OK) {
+        rc = queryInt(db, "SELECT count(*) FROM sqlite_master", objects);
+    }
+    sqlite3_exec(db, rc == SQLITE_OK ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+    return rc;
+}
+
 int32_t SqliteRegistry::Impl::identify(bool forWrite) {
     int64_t appId = 0;
-    if (const int rc = queryInt(db, "PRAGMA application_id", appId); rc != SQLITE_OK) {
+    int64_t version = 0;
+    int64_t objects = 0;
+    if (const int rc = inspect(appId, version, objects); rc != SQLITE_OK) {
         return resultOf(rc);
     }
     if (appId == ApplicationId) {
-        int64_t version = 0;
-        if (const int rc = queryInt(db, "PRAGMA user_version", version); rc != SQLITE_OK) {
-            return resultOf(rc);
-        }
         if (version != SchemaVersion) {
             return BadDatabase; // a layout we do not know: leave it to whoever made it
         }
     } else {
-        int64_t objects = 0;
-        if (const int rc = queryInt(db, "SELECT count(*) FROM sqlite_master", objects);
-            rc != SQLITE_OK) {
-            return resultOf(rc);
-        }
         if (appId != 0 || objects != 0) {
             return BadDatabase; // somebody else's database
         }
