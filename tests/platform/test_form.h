@@ -30,8 +30,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qvMsgErr::testform {
@@ -79,6 +81,16 @@ private:
     int timerTicks_ = 0;
 };
 
+/// A handler made of one function, for tests that need a single reaction.
+class EventFunction : public platform::FormHandler {
+public:
+    explicit EventFunction(std::function<void(platform::Event&)> f) : f_(std::move(f)) {}
+    void onEvent(platform::Event& event) override { f_(event); }
+
+private:
+    std::function<void(platform::Event&)> f_;
+};
+
 /// The user's actions on a shown window, as each desktop realises them.
 class FormDriver {
 public:
@@ -103,12 +115,22 @@ public:
 
 /// The shared checks, with GoogleTest assertions. Runs while `window` (made from testFormDesign(),
 /// `logic` connected) is shown modally; the caller starts it once the window has been activated
-/// and painted, and checks afterwards that the modal display ended. The script leaves the window
-/// hidden; completeTestForm has been applied by then.
+/// and painted, and checks afterwards that the modal display ended. The script ends with a close
+/// request the logic lets pass, so the window is hidden; completeTestForm has been applied by then.
 void runSharedFormScript(platform::Window& window, FormDriver& user, TestFormLogic& logic);
 
+/// The shared checks that need no user: designs the desktop refuses, control lookup, control
+/// arrays, default colours and button, drawing errors and unloading (of a window it shows
+/// modelessly for that).
+void runSharedWindowChecks(platform::Desktop& desktop);
+
 /// Expects `action` to throw RunTimeError `number`; `what` names the action in the failure.
-void expectRunTimeError(int32_t number, const std::function<void()>& action,
-                        const std::string& what);
+void expectRunTimeError(int32_t number, const std::string& what,
+                        const std::function<void()>& action);
+
+/// An action and the words that name it in a failure.
+using NamedAction = std::pair<const char*, std::function<void()>>;
+/// Expects every one of `actions` to throw RunTimeError `number`.
+void expectRunTimeErrors(int32_t number, std::initializer_list<NamedAction> actions);
 
 } // namespace qvMsgErr::testform

@@ -1,7 +1,5 @@
 #include "qt/qt_form_driver.h"
 
-#include "platform/qt/qt_desktop_p.h"
-
 #include <QApplication>
 #include <QDialog>
 #include <QKeySequence>

@@ -1,12 +1,14 @@
-// The user of the shared test form on the Qt desktop: real mouse and key events on the widgets.
+// The shared test form on the Qt desktop, and its user: real mouse and key events on the widgets.
 #pragma once
 
 #include "platform/test_form.h"
 
-#include <functional>
+#include "platform/qt/qt_desktop_p.h"
 
-class QDialog;
-class QWidget;
+#include <qvMsgErr/qt.h>
+
+#include <functional>
+#include <memory>
 
 namespace qvMsgErr::qttest {
 
@@ -25,6 +27,17 @@ public:
 private:
     QWidget* widget(const std::string& name, int16_t index);
     platform::Window& window_;
+};
+
+/// The test form on a Qt desktop of its own, its logic connected.
+struct QtForm {
+    std::shared_ptr<platform::Desktop> desktop = qt::makeDesktop();
+    std::unique_ptr<platform::Window> window = desktop->createWindow(testform::testFormDesign());
+    testform::TestFormLogic logic{*window};
+    QtForm() { window->setHandler(&logic); }
+    QWidget* widget(const std::string& name, int16_t index = -1) {
+        return qt::widgetOf(window->control(name, index));
+    }
 };
 
 /// Shows `window` modally and runs `script` inside the modal display once the window is active

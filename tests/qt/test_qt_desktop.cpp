@@ -1,8 +1,5 @@
 // The Qt desktop's system message box, opener, printer, save dialog and environment.
-#include "platform/test_form.h"
 #include "qt/qt_form_driver.h"
-
-#include "platform/qt/qt_desktop_p.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,25 +25,16 @@ using testform::expectRunTimeError;
 /// Sets an environment variable for one scope.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        setenv(name, value.c_str(), 1);
+    ScopedEnv(const char* name, const std::string& value) : name_(name), old_(qgetenv(name)) {
+        qputenv(name, QByteArray::fromStdString(value));
     }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
+    ~ScopedEnv() { old_.isNull() ? qunsetenv(name_) : qputenv(name_, old_); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
     const char* name_;
-    std::optional<std::string> old_;
+    QByteArray old_;
 };
 
 /// A fake xdg-open first on PATH that writes its first argument, byte for byte, to a file.
@@ -77,88 +65,56 @@ private:
     ScopedEnv path_;
 };
 
-struct MessageBoxRow {
-    int32_t flags;
-    QMessageBox::StandardButtons buttons;
-    QMessageBox::StandardButton defaultButton;
-    int32_t escapeAnswer; ///< 0: Escape and the close box leave the box open
-    QMessageBox::Icon icon;
-};
-
-void PrintTo(const MessageBoxRow& row, std::ostream* out) {
-    *out << "flags " << row.flags;
+TEST(QtDesktop, SystemMessageBoxButtonsDefaultAndEscape) {
+    using QMB = QMessageBox;
+    const struct {
+        int32_t flags;
+        QMB::StandardButtons buttons;
+        QMB::StandardButton defaultButton;
+        QMB::Icon icon;
+        int32_t answer;      ///< to Escape, or to the default button when Escape leaves it open
+        bool escapes = true; ///< Escape and the close box answer
+    } rows[] = {
+        {0, QMB::Ok, QMB::Ok, QMB::NoIcon, 1},
+        {1 | 16, QMB::Ok | QMB::Cancel, QMB::Ok, QMB::Critical, 2},
+        {1 | 0x100, QMB::Ok | QMB::Cancel, QMB::Cancel, QMB::NoIcon, 2},
+        {2 | 48, QMB::Abort | QMB::Retry | QMB::Ignore, QMB::Abort, QMB::Warning, 3, false},
+        {2 | 0x200, QMB::Abort | QMB::Retry | QMB::Ignore, QMB::Ignore, QMB::NoIcon, 5, false},
+        {3 | 32 | 0x200, QMB::Yes | QMB::No | QMB::Cancel, QMB::Cancel, QMB::Question, 2},
+        {4 | 64 | 0x100, QMB::Yes | QMB::No, QMB::No, QMB::Information, 7, false},
+        {5 | 0x300, QMB::Retry | QMB::Cancel, QMB::Retry, QMB::NoIcon, 2},
+        {1 | 0x4000 | 0x200, QMB::Ok | QMB::Cancel | QMB::Help, QMB::Help, QMB::NoIcon, 2},
+        {6, QMB::Ok, QMB::Ok, QMB::NoIcon, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE("flags " + std::to_string(row.flags));
+        bool checked = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(qttest::waitForModal());
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->standardButtons(), row.buttons);
+            EXPECT_EQ(box->defaultButton(), box->button(row.defaultButton));
+            EXPECT_EQ(box->icon(), row.icon);
+            EXPECT_EQ(box->text(), "Line one\nline two");
+            EXPECT_EQ(box->windowTitle(), "Title");
+            checked = true;
+            if (!row.escapes) {
+                box->close();
+                QTest::keyClick(box, Qt::Key_Escape);
+                EXPECT_TRUE(box->isVisible()) << "this set has no answer for Escape";
+                box->defaultButton()->click();
+            } else if (row.flags & 0x10) {
+                box->close(); // the close box answers like Escape
+            } else {
+                QTest::keyClick(box, Qt::Key_Escape);
+            }
+        });
+        EXPECT_EQ(
+            qt::makeDesktop()->systemMessageBox("Line one\r\nline two", row.flags, "Title", {}, 0),
+            row.answer);
+        EXPECT_TRUE(checked);
+    }
 }
-
-class QtSystemMessageBox : public testing::TestWithParam<MessageBoxRow> {};
-
-TEST_P(QtSystemMessageBox, ButtonsDefaultAndEscape) {
-    const MessageBoxRow row = GetParam();
-    auto desktop = qt::makeDesktop();
-    bool checked = false;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(qttest::waitForModal());
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->standardButtons(), row.buttons);
-        EXPECT_EQ(box->defaultButton(), box->button(row.defaultButton));
-        EXPECT_EQ(box->icon(), row.icon);
-        EXPECT_EQ(box->text(), "Line one\nline two");
-        EXPECT_EQ(box->windowTitle(), "Title");
-        checked = true;
-        if (row.escapeAnswer == 0) {
-            box->close();
-            QTest::keyClick(box, Qt::Key_Escape);
-            EXPECT_TRUE(box->isVisible()) << "this set has no answer for Escape";
-            box->defaultButton()->click();
-        } else if (row.flags & 0x10) {
-            box->close(); // the close box answers like Escape
-        } else {
-            QTest::keyClick(box, Qt::Key_Escape);
-        }
-    });
-    const int32_t answer =
-        desktop->systemMessageBox("Line one\r\nline two", row.flags, "Title", {}, 0);
-    EXPECT_TRUE(checked);
-    const int32_t defaultAnswer = [&] {
-        switch (row.defaultButton) {
-        case QMessageBox::Ok:
-            return 1;
-        case QMessageBox::Cancel:
-            return 2;
-        case QMessageBox::Abort:
-            return 3;
-        case QMessageBox::Retry:
-            return 4;
-        case QMessageBox::Ignore:
-            return 5;
-        case QMessageBox::Yes:
-            return 6;
-        default:
-            return 7;
-        }
-    }();
-    EXPECT_EQ(answer, row.escapeAnswer ? row.escapeAnswer : defaultAnswer);
-}
-
-using QMB = QMessageBox;
-INSTANTIATE_TEST_SUITE_P(
-    FlagWords, QtSystemMessageBox,
-    testing::Values(MessageBoxRow{0, QMB::Ok, QMB::Ok, 1, QMB::NoIcon},
-                    MessageBoxRow{1 | 16, QMB::Ok | QMB::Cancel, QMB::Ok, 2, QMB::Critical},
-                    MessageBoxRow{1 | 0x100, QMB::Ok | QMB::Cancel, QMB::Cancel, 2, QMB::NoIcon},
-                    MessageBoxRow{2 | 48, QMB::Abort | QMB::Retry | QMB::Ignore, QMB::Abort, 0,
-                                  QMB::Warning},
-                    MessageBoxRow{2 | 0x200, QMB::Abort | QMB::Retry | QMB::Ignore, QMB::Ignore, 0,
-                                  QMB::NoIcon},
-                    MessageBoxRow{3 | 32 | 0x200, QMB::Yes | QMB::No | QMB::Cancel, QMB::Cancel, 2,
-                                  QMB::Question},
-                    MessageBoxRow{4 | 64 | 0x100, QMB::Yes | QMB::No, QMB::No, 0, QMB::Information},
-                    MessageBoxRow{5 | 0x300, QMB::Retry | QMB::Cancel, QMB::Retry, 2, QMB::NoIcon},
-                    MessageBoxRow{1 | 0x4000 | 0x200, QMB::Ok | QMB::Cancel | QMB::Help, QMB::Help,
-                                  2, QMB::NoIcon},
-                    MessageBoxRow{6, QMB::Ok, QMB::Ok, 1, QMB::NoIcon}),
-    [](const testing::TestParamInfo<MessageBoxRow>& info) {
-        return "Flags" + std::to_string(info.param.flags);
-    });
 
 TEST(QtDesktop, HelpButtonOpensTheHelpFileAndKeepsTheBoxOpen) {
     RecordingOpener opener;
@@ -202,6 +158,11 @@ TEST(QtDesktop, PrintsToPdf) {
         {"Details: \r\n", "Times New Roman", 12, true},
         {"first detail line\r\nsecond detail line", "Times New Roman", 12, false, 250},
     };
+    for (const char* bad : {"/nonexistent/dir/report.pdf", ""}) {
+        expectRunTimeError(482, std::string("printing to '") + bad + "'", [&] {
+            desktop->printDocument({false, bad}, doc);
+        });
+    }
     desktop->printDocument(choice, doc);
     ASSERT_TRUE(QFileInfo(QString::fromStdString(pdf)).size() > 0);
 
@@ -218,24 +179,9 @@ TEST(QtDesktop, PrintsToPdf) {
         EXPECT_TRUE(text.contains(QString::fromUtf8(line))) << line << "\n" << text.toStdString();
     }
     EXPECT_LT(text.indexOf("first detail line"), text.indexOf("second detail line"));
-
-    expectRunTimeError(
-        482,
-        [&] {
-            desktop->printDocument({false, "/nonexistent/dir/report.pdf"}, doc);
-        },
-        "printing to a file that cannot be written");
-    expectRunTimeError(
-        482,
-        [&] {
-            desktop->printDocument({false, ""}, doc);
-        },
-        "no printer");
 }
 
-TEST(QtDesktop, SaveDialogAnswersAndSavedBytes) {
-    QTemporaryDir dir;
-    auto desktop = qt::makeDesktop();
+platform::SaveDialogSettings saveSettings(const QTemporaryDir& dir) {
     platform::SaveDialogSettings settings;
     settings.title = "Save error report as...";
     settings.filter = "Text Files (*.txt)|*.txt|Rich Text Files (*.rtf)|*.rtf";
@@ -243,6 +189,13 @@ TEST(QtDesktop, SaveDialogAnswersAndSavedBytes) {
     settings.initialDirectory = dir.path().toStdString();
     settings.fileName = "qvError";
     settings.defaultExtension = "rtf";
+    settings.flags = 0xA06;
+    return settings;
+}
+
+TEST(QtDesktop, ScriptedSaveAnswersAndSavedBytes) {
+    QTemporaryDir dir;
+    auto desktop = qt::makeDesktop();
     const struct {
         const char* answer;
         const char* file;
@@ -252,7 +205,7 @@ TEST(QtDesktop, SaveDialogAnswersAndSavedBytes) {
                 {"report.RTF", "report.RTF", false}};
     for (const auto& r : rows) {
         ScopedEnv env("QVMSGERR_SAVE_AS", r.answer);
-        const auto result = desktop->chooseSaveFile(settings);
+        const auto result = desktop->chooseSaveFile(saveSettings(dir));
         EXPECT_FALSE(result.cancelled);
         EXPECT_EQ(result.path, dir.filePath(r.file).toStdString()) << r.answer;
         EXPECT_EQ(result.extensionDiffers, r.differs) << r.answer;
@@ -260,27 +213,18 @@ TEST(QtDesktop, SaveDialogAnswersAndSavedBytes) {
 
     const std::string bytes("{\\rtf1 a\r\nb\0c}", 14);
     const std::string path = dir.filePath("saved.rtf").toStdString();
+    desktop->saveFile(path, "an older and much longer content that must disappear");
     desktop->saveFile(path, bytes);
-    desktop->saveFile(path, bytes); // replaces
     QFile saved(QString::fromStdString(path));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll().toStdString(), bytes);
-    expectRunTimeError(
-        75, [&] { desktop->saveFile("/nonexistent/dir/x.txt", bytes); }, "an unwritable path");
+    expectRunTimeError(75, "an unwritable path",
+                       [&] { desktop->saveFile("/nonexistent/dir/x.txt", bytes); });
 }
 
 TEST(QtDesktop, SaveDialog) {
     QTemporaryDir dir;
     auto desktop = qt::makeDesktop();
-    platform::SaveDialogSettings settings;
-    settings.title = "Save error report as...";
-    settings.filter = "Text Files (*.txt)|*.txt|Rich Text Files (*.rtf)|*.rtf";
-    settings.filterIndex = 2;
-    settings.initialDirectory = dir.path().toStdString();
-    settings.fileName = "qvError";
-    settings.defaultExtension = "rtf";
-    settings.flags = 0xA06;
-
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QFileDialog*>(qttest::waitForModal());
         ASSERT_NE(dialog, nullptr);
@@ -294,7 +238,7 @@ TEST(QtDesktop, SaveDialog) {
         dialog->selectFile("typed by the user");
         static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept checks the name
     });
-    auto chosen = desktop->chooseSaveFile(settings);
+    auto chosen = desktop->chooseSaveFile(saveSettings(dir));
     EXPECT_FALSE(chosen.cancelled);
     EXPECT_EQ(chosen.path, dir.filePath("typed by the user.rtf").toStdString())
         << "the default extension is added to a name without one";
@@ -305,8 +249,7 @@ TEST(QtDesktop, SaveDialog) {
             dialog->reject();
         }
     });
-    chosen = desktop->chooseSaveFile(settings);
-    EXPECT_TRUE(chosen.cancelled);
+    EXPECT_TRUE(desktop->chooseSaveFile(saveSettings(dir)).cancelled);
 }
 
 TEST(QtDesktop, CancelledPrinterDialog) {
@@ -338,24 +281,22 @@ TEST(QtDesktop, DateTimeTexts) {
     const QDateTime when(QDate(2026, 1, 2), QTime(3, 4, 5));
     const struct {
         const char* locale;
-        platform::DateFormat format;
-        const char* text;
+        const char *general, *longDate, *shortTime;
     } rows[] = {
-        {"en_US", platform::DateFormat::GeneralDate, "1/2/26 3:04:05 AM"},
-        {"en_US", platform::DateFormat::LongDate, "Friday, January 2, 2026"},
-        {"en_US", platform::DateFormat::ShortTime, "03:04"},
-        {"de_DE", platform::DateFormat::GeneralDate, "02.01.26 03:04:05"},
-        {"de_DE", platform::DateFormat::LongDate, "Freitag, 2. Januar 2026"},
-        {"de_DE", platform::DateFormat::ShortTime, "03:04"},
+        {"en_US", "1/2/26 3:04:05 AM", "Friday, January 2, 2026", "03:04"},
+        {"de_DE", "02.01.26 03:04:05", "Freitag, 2. Januar 2026", "03:04"},
     };
     for (const auto& r : rows) {
-        EXPECT_EQ(qt::formatDateTime(r.format, when, QLocale(r.locale)), r.text) << r.locale;
+        const QLocale locale(r.locale);
+        using platform::DateFormat;
+        EXPECT_EQ(qt::formatDateTime(DateFormat::GeneralDate, when, locale), r.general);
+        EXPECT_EQ(qt::formatDateTime(DateFormat::LongDate, when, locale), r.longDate);
+        EXPECT_EQ(qt::formatDateTime(DateFormat::ShortTime, when, locale), r.shortTime);
     }
 }
 
 TEST(QtDesktop, Environment) {
     auto desktop = qt::makeDesktop();
-    EXPECT_EQ(desktop->name(), "qt");
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     EXPECT_FLOAT_EQ(desktop->screenWidth(), static_cast<float>(screen.width() * 15));
     EXPECT_FLOAT_EQ(desktop->screenHeight(), static_cast<float>(screen.height() * 15));

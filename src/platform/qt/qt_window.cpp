@@ -466,11 +466,10 @@ bool QtControl::isDefault() const {
 
 void QtControl::setDefault(bool v) {
     window_.checkLoaded();
-    if (d_.kind == ControlKind::CommandButton) {
-        window_.makeDefault(this, v);
-    } else {
-        d_.isDefault = v;
+    if (d_.kind != ControlKind::CommandButton) {
+        throw RunTimeError(err::NotSupported); // only a button can be the default
     }
+    window_.makeDefault(this, v);
 }
 
 int32_t QtControl::backColor() const {
