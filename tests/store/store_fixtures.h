@@ -1,10 +1,11 @@
-// Shared by the store tests: a private directory per test, the two stores as parameters, and a
-// capture of everything written to the process's standard error.
+// Shared by the store tests: a private directory per test, both stores as a parameter, raw
+// writes, the thread's store put back after each test, and a capture of standard error.
 #pragma once
 
 #include "platform/registry.h"
 #include "platform/sqlite/memory_registry.h"
 #include "platform/sqlite/sqlite_registry.h"
+#include "support/apartment.h"
 
 #include <gtest/gtest.h>
 
@@ -13,15 +14,26 @@
 #include <functional>
 #include <iterator>
 #include <memory>
-#include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace storetest {
+
+using qvMsgErr::platform::HKEY;
+using qvMsgErr::platform::MemoryRegistry;
+using qvMsgErr::platform::Registry;
+using qvMsgErr::platform::SqliteRegistry;
+
+inline const std::string Section = "MessageBox\\ShowMessage";
+
+// Nothing in these tests may reach the user's own store.
+inline const bool isolated = [] {
+    return ::setenv("QVMSGERR_REGISTRY", (::testing::TempDir() + "qvstore-never-used.db").c_str(),
+                    1) == 0;
+}();
 
 /// A fresh directory below the test temp directory, removed again afterwards.
 class ScratchDir {
@@ -55,62 +67,81 @@ inline std::string readFile(const std::string& path) {
 }
 
 inline void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-/// Redirects file descriptor 2 into a file for its lifetime; `text()` returns what arrived.
-class StderrCapture {
-public:
-    explicit StderrCapture(const std::string& file) : file_(file) {
-        std::fflush(stderr);
-        saved_ = ::dup(2);
-        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(fd, 2);
-        ::close(fd);
-    }
-    ~StderrCapture() { restore(); }
-    StderrCapture(const StderrCapture&) = delete;
-    StderrCapture& operator=(const StderrCapture&) = delete;
+/// Runs `f` with standard error sent to `file`; returns what arrived there.
+inline std::string stderrOf(const std::string& file, const std::function<void()>& f) {
+    std::fflush(stderr);
+    const int saved = ::dup(2), fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(fd, 2);
+    ::close(fd);
+    f();
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    return readFile(file);
+}
 
-    std::string text() {
-        restore();
-        return readFile(file_);
-    }
-
-private:
-    void restore() {
-        if (saved_ >= 0) {
-            std::fflush(stderr);
-            ::dup2(saved_, 2);
-            ::close(saved_);
-            saved_ = -1;
+/// Runs `check` in a child process, which must end cleanly; its failures are reported from there.
+inline void inChildProcess(const std::function<void()>& check) {
+    std::fflush(stdout); // or the child prints the parent's pending output again
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        try {
+            check();
+        } catch (...) { // it must not unwind into the rest of the suite
+            ADD_FAILURE() << "exception in the child process";
         }
+        std::fflush(stdout);
+        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
     }
-    std::string file_;
-    int saved_ = -1;
-};
-
-/// Makes a store of one kind; a SQLite store lives in `dir`.
-struct StoreKind {
-    const char* name;
-    std::function<std::shared_ptr<qvMsgErr::platform::Registry>(const ScratchDir& dir)> make;
-};
-
-inline const StoreKind MemoryStore{
-    "Memory",
-    [](const ScratchDir&) { return std::make_shared<qvMsgErr::platform::MemoryRegistry>(); }};
-inline const StoreKind SqliteStore{"Sqlite", [](const ScratchDir& dir) {
-                                       return std::make_shared<qvMsgErr::platform::SqliteRegistry>(
-                                           dir.file("config/qvMsgErr/registry.db"));
-                                   }};
-
-inline void PrintTo(const StoreKind& kind, std::ostream* os) {
-    *os << kind.name;
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
 }
 
-inline std::string storeName(const ::testing::TestParamInfo<StoreKind>& info) {
-    return info.param.name;
+/// Creates the key `path` below `root` and stores `bytes` in it, as another program would.
+inline int32_t put(Registry& store, const std::string& path, const std::string& name, uint32_t kind,
+                   const std::string& bytes, HKEY root = qvMsgErr::platform::HKEY_CURRENT_USER) {
+    HKEY key = 0;
+    int32_t r = store.RegCreateKeyExA(root, path, qvMsgErr::platform::KEY_WRITE_ALL, key);
+    if (r == qvMsgErr::platform::regresult::Success) {
+        r = store.RegSetValueExA(key, name, kind, reinterpret_cast<const uint8_t*>(bytes.data()),
+                                 static_cast<uint32_t>(bytes.size()));
+    }
+    store.RegCloseKey(key);
+    return r;
 }
+
+/// Makes the thread use `store` below `root`.
+inline void useStore(std::shared_ptr<Registry> store, std::string root = "Software\\Tests") {
+    qvMsgErr::setThreadRegistry(std::move(store));
+    qvMsgErr::apartment().regRoot = std::move(root);
+}
+inline void useStoreFile(const std::string& path) {
+    useStore(std::make_shared<SqliteRegistry>(path));
+}
+
+/// Puts the thread's store and registry root back after each test.
+class ThreadStoreTest : public ::testing::Test {
+protected:
+    void TearDown() override { useStore(nullptr, ""); }
+    ScratchDir dir;
+};
+
+/// Runs once on the in-memory store and once on a SQLite store in the test's own directory.
+class BothStores : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        store = GetParam() == std::string("Memory")
+                    ? std::shared_ptr<Registry>(std::make_shared<MemoryRegistry>())
+                    : std::make_shared<SqliteRegistry>(dir.file("config/qvMsgErr/registry.db"));
+    }
+    void TearDown() override { useStore(nullptr, ""); }
+    ScratchDir dir;
+    std::shared_ptr<Registry> store;
+};
 
 } // namespace storetest

@@ -8,17 +8,11 @@
 
 #include <latch>
 #include <thread>
+#include <tuple>
 
 using namespace qvMsgErr;
 
 namespace {
-
-struct Seen {
-    std::string regRoot;
-    ErrorPresenter* sharedError = nullptr;
-    platform::Desktop* desktop = nullptr;
-    platform::Registry* registry = nullptr;
-};
 
 class NullPresenter : public ErrorPresenter {
 public:
@@ -27,63 +21,49 @@ public:
     }
 };
 
-Seen useApartment(const std::string& root) {
-    Seen seen;
-    apartment().regRoot = root;
-    apartment().sharedError = std::make_shared<NullPresenter>();
-    seen.desktop = &threadDesktop();
-    seen.registry = &threadRegistry();
-    seen.regRoot = apartment().regRoot;
-    seen.sharedError = apartment().sharedError.get();
-    return seen;
-}
-
 TEST(Apartment, EachThreadSeesItsOwnState) {
-    const std::string dir = ::testing::TempDir() + "/apartment-store";
-    ::setenv("QVMSGERR_REGISTRY", (dir + "/registry.db").c_str(), 1);
-    Seen a, b;
+    ::setenv("QVMSGERR_REGISTRY", (::testing::TempDir() + "apartment-store/registry.db").c_str(),
+             1);
+    using Seen = std::tuple<std::string, ErrorPresenter*, platform::Desktop*, platform::Registry*>;
+    Seen seen[2];
     // Both threads stay alive until both have looked, so no address can be reused.
     std::latch bothSetUp(2);
-    std::thread first([&] {
-        a = useApartment("Software\\First");
-        bothSetUp.arrive_and_wait();
-    });
-    std::thread second([&] {
+    const auto use = [&](int i, const std::string& root) {
         EXPECT_EQ(apartment().regRoot, ""); // nothing of the other thread is visible here
-        b = useApartment("Software\\Second");
+        apartment().regRoot = root;
+        apartment().sharedError = std::make_shared<NullPresenter>();
+        seen[i] = {apartment().regRoot, apartment().sharedError.get(), &threadDesktop(),
+                   &threadRegistry()};
         bothSetUp.arrive_and_wait();
-    });
+    };
+    std::thread first(use, 0, "Software\\First"), second(use, 1, "Software\\Second");
     first.join();
     second.join();
-    EXPECT_EQ(a.regRoot, "Software\\First");
-    EXPECT_EQ(b.regRoot, "Software\\Second");
-    EXPECT_NE(a.sharedError, b.sharedError);
-    EXPECT_NE(a.desktop, b.desktop);
-    EXPECT_NE(a.registry, b.registry);
+    EXPECT_EQ(std::get<0>(seen[0]), "Software\\First");
+    EXPECT_EQ(std::get<0>(seen[1]), "Software\\Second");
+    EXPECT_NE(std::get<1>(seen[0]), std::get<1>(seen[1]));
+    EXPECT_NE(std::get<2>(seen[0]), std::get<2>(seen[1]));
+    EXPECT_NE(std::get<3>(seen[0]), std::get<3>(seen[1]));
     EXPECT_EQ(apartment().regRoot, ""); // the test's own thread is untouched
 }
 
-TEST(Apartment, DesktopDefaultsToHeadlessAndCanBeReplaced) {
-    std::thread t([] {
+std::shared_ptr<platform::Desktop> countingFactory() {
+    static int made = 0;
+    auto desktop = std::make_shared<headless::HeadlessDesktop>();
+    desktop->setApplicationTitle("made " + std::to_string(++made));
+    return desktop;
+}
+
+TEST(Apartment, TheDesktopComesFromTheFactoryOrIsHeadlessAndCanBeReplaced) {
+    std::thread([] {
         EXPECT_EQ(threadDesktop().name(), "headless");
         auto mine = std::make_shared<headless::HeadlessDesktop>();
         setThreadDesktop(mine);
         EXPECT_EQ(&threadDesktop(), mine.get());
         setThreadDesktop(nullptr);
         EXPECT_NE(&threadDesktop(), mine.get());
-    });
-    t.join();
-}
-
-std::shared_ptr<platform::Desktop> countingFactory() {
-    static int made = 0;
-    ++made;
-    auto d = std::make_shared<headless::HeadlessDesktop>();
-    d->setApplicationTitle("made " + std::to_string(made));
-    return d;
-}
-
-TEST(Apartment, DefaultFactoryServesEveryNewThread) {
+    }).join();
+    // Every new thread gets a desktop of its own from the factory.
     setDefaultDesktopFactory(&countingFactory);
     std::string first, second;
     std::thread([&] { first = threadDesktop().applicationTitle(); }).join();

@@ -8,11 +8,15 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
+#include <tuple>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
 using namespace qvMsgErr;
+using namespace std::string_literals;
 namespace fs = std::filesystem;
 
 namespace {
@@ -36,18 +40,18 @@ TEST(AppendToFile, CreatesThenAppendsLinesEndedByCrLf) {
     EXPECT_TRUE(AppendToFile(file.string(), "first, line"));
     EXPECT_EQ(readAll(file), "first, line\r\n");
     EXPECT_TRUE(AppendToFile(file.string(), ""));
-    EXPECT_TRUE(AppendToFile(file.string(), std::string("nul\0inside", 10)));
-    EXPECT_EQ(readAll(file), std::string("first, line\r\n\r\nnul\0inside\r\n", 27));
+    EXPECT_TRUE(AppendToFile(file.string(), "nul\0inside"s));
+    EXPECT_EQ(readAll(file), "first, line\r\n\r\nnul\0inside\r\n"s);
 }
 
 TEST(AppendToFile, FailuresReturnFalseAndCreateNothing) {
     const fs::path dir = freshDir("fail");
-    EXPECT_FALSE(AppendToFile((dir / "missing" / "log.txt").string(), "x"));
-    EXPECT_FALSE(fs::exists(dir / "missing"));
     fs::create_directory(dir / "adir");
-    EXPECT_FALSE(AppendToFile((dir / "adir").string(), "x")); // a directory is no file
-    EXPECT_FALSE(AppendToFile("", "x"));
-    EXPECT_FALSE(AppendToFile(std::string("a\0b", 3), "x"));
+    for (const std::string& path :
+         {(dir / "missing" / "log.txt").string(), (dir / "adir").string(), ""s, "a\0b"s}) {
+        EXPECT_FALSE(AppendToFile(path, "x")) << path;
+    }
+    EXPECT_FALSE(fs::exists(dir / "missing"));
     if (::geteuid() != 0) { // root writes anywhere
         fs::create_directory(dir / "ro");
         fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec);
@@ -55,19 +59,14 @@ TEST(AppendToFile, FailuresReturnFalseAndCreateNothing) {
     }
 }
 
-// Line i of writer p: "p:i:" followed by len(i) copies of one letter per writer.
-size_t lineLength(int i) {
-    if (i == 0) {
-        return 1;
-    }
-    if (i == 1) {
-        return 64 * 1024;
-    }
-    return i % 10 == 0 ? 1 + (static_cast<size_t>(i) * 7919) % (64 * 1024)
-                       : 1 + (static_cast<size_t>(i) * 31) % 300;
-}
-
 TEST(AppendToFile, ConcurrentWritersNeverInterleave) {
+    // Line i of writer p: "p:i:" and then one letter per writer, from 1 byte to 64 KiB.
+    const auto length = [](int i) -> size_t {
+        return i == 0        ? 1
+               : i == 1      ? 64 * 1024
+               : i % 10 == 0 ? 1 + (i * 7919u) % (64 * 1024)
+                             : 1 + (i * 31u) % 300;
+    };
     constexpr int kWriters = 4, kLines = 1000;
     const fs::path file = freshDir("concurrent") / "log.txt";
     std::vector<pid_t> children;
@@ -77,9 +76,9 @@ TEST(AppendToFile, ConcurrentWritersNeverInterleave) {
         if (pid == 0) {
             bool ok = true;
             for (int i = 0; i < kLines; ++i) {
-                const std::string line = std::to_string(p) + ":" + std::to_string(i) + ":" +
-                                         std::string(lineLength(i), static_cast<char>('a' + p));
-                ok = AppendToFile(file.string(), line) && ok;
+                ok = AppendToFile(file.string(), std::to_string(p) + ":" + std::to_string(i) + ":" +
+                                                     std::string(length(i), char('a' + p))) &&
+                     ok;
             }
             ::_exit(ok ? 0 : 1);
         }
@@ -91,59 +90,40 @@ TEST(AppendToFile, ConcurrentWritersNeverInterleave) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
 
-    const std::string all = readAll(file);
-    std::vector<std::vector<bool>> seen(kWriters, std::vector<bool>(kLines, false));
-    size_t pos = 0, count = 0;
-    while (pos < all.size()) {
-        const size_t end = all.find("\r\n", pos);
-        ASSERT_NE(end, std::string::npos) << "unterminated line at " << pos;
-        const std::string line = all.substr(pos, end - pos);
-        pos = end + 2;
-        ++count;
+    std::istringstream all(readAll(file));
+    std::set<std::pair<int, int>> seen;
+    for (std::string line; std::getline(all, line);) {
         int p = -1, i = -1;
         char sep = 0;
-        std::istringstream head(line);
-        head >> p >> sep >> i;
-        ASSERT_TRUE(p >= 0 && p < kWriters && i >= 0 && i < kLines) << line.substr(0, 40);
-        const std::string prefix = std::to_string(p) + ":" + std::to_string(i) + ":";
-        ASSERT_EQ(line.size(), prefix.size() + lineLength(i));
-        EXPECT_EQ(line.find_first_not_of(static_cast<char>('a' + p), prefix.size()),
-                  std::string::npos)
-            << "line " << prefix << " holds another writer's bytes";
-        EXPECT_FALSE(seen[p][i]) << "duplicate " << prefix;
-        seen[p][i] = true;
+        std::istringstream(line) >> p >> sep >> i;
+        const std::string head = std::to_string(p) + ":" + std::to_string(i) + ":";
+        EXPECT_EQ(line, head + std::string(length(i), char('a' + p)) + "\r")
+            << "line " << head << " is cut or holds another writer's bytes";
+        EXPECT_TRUE(p >= 0 && p < kWriters && i >= 0 && i < kLines && seen.emplace(p, i).second)
+            << "unknown or duplicate line " << head;
     }
-    EXPECT_EQ(count, static_cast<size_t>(kWriters * kLines));
+    EXPECT_EQ(seen.size(), static_cast<size_t>(kWriters) * kLines);
 }
 
-struct TrimCase {
-    const char* name;
-    std::string in;
-    std::string returned;
-    std::string callerAfter;
-};
-
-class TrimTextTest : public ::testing::TestWithParam<TrimCase> {};
-
-TEST_P(TrimTextTest, TrimsCallerAndResult) {
-    std::string text = GetParam().in;
-    EXPECT_EQ(TrimText(text), GetParam().returned);
-    EXPECT_EQ(text, GetParam().callerAfter);
+TEST(TrimText, TrimsTheCallersTextAndTheResult) {
+    // the text, what is returned, what the caller's text becomes
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"text\r\n\r\n\0"s, "text", "text"},
+        {"  word  \r\n", "word", "  word  "}, // spaces stay in the caller's text
+        {"text \r\n", "text", "text "},
+        {"", "", ""},
+        {"\n\r\n\r", "", ""},
+        {"   ", "", "   "},
+        {"\tword\t", "\tword\t", "\tword\t"}, // tabs stay
+        {" a\r\nb \n", "a\r\nb", " a\r\nb "}, // so do inner breaks
+        {"a\0 "s, "a\0"s, "a\0 "s},           // a space after the NUL stops the trimming
+    };
+    for (const auto& [in, returned, callerAfter] : cases) {
+        std::string text = in;
+        EXPECT_EQ(TrimText(text), returned);
+        EXPECT_EQ(text, callerAfter);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, TrimTextTest,
-    ::testing::Values(TrimCase{"LineBreaksAndNul", std::string("text\r\n\r\n\0", 9), "text",
-                               "text"},
-                      TrimCase{"SpacesStayInCaller", "  word  \r\n", "word", "  word  "},
-                      TrimCase{"SpaceBeforeBreak", "text \r\n", "text", "text "},
-                      TrimCase{"Empty", "", "", ""}, TrimCase{"OnlyBreaks", "\n\r\n\r", "", ""},
-                      TrimCase{"OnlySpaces", "   ", "", "   "},
-                      TrimCase{"TabsStay", "\tword\t", "\tword\t", "\tword\t"},
-                      TrimCase{"InnerBreaksStay", " a\r\nb \n", "a\r\nb", " a\r\nb "},
-                      TrimCase{"NulThenSpaceStops", std::string("a\0 ", 3), std::string("a\0", 2),
-                               std::string("a\0 ", 3)}),
-    [](const auto& info) { return info.param.name; });
 
 TEST(ToggleTopmost, SwitchesAndReportsTheNewState) {
     auto desktop = std::make_shared<headless::HeadlessDesktop>();
