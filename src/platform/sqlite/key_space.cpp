@@ -68,6 +68,18 @@ std::optional<KeyRef> HandleTable::find(HKEY key) const {
     return it->second;
 }
 
+int32_t HandleTable::use(HKEY key, uint32_t right, KeyRef& out) const {
+    auto ref = find(key);
+    if (!ref) {
+        return regresult::InvalidHandle;
+    }
+    if ((ref->access & right) == 0) {
+        return regresult::AccessDenied;
+    }
+    out = std::move(*ref);
+    return regresult::Success;
+}
+
 HKEY HandleTable::open(KeyRef key) {
     // Handles stay below the hives' values; after a wrap, skip the ones still open.
     while (open_.count(next_) != 0) {

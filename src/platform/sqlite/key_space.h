@@ -52,6 +52,9 @@ public:
     std::optional<KeyRef> resolve(HKEY root, std::string_view subPath) const;
     /// The key behind `key`: an open handle, or a hive with every access right.
     std::optional<KeyRef> find(HKEY key) const;
+    /// The key behind `key` for a use that needs `right` (KEY_QUERY_VALUE or KEY_SET_VALUE):
+    /// Success with `out` set, InvalidHandle or AccessDenied.
+    int32_t use(HKEY key, uint32_t right, KeyRef& out) const;
     HKEY open(KeyRef key);
     bool close(HKEY key);
     std::size_t openCount() const noexcept { return open_.size(); }

@@ -44,14 +44,11 @@ int32_t MemoryRegistry::RegCreateKeyExA(HKEY root, const std::string& path, uint
 int32_t MemoryRegistry::RegQueryValueExA(HKEY key, const std::string& name, uint32_t& kind,
                                          uint8_t* data, uint32_t& size) {
     std::lock_guard lock(mutex_);
-    auto ref = handles_.find(key);
-    if (!ref) {
-        return InvalidHandle;
+    detail::KeyRef ref;
+    if (const int32_t r = handles_.use(key, detail::KEY_QUERY_VALUE, ref); r != Success) {
+        return r;
     }
-    if ((ref->access & detail::KEY_QUERY_VALUE) == 0) {
-        return AccessDenied;
-    }
-    auto it = values_.find({ref->hive, ref->path, detail::foldCase(name)});
+    auto it = values_.find({ref.hive, ref.path, detail::foldCase(name)});
     if (it == values_.end()) {
         return FileNotFound;
     }
@@ -78,19 +75,16 @@ int32_t MemoryRegistry::RegQueryValueExA(HKEY key, const std::string& name, uint
 int32_t MemoryRegistry::RegSetValueExA(HKEY key, const std::string& name, uint32_t kind,
                                        const uint8_t* data, uint32_t size) {
     std::lock_guard lock(mutex_);
-    auto ref = handles_.find(key);
-    if (!ref) {
-        return InvalidHandle;
-    }
-    if ((ref->access & detail::KEY_SET_VALUE) == 0) {
-        return AccessDenied;
+    detail::KeyRef ref;
+    if (const int32_t r = handles_.use(key, detail::KEY_SET_VALUE, ref); r != Success) {
+        return r;
     }
     if (data == nullptr && size != 0) {
         return InvalidParameter;
     }
     Value value{kind,
                 data == nullptr ? std::vector<uint8_t>() : std::vector<uint8_t>(data, data + size)};
-    values_[{ref->hive, ref->path, detail::foldCase(name)}] = std::move(value);
+    values_[{ref.hive, ref.path, detail::foldCase(name)}] = std::move(value);
     return Success;
 }
 

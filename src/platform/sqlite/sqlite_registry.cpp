@@ -646,12 +646,9 @@ int32_t SqliteRegistry::RegQueryValueExA(HKEY key, const std::string& name, uint
                                          uint8_t* data, uint32_t& size) {
     return guarded([&]() -> int32_t {
         std::lock_guard lock(impl_->mutex);
-        const auto ref = impl_->handles.find(key);
-        if (!ref) {
-            return InvalidHandle;
-        }
-        if ((ref->access & detail::KEY_QUERY_VALUE) == 0) {
-            return AccessDenied;
+        detail::KeyRef ref;
+        if (const int32_t r = impl_->handles.use(key, detail::KEY_QUERY_VALUE, ref); r != Success) {
+            return r;
         }
         if (const int32_t r = impl_->connect(false); r != Success) {
             return r;
@@ -662,7 +659,7 @@ int32_t SqliteRegistry::RegQueryValueExA(HKEY key, const std::string& name, uint
         const int rc = stepOnce(
             impl_->valueGet.get(),
             [&](sqlite3_stmt* s) {
-                bindKey(s, ref->hive, ref->path);
+                bindKey(s, ref.hive, ref.path);
                 bindBytes(s, 3, folded.data(), folded.size());
             },
             [&](sqlite3_stmt* s) {
@@ -697,12 +694,9 @@ int32_t SqliteRegistry::RegSetValueExA(HKEY key, const std::string& name, uint32
                                        const uint8_t* data, uint32_t size) {
     return guarded([&]() -> int32_t {
         std::lock_guard lock(impl_->mutex);
-        const auto ref = impl_->handles.find(key);
-        if (!ref) {
-            return InvalidHandle;
-        }
-        if ((ref->access & detail::KEY_SET_VALUE) == 0) {
-            return AccessDenied;
+        detail::KeyRef ref;
+        if (const int32_t r = impl_->handles.use(key, detail::KEY_SET_VALUE, ref); r != Success) {
+            return r;
         }
         if (data == nullptr && size != 0) {
             return InvalidParameter;
@@ -713,7 +707,7 @@ int32_t SqliteRegistry::RegSetValueExA(HKEY key, const std::string& name, uint32
         const std::string folded = detail::foldCase(name);
         const int rc = impl_->write([&] {
             return stepOnce(impl_->valuePut.get(), [&](sqlite3_stmt* s) {
-                bindKey(s, ref->hive, ref->path);
+                bindKey(s, ref.hive, ref.path);
                 bindBytes(s, 3, folded.data(), folded.size());
                 sqlite3_bind_int64(s, 4, kind);
                 bindBytes(s, 5, data, size);
