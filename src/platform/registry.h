@@ -17,14 +17,15 @@ inline constexpr uint32_t REG_BINARY = 3;
 inline constexpr uint32_t REG_DWORD = 4;
 
 inline constexpr uint32_t KEY_READ = 0x20019;
-inline constexpr uint32_t KEY_WRITE_ALL = 0x3F; ///< query, set, create subkey, enumerate, notify, link
+inline constexpr uint32_t KEY_WRITE_ALL =
+    0x3F; ///< query, set, create subkey, enumerate, notify, link
 
 /// Result codes, as the platform registry reports them.
 namespace regresult {
 inline constexpr int32_t Success = 0;
-inline constexpr int32_t FileNotFound = 2;   ///< key or value absent
-inline constexpr int32_t AccessDenied = 5;   ///< store read-only or cannot be created
-inline constexpr int32_t InvalidHandle = 6;  ///< handle 0 or closed
+inline constexpr int32_t FileNotFound = 2;  ///< key or value absent
+inline constexpr int32_t AccessDenied = 5;  ///< store read-only or cannot be created
+inline constexpr int32_t InvalidHandle = 6; ///< handle 0 or closed
 inline constexpr int32_t InvalidParameter = 87;
 inline constexpr int32_t MoreData = 234;     ///< buffer too small
 inline constexpr int32_t BadDatabase = 1009; ///< the store file is corrupt or no database

@@ -3,6 +3,8 @@
 #include "support/apartment.h"
 #include "support/failure.h"
 
+#include "platform/files.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -29,21 +31,6 @@ private:
     int fd_;
 };
 
-bool writeAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 bool AppendToFile(const std::string& path, const std::string& text) noexcept {
@@ -65,7 +52,7 @@ bool AppendToFile(const std::string& path, const std::string& text) noexcept {
         std::string line;
         line.reserve(text.size() + 2);
         line.append(text).append("\r\n");
-        const bool written = writeAll(fd.get(), line);
+        const bool written = platform::writeAll(fd.get(), line);
         ::flock(fd.get(), LOCK_UN);
         return written;
     });

@@ -2,6 +2,8 @@
 #include "support/apartment.h"
 #include "support/utilities.h"
 
+#include "platform/files.h"
+
 #include <qvMsgErr/headless.h>
 
 #include <gtest/gtest.h>
@@ -103,6 +105,29 @@ TEST(AppendToFile, ConcurrentWritersNeverInterleave) {
             << "unknown or duplicate line " << head;
     }
     EXPECT_EQ(seen.size(), static_cast<size_t>(kWriters) * kLines);
+}
+
+TEST(ReplaceFile, ReplacesWholeKeepsTheModeAndLeavesNoTemporaryFile) {
+    const fs::path dir = freshDir("replace");
+    const fs::path file = dir / "report.rtf";
+    platform::replaceFile(file.string(), "first");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    platform::replaceFile(file.string(), std::string("second\0", 7));
+    EXPECT_EQ(readAll(file), std::string("second\0", 7));
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+
+    // A directory, a missing directory or no name at all: error 75, nothing made or changed.
+    for (const fs::path& bad : {dir, dir / "missing" / "x.txt", fs::path()}) {
+        try {
+            platform::replaceFile(bad.string(), "x");
+            ADD_FAILURE() << bad << " was written";
+        } catch (const RunTimeError& e) {
+            EXPECT_EQ(e.Number, 75) << bad;
+        }
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
 TEST(TrimText, TrimsTheCallersTextAndTheResult) {

@@ -1,6 +1,8 @@
 // The headless desktop: scripting, the record of side effects, the environment and the clock.
 #include "platform/headless/headless_p.h"
 
+#include "platform/files.h"
+
 #include "support/failure.h"
 
 #include <dlfcn.h>
@@ -8,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 
 namespace qvMsgErr::headless {
@@ -434,23 +435,17 @@ HeadlessDesktop::chooseSaveFile(const platform::SaveDialogSettings& settings) {
 }
 
 void HeadlessDesktop::saveFile(const std::string& path, const std::string& bytes) {
-    bool written = false;
-    if (!path.empty()) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        if (out) {
-            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            out.close();
-            written = !out.fail();
-        }
-    }
     SideEffect saved = detail::effect(EffectKind::Save);
     saved.text = path;
     saved.bytes = bytes;
-    saved.flag = !written;
-    impl_->record(std::move(saved));
-    if (!written) {
-        throw RunTimeError(err::PathFileAccess);
+    try {
+        platform::replaceFile(path, bytes);
+    } catch (const RunTimeError&) {
+        saved.flag = true; // recorded as failed, then raised as the desktop's failure
+        impl_->record(std::move(saved));
+        throw;
     }
+    impl_->record(std::move(saved));
 }
 
 void HeadlessDesktop::shellOpen(const std::string& target) {

@@ -1,6 +1,8 @@
 // The Qt desktop: windows, the system message box, sounds, dialogs and the environment.
 #include "platform/qt/qt_desktop_p.h"
 
+#include "platform/files.h"
+
 #include <qvMsgErr/apartment.h>
 
 #include <QAbstractPrintDialog>
@@ -17,7 +19,6 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
@@ -453,14 +454,7 @@ platform::SaveDialogResult QtDesktop::chooseSaveFile(const platform::SaveDialogS
 }
 
 void QtDesktop::saveFile(const std::string& path, const std::string& bytes) {
-    QSaveFile file(QString::fromStdString(path));
-    file.setDirectWriteFallback(true);
-    if (path.empty() || !file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size()) ||
-        !file.commit()) {
-        throw RunTimeError(err::PathFileAccess);
-    }
+    platform::replaceFile(path, bytes);
 }
 
 void QtDesktop::shellOpen(const std::string& target) {
