@@ -1,5 +1,6 @@
 // The settings layer: key paths, escaping, value kinds, defaults, results and error trails, on
 // both stores.
+#include "raised.h"
 #include "store_fixtures.h"
 
 #include "support/modRegistry.h"
@@ -18,15 +19,7 @@ namespace rr = qvMsgErr::platform::regresult;
 
 namespace {
 
-/// The error `f` raises; Number 0 when it raises none.
-RunTimeError raised(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RunTimeError& e) {
-        return e;
-    }
-    return {};
-}
+using qvMsgErr::testing::raised;
 
 class Settings : public BothStores {
 protected:

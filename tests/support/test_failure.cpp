@@ -1,4 +1,5 @@
 // The four failure conventions and the conversion of foreign exceptions.
+#include "raised.h"
 #include "support/apartment.h"
 #include "support/failure.h"
 
@@ -16,15 +17,7 @@ using namespace qvMsgErr;
 
 namespace {
 
-/// The error `f` raises; Number 0 when it raises none.
-RunTimeError raised(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RunTimeError& e) {
-        return e;
-    }
-    return {};
-}
+using qvMsgErr::testing::raised;
 
 TEST(PassOn, TurnsForeignExceptionsIntoRunTimeErrors) {
     const std::tuple<const char*, std::function<void()>, int32_t> conversions[] = {
