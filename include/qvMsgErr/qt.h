@@ -1,5 +1,9 @@
 // Qt 6 Widgets integration: the desktop that shows the library's windows as real dialogs.
 // Link qvMsgErr::qt. A QApplication must exist on the thread before the desktop is used.
+//
+// Once this library is loaded it is the default: the thread that runs the QApplication gets a Qt
+// desktop the first time the library needs one; other threads, and programs without a
+// QApplication, get the headless desktop. installDesktop() makes the choice explicit.
 #pragma once
 
 #include <qvMsgErr/platform.h>

@@ -13,7 +13,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <qvMsgErr/apartment.h>
+
 #include <gtest/gtest.h>
+
+#include <thread>
 
 #include <cstdlib>
 
@@ -318,3 +322,16 @@ TEST(QtDesktop, Environment) {
 
 } // namespace
 } // namespace qvMsgErr
+
+namespace {
+
+TEST(QtDesktop, IsTheDefaultOnTheGuiThreadOnly) {
+    qvMsgErr::setThreadDesktop(nullptr);
+    EXPECT_EQ(qvMsgErr::threadDesktop().name(), "qt");
+    std::string otherThread;
+    std::thread([&] { otherThread = qvMsgErr::threadDesktop().name(); }).join();
+    EXPECT_EQ(otherThread, "headless");
+    qvMsgErr::qt::installDesktop();
+}
+
+} // namespace

@@ -469,4 +469,24 @@ void installDesktop() {
     setThreadDesktop(makeDesktop());
 }
 
+namespace {
+
+// The first desktop of a thread, once this library is loaded: real windows on the thread that
+// runs the QApplication, the headless desktop (nullptr here) anywhere else, because widgets
+// belong to that one thread.
+std::shared_ptr<platform::Desktop> qtDesktopOnGuiThread() {
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (qobject_cast<const QApplication*>(app) != nullptr &&
+        QThread::currentThread() == app->thread()) {
+        return makeDesktop();
+    }
+    return nullptr;
+}
+
+// Linking the Qt desktop is enough for a Qt application to get real windows.
+[[maybe_unused]] const bool kRegisteredAsDefault =
+    (setDefaultDesktopFactory(&qtDesktopOnGuiThread), true);
+
+} // namespace
+
 } // namespace qvMsgErr::qt
