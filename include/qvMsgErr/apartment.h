@@ -14,11 +14,13 @@ class Registry;
 }
 
 /// The calling thread's desktop. When none was set, the process-wide default factory makes one
-/// (see setDefaultDesktopFactory); without a factory a headless desktop is made.
+/// (see setDefaultDesktopFactory); without a factory, or when it gives none, a headless desktop
+/// is made.
 platform::Desktop& threadDesktop();
 /// Sets the calling thread's desktop; nullptr puts the default back.
 void setThreadDesktop(std::shared_ptr<platform::Desktop> desktop);
-/// The factory every thread uses for its first desktop (qt::installDesktop sets only the thread).
+/// The factory every thread uses for its first desktop. Loading the Qt desktop's library sets
+/// one that serves the QApplication's thread; qt::installDesktop sets only the calling thread.
 void setDefaultDesktopFactory(std::shared_ptr<platform::Desktop> (*factory)());
 
 } // namespace qvMsgErr
