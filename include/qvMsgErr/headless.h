@@ -98,7 +98,8 @@ enum class EffectKind {
     Help,             ///< helpFile; number = command (1 context, 3 contents); context
     ShellOpen,        ///< text = the target, unchanged
     PrinterDialog,    ///< flags; flag = cancelled
-    Print,            ///< text = printer; document; flag = the printer failed (482 raised)
+    Print,            ///< text = printer; document; flag = failed (482 raised): the printer was
+                      ///< set to fail, or no printer was named
     SaveDialog,       ///< title, flags; flag = cancelled; text = chosen path
     Save,             ///< text = path; bytes; flag = the file could not be written (75 raised)
     DrawPicture,      ///< window, helpFile = image list name; number = picture; x, y
@@ -180,6 +181,10 @@ public:
     /// the handler refuse to close, the window is hidden all the same so that a test never hangs.
     /// Without a callback a modal window is closed the same way at once.
     void onModal(std::function<void(ScriptedUser&)> script);
+    /// Acts as the user on the newest window of design `windowName` that is shown without a
+    /// modal display of its own (a modeless window). False when there is none.
+    bool actOnModeless(const std::string& windowName,
+                       const std::function<void(ScriptedUser&)>& script);
     /// Answers system message boxes. Without one the answer is the flag word's default button.
     void onSystemMessageBox(std::function<int32_t(const SystemMessageBoxCall&)> answer);
     /// Answers the printer dialog. Without one it is cancelled.
@@ -187,7 +192,8 @@ public:
     /// Answers the save dialog. Without one it is cancelled.
     void onSaveDialog(
         std::function<platform::SaveDialogResult(const platform::SaveDialogSettings&)> answer);
-    /// Makes printing fail with RunTimeError 482 (true) or succeed (false).
+    /// Makes printing fail with RunTimeError 482 (true) or succeed (false). Printing to an empty
+    /// printer name always fails.
     void setPrinterFails(bool fails);
 
     // --- environment -----------------------------------------------------------------------

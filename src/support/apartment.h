@@ -21,13 +21,18 @@ public:
                          std::string Solution, std::string Activity) = 0;
 };
 
+class LibraryForm;
+
+// Members are destroyed bottom up: the forms go before the desktop that made their windows.
 struct Apartment {
     std::string regRoot;
-    std::shared_ptr<ErrorPresenter> sharedError;
     std::shared_ptr<platform::Desktop> desktop;
     std::shared_ptr<platform::Registry> registry;
-    /// The library's windows loaded on this thread, oldest first ("Close all" unloads them).
-    std::vector<platform::Window*> loadedWindows;
+    std::shared_ptr<ErrorPresenter> sharedError;
+    /// The library's forms loaded on this thread, oldest first ("Close all" unloads them).
+    std::vector<LibraryForm*> loadedForms;
+    /// Forms shown modelessly, kept alive until their windows are unloaded.
+    std::vector<std::shared_ptr<LibraryForm>> keptForms;
 };
 
 /// The calling thread's state.

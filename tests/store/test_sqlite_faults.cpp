@@ -35,27 +35,8 @@ protected:
         useStore(nullptr);
     }
 
-    /// Runs `check` in a child process as user nobody, so that permission bits bind even when the
-    /// suite runs as root (as CI does); the test's directories are handed to that user first.
     void asUnprivileged(const std::function<void()>& check) {
-        if (::geteuid() != 0) {
-            check();
-            return;
-        }
-        constexpr uid_t kNobody = 65534;
-        for (const std::string& p : {dir.path(), output.path()}) {
-            for (const auto& entry : std::filesystem::recursive_directory_iterator(p)) {
-                EXPECT_EQ(::lchown(entry.path().c_str(), kNobody, kNobody), 0);
-            }
-            EXPECT_EQ(::lchown(p.c_str(), kNobody, kNobody), 0);
-        }
-        inChildProcess([&] {
-            if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
-                ADD_FAILURE() << "cannot become user nobody";
-                return;
-            }
-            check();
-        });
+        qvtest::asUnprivileged({dir.path(), output.path()}, check);
     }
 
     ScratchDir output; // for the captured standard error

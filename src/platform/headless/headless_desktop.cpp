@@ -272,6 +272,21 @@ void HeadlessDesktop::onSaveDialog(
     std::function<platform::SaveDialogResult(const platform::SaveDialogSettings&)> answer) {
     impl_->saveAnswer = std::move(answer);
 }
+bool HeadlessDesktop::actOnModeless(const std::string& windowName,
+                                    const std::function<void(ScriptedUser&)>& script) {
+    for (auto it = impl_->windows.rbegin(); it != impl_->windows.rend(); ++it) {
+        HeadlessWindow* w = *it;
+        const bool inModal =
+            std::find(impl_->modal.begin(), impl_->modal.end(), w) != impl_->modal.end();
+        if (w->isVisible() && !inModal && w->design().name == windowName) {
+            ScriptedUserImpl user(*impl_, *w);
+            script(user);
+            return true;
+        }
+    }
+    return false;
+}
+
 void HeadlessDesktop::setPrinterFails(bool fails) {
     impl_->printerFails = fails;
 }
@@ -412,9 +427,11 @@ void HeadlessDesktop::printDocument(const platform::PrinterChoice& printer,
     SideEffect printed = detail::effect(EffectKind::Print);
     printed.text = printer.printer;
     printed.document = doc;
-    printed.flag = impl_->printerFails;
+    // No printer chosen fails as a real one would.
+    const bool fails = impl_->printerFails || printer.printer.empty();
+    printed.flag = fails;
     impl_->record(std::move(printed));
-    if (impl_->printerFails) {
+    if (fails) {
         throw RunTimeError(err::PrinterError);
     }
 }

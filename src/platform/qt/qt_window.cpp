@@ -1134,6 +1134,11 @@ void QtWindow::unload() {
     active_ = false;
     FormDialog* dialog = dialog_;
     dialog_ = nullptr;
+    if (dialog && QCoreApplication::instance() == nullptr) {
+        // The application is gone (a window kept open until the thread's state is torn down at
+        // exit): its widgets must not be touched any more.
+        return;
+    }
     if (dialog) {
         dialog->owner = nullptr;
         dialog->hide();

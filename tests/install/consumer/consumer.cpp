@@ -1,4 +1,5 @@
-// A host program built against the installed library only.
+// A host program built against the installed library only: it shows an error on the headless
+// desktop, where a script plays the user, and checks the answer.
 #include <qvMsgErr/qvMsgErr.h>
 
 #include <iostream>
@@ -6,12 +7,13 @@
 
 int main() {
     auto desktop = std::make_shared<qvMsgErr::headless::HeadlessDesktop>();
-    desktop->onSystemMessageBox([](const qvMsgErr::headless::SystemMessageBoxCall&) {
-        return static_cast<int32_t>(qvMsgErr::qvButtonYes);
-    });
+    desktop->onModal([](qvMsgErr::headless::ScriptedUser& user) { user.click("cmdRetry"); });
     qvMsgErr::setThreadDesktop(desktop);
-    const int32_t answer = qvMsgErr::threadDesktop().systemMessageBox("Continue?", 4, "t", "", 0);
+
+    qvMsgErr::clsError err;
+    err.AppName("Consumer");
+    const int16_t answer = err.Show(true, "The ledger file is locked.", 70);
     std::cout << qvMsgErr::kProductName << ' ' << qvMsgErr::kVersionString << " answered " << answer
               << '\n';
-    return answer == qvMsgErr::qvButtonYes ? 0 : 1;
+    return answer == qvMsgErr::qvButtonRetry ? 0 : 1;
 }

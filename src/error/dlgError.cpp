@@ -1,0 +1,342 @@
+#include "error/dlgError.h"
+
+#include "support/failure.h"
+#include "support/utilities.h"
+
+#include <qvMsgErr/enums.h>
+
+namespace qvMsgErr::error {
+
+using platform::ControlDesign;
+using platform::ControlKind;
+
+namespace {
+
+constexpr float kButtonWidth = 1080, kButtonHeight = 345;
+constexpr float kCollapsedHeight = 1950;
+/// Gap between the information panel and the details section below it.
+constexpr float kInfoGap = 400;
+/// Space below the details section.
+constexpr float kBottomMargin = 100;
+
+// The shutdown question: Yes and No, Yes the default, the question icon.
+constexpr int32_t kYesNoQuestion = 4 | 32;
+constexpr int32_t kAnswerYes = 6;
+// Printer dialog: return a device context, no page-range choice.
+constexpr int32_t kPrinterFlags = 0x108;
+// Save dialog: overwrite prompt, no read-only box, multiple selection, path must exist.
+constexpr int32_t kSaveFlags = 0xA06;
+
+// The layout is fixed in twips and made for a small dialog font: a desktop's own font (often 9
+// to 11 pt) cuts captions off and pushes a two-line description into scrolling. Arial is on
+// Windows and macOS, and fontconfig puts a face of the same metrics in its place elsewhere.
+const platform::Font kTextFont{"Arial", 8, false};
+// The heading labels are only 36 and 61 pixels wide at 96 dpi: too narrow for bold 8 pt.
+const platform::Font kHeadingFont{"Arial", 7, true};
+
+ControlDesign button(std::string name, std::string container, float left, float top,
+                     std::string caption, int16_t tab) {
+    ControlDesign c;
+    c.kind = ControlKind::CommandButton;
+    c.name = std::move(name);
+    c.container = std::move(container);
+    c.left = left;
+    c.top = top;
+    c.width = kButtonWidth;
+    c.height = kButtonHeight;
+    c.caption = std::move(caption);
+    c.tabIndex = tab;
+    c.font = kTextFont;
+    return c;
+}
+
+ControlDesign control(ControlKind kind, std::string name, std::string container, float left,
+                      float top, float width, float height, std::string caption = {},
+                      int16_t tab = -1) {
+    ControlDesign c;
+    c.kind = kind;
+    c.name = std::move(name);
+    c.container = std::move(container);
+    c.left = left;
+    c.top = top;
+    c.width = width;
+    c.height = height;
+    c.caption = std::move(caption);
+    c.tabIndex = tab;
+    if (kind == ControlKind::RichText) {
+        c.verticalScrollBar = true;
+    }
+    if (kind == ControlKind::RichText || kind == ControlKind::Label) {
+        c.font = kTextFont;
+    }
+    return c;
+}
+
+platform::FormDesign makeDesign() {
+    platform::FormDesign d;
+    d.name = "dlgError";
+    d.clientWidth = 5295;
+    d.clientHeight = 6350;
+    d.startCentered = true;
+
+    ControlDesign img = control(ControlKind::Image, "imgError", "", 90, 90, 960, 960);
+    img.picture = platform::StockPicture::Critical;
+    d.controls.push_back(img);
+    d.controls.push_back(
+        control(ControlKind::RichText, "rtfActivity", "", 1170, 60, 2790, 600, "", 10));
+    d.controls.push_back(
+        control(ControlKind::RichText, "rtfDescription", "", 1170, 750, 2790, 555, "", 11));
+    ControlDesign version = control(ControlKind::Label, "lblversion", "", 90, 1110, 960, 165, "v");
+    version.font = {"Arial", 6.75F, false};
+    d.controls.push_back(version);
+
+    ControlDesign close = button("cmdClose", "", 4110, 90, "Close", 0);
+    close.isDefault = true;
+    close.isCancel = true;
+    d.controls.push_back(close);
+    d.controls.push_back(button("cmdDetails", "", 4110, 540, "&Details >>", 1));
+
+    d.controls.push_back(control(ControlKind::Panel, "FraInfo", "", 45, 1350, 5205, 1695));
+    ControlDesign info =
+        control(ControlKind::Label, "lblInformation", "FraInfo", 75, -30, 915, 195, "Information:");
+    info.font = kHeadingFont;
+    d.controls.push_back(info);
+    d.controls.push_back(
+        control(ControlKind::RichText, "rtfSolution", "FraInfo", 60, 210, 5055, 1365, "", 9));
+
+    d.controls.push_back(control(ControlKind::Panel, "FraDetails", "", 90, 3135, 5220, 2805));
+    ControlDesign details =
+        control(ControlKind::Label, "lblDetails", "FraDetails", 0, 15, 540, 195, "Details:");
+    details.font = kHeadingFont;
+    d.controls.push_back(details);
+    d.controls.push_back(
+        control(ControlKind::Label, "lblErrorNumber", "FraDetails", 600, 15, 3240, 195));
+    d.controls.push_back(
+        control(ControlKind::RichText, "rtfDetails", "FraDetails", 15, 255, 3825, 2415, "", 8));
+    d.controls.push_back(
+        control(ControlKind::Panel, "frabuttons", "FraDetails", 3960, 285, 1245, 2430));
+    d.controls.push_back(button("cmdRetry", "frabuttons", 0, 0, "Try Again", 2));
+    d.controls.push_back(button("cmdIgnore", "frabuttons", 0, 408, "Ignore", 3));
+    d.controls.push_back(button("cmdAbort", "frabuttons", 0, 816, "Close all", 4));
+    d.controls.push_back(button("cmdSave", "frabuttons", 0, 1224, "Save", 5));
+    d.controls.push_back(button("cmdPrint", "frabuttons", 0, 1632, "Print", 6));
+    d.controls.push_back(button("cmdEmail", "frabuttons", 0, 2040, "E-Mail", 7));
+
+    ControlDesign print = control(ControlKind::RichText, "rtfPrint", "", 0, 900, 6945, 195);
+    print.visible = false;
+    print.verticalScrollBar = false;
+    print.font = {"Times New Roman", 12, false};
+    d.controls.push_back(print);
+    return d;
+}
+
+/// Runs a file or printer dialog. True when the user cancelled, by the result or by the cancel
+/// error; any other failure counts as a choice, so that the caller goes on (and its output step
+/// then fails quietly on the empty choice).
+template <class Result, class Choose> bool cancelled(Result& result, Choose&& choose) {
+    try {
+        result = choose();
+        return result.cancelled;
+    } catch (...) {
+        result = Result{};
+        result.cancelled = false;
+        return toRunTimeError(std::current_exception()).Number == err::DialogCancel;
+    }
+}
+
+} // namespace
+
+const platform::FormDesign& dlgErrorDesign() {
+    static const platform::FormDesign design = makeDesign();
+    return design;
+}
+
+dlgError::dlgError() : LibraryForm(dlgErrorDesign()) {
+    Form_Load();
+}
+
+void dlgError::Form_Load() {
+    passOver({
+        [&] { SetDetailsExpanded(true); },
+        [&] { ToggleTopmost(window(), false); },
+        [&] {
+            const auto v = desktop().version();
+            control("lblversion")
+                .setCaption(std::to_string(v.major) + "." + std::to_string(v.minor) + "." +
+                            std::to_string(v.revision));
+        },
+    });
+}
+
+void dlgError::HeightFixed(float NewHeight) {
+    passOver({[&] {
+        platform::Window& w = window();
+        w.setHeight(w.height() - w.scaleHeight() + NewHeight);
+    }});
+}
+
+void dlgError::SetDetailsExpanded(bool Expand) {
+    if (Expand) {
+        passOver({
+            [&] {
+                std::string solution = control("rtfSolution").text();
+                platform::Control& info = control("FraInfo");
+                platform::Control& details = control("FraDetails");
+                if (TrimText(solution).empty()) {
+                    info.setVisible(false);
+                    details.setTop(info.top());
+                } else {
+                    info.setVisible(true);
+                    details.setTop(info.top() + info.height() + kInfoGap);
+                }
+            },
+            [&] {
+                const platform::Control& details = control("FraDetails");
+                HeightFixed(details.top() + details.height() + kBottomMargin);
+            },
+            [&] { control("FraDetails").setVisible(true); },
+            [&] { control("cmdDetails").setCaption("<< &Details"); },
+            [&] { detailsExpanded_ = true; },
+        });
+    } else {
+        passOver({
+            [&] { detailsExpanded_ = false; },
+            [&] { control("cmdDetails").setCaption("&Details >>"); },
+            [&] { control("FraDetails").setVisible(false); },
+            [&] { control("FraInfo").setVisible(false); },
+            [&] { HeightFixed(kCollapsedHeight); },
+        });
+    }
+}
+
+void dlgError::onEvent(platform::Event& event) {
+    using platform::EventKind;
+    if (event.kind == EventKind::Close) {
+        // The close box sends no response; the dialog goes as if a button had unloaded it.
+        passOver({[&] { unload(); }});
+        return;
+    }
+    if (event.kind != EventKind::Click) {
+        return;
+    }
+    const std::string& c = event.control;
+    if (c == "cmdClose") {
+        respond(qvButtonAbort);
+    } else if (c == "cmdRetry") {
+        respond(qvButtonRetry);
+    } else if (c == "cmdIgnore") {
+        respond(qvButtonIgnore);
+    } else if (c == "cmdDetails") {
+        cmdDetails_Click();
+    } else if (c == "cmdAbort") {
+        cmdAbort_Click();
+    } else if (c == "cmdPrint") {
+        cmdPrint_Click();
+    } else if (c == "cmdSave") {
+        cmdSave_Click();
+    } else if (c == "cmdEmail") {
+        cmdEmail_Click();
+    }
+}
+
+void dlgError::cmdDetails_Click() {
+    SetDetailsExpanded(!detailsExpanded_);
+}
+
+void dlgError::respond(int32_t data) {
+    passOver({[&] { Response.raise(data); }, [&] { unload(); }});
+}
+
+void dlgError::cmdAbort_Click() {
+    int32_t answer = 0;
+    passOver({[&] {
+        answer = desktop().systemMessageBox("This will close " + AppName +
+                                                ". Are you sure you want to do this?",
+                                            kYesNoQuestion, "Confirm shutdown", "", 0);
+    }});
+    if (answer == kAnswerYes) {
+        passOver({[&] { Abort.raise(); }, [&] { unload(); }});
+    }
+}
+
+void dlgError::cmdPrint_Click() {
+    platform::PrinterChoice printer;
+    if (cancelled(printer, [&] { return desktop().choosePrinter(kPrinterFlags); })) {
+        return;
+    }
+    passOver({
+        [&] { BuildPrintReport(); },
+        [&] { print_.select(0, 0); },
+        [&] { desktop().printDocument(printer, print_.document()); },
+        [&] { clearComposingArea(); },
+    });
+}
+
+void dlgError::cmdSave_Click() {
+    platform::SaveDialogSettings settings;
+    settings.title = "Save error report as...";
+    settings.filter = "Text Files (*.txt)|*.txt|Rich Text Files (*.rtf)|*.rtf";
+    settings.filterIndex = 2;
+    passOver({[&] { settings.initialDirectory = desktop().componentDirectory(); }});
+    settings.fileName = "qvError";
+    settings.defaultExtension = "rtf";
+    settings.flags = kSaveFlags;
+
+    platform::SaveDialogResult target;
+    if (cancelled(target, [&] { return desktop().chooseSaveFile(settings); })) {
+        return;
+    }
+    passOver({
+        [&] { BuildPrintReport(); },
+        [&] { print_.select(0, 0); },
+        [&] {
+            const platform::FormattedDocument doc = print_.document();
+            desktop().saveFile(target.path,
+                               target.extensionDiffers ? plainText(doc) : rtfDocument(doc));
+        },
+        [&] { clearComposingArea(); },
+    });
+}
+
+void dlgError::cmdEmail_Click() {
+    passOver({[&] { desktop().shellOpen(mailtoAddress(SupportEmail, AppName, GetReportText())); }});
+}
+
+ReportValues dlgError::reportValues() const {
+    ReportSource source;
+    source.appName = AppName;
+    source.userName = UserName;
+    source.activity = control("rtfActivity").text();
+    source.description = control("rtfDescription").text();
+    source.details = control("rtfDetails").text();
+    return error::reportValues(source, desktop());
+}
+
+std::string dlgError::GetReportText() const {
+    return error::GetReportText(reportValues());
+}
+
+void dlgError::BuildPrintReport() {
+    error::BuildPrintReport(print_, reportValues());
+    control("rtfPrint").setText(print_.text());
+}
+
+void dlgError::clearComposingArea() {
+    print_.clear();
+    control("rtfPrint").setText({});
+}
+
+void dlgError::InsertPrintText(const std::string& TheText) {
+    passOver({[&] { error::InsertPrintText(print_, TheText); },
+              [&] { control("rtfPrint").setText(print_.text()); }});
+}
+
+void dlgError::SetPrintBodyFont(bool Bold) {
+    passOver({[&] { error::SetPrintBodyFont(print_, Bold); }});
+}
+
+void dlgError::SetPrintHeadingFont(bool Bold) {
+    passOver({[&] { error::SetPrintHeadingFont(print_, Bold); }});
+}
+
+} // namespace qvMsgErr::error

@@ -1,0 +1,61 @@
+// dlgError: the error dialog. It does not know the error object: it receives three strings,
+// has its text areas filled, and reports the user's choice through Response and Abort.
+#pragma once
+
+#include "error/report.h"
+#include "support/forms.h"
+
+#include <qvMsgErr/event.h>
+
+#include <string>
+
+namespace qvMsgErr::error {
+
+/// The dialog's window: controls, positions in twips, captions and fonts.
+const platform::FormDesign& dlgErrorDesign();
+
+class dlgError final : public LibraryForm {
+public:
+    /// Creates and loads the dialog on the thread's desktop: details expanded, topmost, version.
+    dlgError();
+
+    // Set by the error object before anything else.
+    std::string UserName;
+    std::string AppName;
+    std::string SupportEmail;
+
+    Event<int32_t> Response; ///< 3 Close, 4 Try Again, 5 Ignore
+    Event<> Abort;           ///< "Close all", after the user confirmed it
+
+    /// Sets the outer height so that the inner height becomes `NewHeight`.
+    void HeightFixed(float NewHeight);
+    void SetDetailsExpanded(bool Expand);
+    bool DetailsExpanded() const { return detailsExpanded_; }
+
+    // Composing the report (see report.h).
+    void InsertPrintText(const std::string& TheText);
+    void SetPrintBodyFont(bool Bold = false);
+    void SetPrintHeadingFont(bool Bold = false);
+    const ComposingArea& composingArea() const { return print_; }
+
+    void onEvent(platform::Event& event) override;
+
+private:
+    void Form_Load();
+    void cmdDetails_Click();
+    void respond(int32_t data);
+    void cmdAbort_Click();
+    void cmdPrint_Click();
+    void cmdSave_Click();
+    void cmdEmail_Click();
+
+    ReportValues reportValues() const;
+    std::string GetReportText() const;
+    void BuildPrintReport();
+    void clearComposingArea();
+
+    bool detailsExpanded_ = false;
+    ComposingArea print_; ///< behind the hidden rtfPrint area
+};
+
+} // namespace qvMsgErr::error

@@ -1,0 +1,67 @@
+#include "support/forms.h"
+
+#include "support/apartment.h"
+#include "support/failure.h"
+
+#include <algorithm>
+
+namespace qvMsgErr {
+
+namespace {
+
+void forget(const LibraryForm* form) {
+    auto& list = apartment().loadedForms;
+    list.erase(std::remove(list.begin(), list.end(), form), list.end());
+}
+
+/// Lets go of kept forms whose windows are gone. Never called from inside a form's own event
+/// handler, where destroying the form would pull the handler from under itself.
+void pruneKeptForms() {
+    auto& kept = apartment().keptForms;
+    std::erase_if(kept, [](const std::shared_ptr<LibraryForm>& f) { return !f->isLoaded(); });
+}
+
+} // namespace
+
+LibraryForm::LibraryForm(const platform::FormDesign& design) {
+    pruneKeptForms();
+    threadDesktop();
+    desktop_ = apartment().desktop;
+    window_ = desktop_->createWindow(design);
+    window_->setHandler(this);
+    apartment().loadedForms.push_back(this);
+}
+
+LibraryForm::~LibraryForm() {
+    forget(this);
+    passOver({[&] { window_->setHandler(nullptr); }, [&] { window_->unload(); }});
+}
+
+void LibraryForm::unload() {
+    forget(this);
+    window_->unload();
+}
+
+void LibraryForm::keepWhileLoaded(std::shared_ptr<LibraryForm> form) {
+    if (form && form->isLoaded()) {
+        apartment().keptForms.push_back(std::move(form));
+    }
+}
+
+void unloadAllForms() {
+    // A copy: unloading takes each form off the list, and a form's unload may run code that
+    // loads or unloads others.
+    const std::vector<LibraryForm*> forms = apartment().loadedForms;
+    for (auto it = forms.rbegin(); it != forms.rend(); ++it) {
+        const auto& live = apartment().loadedForms;
+        if (std::find(live.begin(), live.end(), *it) != live.end()) {
+            passOver({[&] { (*it)->unload(); }});
+        }
+    }
+}
+
+std::size_t loadedFormCount() {
+    return apartment().loadedForms.size();
+}
+
+} // namespace qvMsgErr

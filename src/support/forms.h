@@ -1,0 +1,47 @@
+// The library's own windows. Each one is created on the thread's desktop and listed among the
+// thread's loaded windows until it is unloaded, so that "Close all" in the error dialog reaches
+// every one of them, whoever created it.
+#pragma once
+
+#include <qvMsgErr/platform.h>
+
+#include <memory>
+#include <string>
+
+namespace qvMsgErr {
+
+/// Base of the library's forms: owns the window, hands its events to onEvent.
+class LibraryForm : public platform::FormHandler {
+public:
+    explicit LibraryForm(const platform::FormDesign& design);
+    ~LibraryForm() override;
+    LibraryForm(const LibraryForm&) = delete;
+    LibraryForm& operator=(const LibraryForm&) = delete;
+
+    platform::Window& window() const { return *window_; }
+    platform::Control& control(const std::string& name, int16_t index = -1) const {
+        return window_->control(name, index);
+    }
+    /// The desktop the window lives on.
+    platform::Desktop& desktop() const { return *desktop_; }
+    /// Unloads the window (ending a modal display) and takes it off the thread's list.
+    void unload();
+    bool isLoaded() const { return window_->isLoaded(); }
+
+    /// Keeps `form` alive after its creator lets go of it, for as long as its window is loaded:
+    /// a modelessly shown form outlives the call that showed it.
+    static void keepWhileLoaded(std::shared_ptr<LibraryForm> form);
+
+private:
+    std::shared_ptr<platform::Desktop> desktop_; ///< outlives the window
+    std::unique_ptr<platform::Window> window_;
+};
+
+/// Unloads every form of the library loaded on this thread, newest first. A form whose unload
+/// fails is passed over; the others are still unloaded.
+void unloadAllForms();
+
+/// Number of forms of the library loaded on this thread.
+std::size_t loadedFormCount();
+
+} // namespace qvMsgErr

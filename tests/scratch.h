@@ -1,0 +1,113 @@
+// Shared by tests that touch the file system: a private directory per test, whole-file reads
+// and writes, a capture of standard error, and child processes (also as an unprivileged user, so
+// that permission bits bind when the suite runs as root, as CI does).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace qvtest {
+
+/// A fresh directory below the test temp directory, removed again afterwards.
+class ScratchDir {
+public:
+    ScratchDir() {
+        std::string pattern = ::testing::TempDir() + "qvtest-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            ADD_FAILURE() << "mkdtemp failed for " << pattern;
+        }
+        path_ = pattern;
+    }
+    ~ScratchDir() {
+        std::error_code ec;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+inline std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+/// Runs `f` with standard error sent to `file`; returns what arrived there.
+inline std::string stderrOf(const std::string& file, const std::function<void()>& f) {
+    std::fflush(stderr);
+    const int saved = ::dup(2), fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(fd, 2);
+    ::close(fd);
+    f();
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    return readFile(file);
+}
+
+/// Runs `check` in a child process, which must end cleanly; its failures are reported from there.
+inline void inChildProcess(const std::function<void()>& check) {
+    std::fflush(stdout); // or the child prints the parent's pending output again
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        try {
+            check();
+        } catch (...) { // it must not unwind into the rest of the suite
+            ADD_FAILURE() << "exception in the child process";
+        }
+        std::fflush(stdout);
+        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+}
+
+/// Runs `check` in a child process as user nobody when the suite runs as root, after handing
+/// `dirs` (recursively) to that user; as the current user in this process otherwise.
+inline void asUnprivileged(const std::vector<std::string>& dirs,
+                           const std::function<void()>& check) {
+    if (::geteuid() != 0) {
+        check();
+        return;
+    }
+    constexpr uid_t kNobody = 65534;
+    for (const std::string& p : dirs) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(p)) {
+            EXPECT_EQ(::lchown(entry.path().c_str(), kNobody, kNobody), 0);
+        }
+        EXPECT_EQ(::lchown(p.c_str(), kNobody, kNobody), 0);
+    }
+    inChildProcess([&] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+            ADD_FAILURE() << "cannot become user nobody";
+            return;
+        }
+        check();
+    });
+}
+
+} // namespace qvtest
