@@ -34,22 +34,6 @@ const platform::Font kTextFont{"Arial", 8, false};
 // The heading labels are only 36 and 61 pixels wide at 96 dpi: too narrow for bold 8 pt.
 const platform::Font kHeadingFont{"Arial", 7, true};
 
-ControlDesign button(std::string name, std::string container, float left, float top,
-                     std::string caption, int16_t tab) {
-    ControlDesign c;
-    c.kind = ControlKind::CommandButton;
-    c.name = std::move(name);
-    c.container = std::move(container);
-    c.left = left;
-    c.top = top;
-    c.width = kButtonWidth;
-    c.height = kButtonHeight;
-    c.caption = std::move(caption);
-    c.tabIndex = tab;
-    c.font = kTextFont;
-    return c;
-}
-
 ControlDesign control(ControlKind kind, std::string name, std::string container, float left,
                       float top, float width, float height, std::string caption = {},
                       int16_t tab = -1) {
@@ -66,10 +50,17 @@ ControlDesign control(ControlKind kind, std::string name, std::string container,
     if (kind == ControlKind::RichText) {
         c.verticalScrollBar = true;
     }
-    if (kind == ControlKind::RichText || kind == ControlKind::Label) {
+    if (kind == ControlKind::RichText || kind == ControlKind::Label ||
+        kind == ControlKind::CommandButton) {
         c.font = kTextFont;
     }
     return c;
+}
+
+ControlDesign button(std::string name, std::string container, float left, float top,
+                     std::string caption, int16_t tab) {
+    return control(ControlKind::CommandButton, std::move(name), std::move(container), left, top,
+                   kButtonWidth, kButtonHeight, std::move(caption), tab);
 }
 
 platform::FormDesign makeDesign() {

@@ -2,6 +2,8 @@
 // by LibreOffice.
 #include "error/report.h"
 
+#include "scratch.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -217,13 +219,6 @@ TEST(RtfDocument, OneMebibyteOfMixedTextReadsBack) {
 // LibreOffice as the reader: one start for every document, since each start costs seconds.
 // ---------------------------------------------------------------------------------------------
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 /// What LibreOffice's text export makes of a text: LF after every paragraph, the empty
 /// paragraph after a final break dropped, a byte-order mark in front.
 std::string asExported(const std::string& text) {
@@ -239,6 +234,8 @@ std::string asExported(const std::string& text) {
     }
     return out;
 }
+
+using qvtest::readFile;
 
 TEST(RtfDocument, LibreOfficeReadsBackEveryText) {
     if (std::system("command -v soffice >/dev/null 2>&1") != 0) {
