@@ -148,11 +148,9 @@ void openWithDesktopHandler(const std::string& target) {
 }
 
 /// Lays the runs out as paragraphs: CR LF starts a new one; a run's indent applies to every
-/// paragraph it touches.
-void compose(QTextDocument& doc, const platform::FormattedDocument& runs) {
-    const double dpi = QGuiApplication::primaryScreen()
-                           ? QGuiApplication::primaryScreen()->logicalDotsPerInchX()
-                           : 96.0;
+/// paragraph it touches. Margins are in pixels of the device that lays the document out
+/// (`dpi`): a printer lays it out at its own resolution, where a screen pixel is a hair.
+void compose(QTextDocument& doc, const platform::FormattedDocument& runs, double dpi) {
     QTextCursor cursor(&doc);
     for (const auto& run : runs) {
         QTextCharFormat format;
@@ -405,7 +403,7 @@ void QtDesktop::printDocument(const platform::PrinterChoice& choice,
         }
     }
     QTextDocument text;
-    compose(text, doc);
+    compose(text, doc, printer->logicalDpiX());
     text.print(printer);
     if (printer->printerState() == QPrinter::Error ||
         printer->printerState() == QPrinter::Aborted) {
