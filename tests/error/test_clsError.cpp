@@ -2,7 +2,9 @@
 // modeless display, the properties and the error log.
 #include "error_fixture.h"
 
+#include "error/presenter.h"
 #include "error/solution.h"
+#include "support/failure.h"
 #include "support/forms.h"
 
 #include <qvMsgErr/clsError.h>
@@ -272,6 +274,33 @@ TEST_F(ErrorTest, CloseAllFromAnErrorInsideAMessageWindowClosesThatWindowToo) {
     EXPECT_FALSE(message.isLoaded());
     EXPECT_FALSE(messageOpenDuringAbort);
     EXPECT_TRUE(e.AbortPending());
+}
+
+TEST_F(ErrorTest, TheLibrarysOwnHandlersAskThroughTheSharedErrorObject) {
+    apartment().sharedError = error::presenterFor(std::make_shared<clsError>());
+    std::vector<std::string> answers = {"cmdRetry", "cmdIgnore"};
+    std::vector<Seen> shown;
+    user([&](ScriptedUser& u) {
+        shown.push_back(seen);
+        u.click(answers.at(shown.size() - 1));
+    });
+    int attempts = 0;
+    bool after = false;
+    EXPECT_TRUE(showAndDecide("Let ButtonOK&", {
+                                                   [&] {
+                                                       ++attempts;
+                                                       throw RunTimeError(75);
+                                                   },
+                                                   [&] { after = true; },
+                                               }));
+    apartment().sharedError.reset();
+    EXPECT_EQ(attempts, 2); // tried again once, then passed over
+    EXPECT_TRUE(after);
+    ASSERT_EQ(shown.size(), 2U);
+    EXPECT_EQ(shown[0].description, "Path/File access error");
+    EXPECT_EQ(shown[0].number, "Error number is 75");
+    EXPECT_EQ(shown[0].details, "Let ButtonOK\r\n");
+    EXPECT_EQ(shown[0].solution, kSolution75);
 }
 
 TEST_F(ErrorTest, ShutdownQuestionWithoutAppName) {
