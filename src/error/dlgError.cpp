@@ -255,11 +255,8 @@ void dlgError::cmdPrint_Click() {
     if (cancelled(printer, [&] { return desktop().choosePrinter(kPrinterFlags); })) {
         return;
     }
-    passOver({
-        [&] { BuildPrintReport(); },
-        [&] { print_.select(0, 0); },
-        [&] { desktop().printDocument(printer, print_.document()); },
-        [&] { clearComposingArea(); },
+    composeAndHandOn([&](const platform::FormattedDocument& report) {
+        desktop().printDocument(printer, report);
     });
 }
 
@@ -277,14 +274,18 @@ void dlgError::cmdSave_Click() {
     if (cancelled(target, [&] { return desktop().chooseSaveFile(settings); })) {
         return;
     }
+    composeAndHandOn([&](const platform::FormattedDocument& report) {
+        desktop().saveFile(target.path,
+                           target.extensionDiffers ? plainText(report) : rtfDocument(report));
+    });
+}
+
+void dlgError::composeAndHandOn(
+    const std::function<void(const platform::FormattedDocument&)>& handOn) {
     passOver({
         [&] { BuildPrintReport(); },
         [&] { print_.select(0, 0); },
-        [&] {
-            const platform::FormattedDocument doc = print_.document();
-            desktop().saveFile(target.path,
-                               target.extensionDiffers ? plainText(doc) : rtfDocument(doc));
-        },
+        [&] { handOn(print_.document()); },
         [&] { clearComposingArea(); },
     });
 }

@@ -7,6 +7,7 @@
 
 #include <qvMsgErr/event.h>
 
+#include <functional>
 #include <string>
 
 namespace qvMsgErr::error {
@@ -53,6 +54,8 @@ private:
     std::string GetReportText() const;
     void BuildPrintReport();
     void clearComposingArea();
+    /// Composes the report, hands the document to `handOn` (printer or file), clears the area.
+    void composeAndHandOn(const std::function<void(const platform::FormattedDocument&)>& handOn);
 
     bool detailsExpanded_ = false;
     ComposingArea print_; ///< behind the hidden rtfPrint area

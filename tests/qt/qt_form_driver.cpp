@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QKeySequence>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 
@@ -106,15 +109,24 @@ QWidget* waitForModal(int ms) {
     return modal;
 }
 
+void hideModals() {
+    for (int i = 0; i < 10 && QApplication::activeModalWidget(); ++i) {
+        QApplication::activeModalWidget()->hide();
+    }
+}
+
+ModalWatchdog::ModalWatchdog() {
+    timer_.setSingleShot(true);
+    QObject::connect(&timer_, &QTimer::timeout, [] {
+        ADD_FAILURE() << "the modal display did not end within a minute";
+        hideModals();
+    });
+    timer_.start(60000);
+}
+
 void runModal(platform::Window& window, const std::function<void()>& script) {
     bool ran = false;
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [&] {
-        ADD_FAILURE() << "the modal display did not end within a minute";
-        window.hide();
-    });
-    watchdog.start(60000);
+    const ModalWatchdog watchdog;
     QTimer::singleShot(0, [&] {
         QDialog* dialog = qt::dialogOf(window);
         EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
@@ -127,8 +139,70 @@ void runModal(platform::Window& window, const std::function<void()>& script) {
         }
     });
     window.showModal();
-    watchdog.stop();
     EXPECT_TRUE(ran) << "the script did not run inside the modal display";
+}
+
+ScopedEnv::ScopedEnv(const char* name, const std::string& value)
+    : name_(name), old_(qgetenv(name)) {
+    qputenv(name, QByteArray::fromStdString(value));
+}
+
+ScopedEnv::~ScopedEnv() {
+    old_.isNull() ? qunsetenv(name_) : qputenv(name_, old_);
+}
+
+RecordingOpener::RecordingOpener()
+    : path_("PATH", (dir_.path() + ':' + qEnvironmentVariable("PATH")).toStdString()) {
+    QFile script(dir_.filePath("xdg-open"));
+    EXPECT_TRUE(script.open(QIODevice::WriteOnly));
+    // The argument file appears last and whole: once it exists, both are complete.
+    script.write("#!/bin/sh\nprintf '%s' \"$#\" > \"$0.count\"\n"
+                 "printf '%s' \"$1\" > \"$0.tmp\" && mv \"$0.tmp\" \"$0.argument\"\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+namespace {
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+QByteArray RecordingOpener::received() const {
+    const QString record = dir_.filePath("xdg-open.argument");
+    return waitFor([&] { return QFile::exists(record); }, 10000) ? readAll(record) : QByteArray();
+}
+
+QByteArray RecordingOpener::argumentCount() const {
+    return readAll(dir_.filePath("xdg-open.count"));
+}
+
+int pixelsOtherThan(const QImage& image, const QRect& area, QRgb background) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            count += (image.pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+QString outputOf(const QString& program, const QStringList& arguments) {
+    QProcess p;
+    p.start(program, arguments);
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString testOutputDirectory() {
+    const QString dir = qEnvironmentVariableIsSet("QVMSGERR_TEST_OUTPUT")
+                            ? qEnvironmentVariable("QVMSGERR_TEST_OUTPUT")
+                            : QDir::tempPath();
+    EXPECT_TRUE(QDir().mkpath(dir)) << dir.toStdString();
+    return dir;
 }
 
 } // namespace qvMsgErr::qttest

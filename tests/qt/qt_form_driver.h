@@ -1,4 +1,5 @@
-// The shared test form on the Qt desktop, and its user: real mouse and key events on the widgets.
+// The shared test form on the Qt desktop and its user (real mouse and key events on the widgets),
+// and the helpers every Qt test uses: watchdog, environment, recording opener, pixels, output.
 #pragma once
 
 #include "platform/test_form.h"
@@ -7,8 +8,16 @@
 
 #include <qvMsgErr/qt.h>
 
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace qvMsgErr::qttest {
 
@@ -50,5 +59,56 @@ bool waitFor(const std::function<bool()>& condition, int ms = 5000);
 
 /// The application's active modal widget, once one is shown (nullptr after `ms` milliseconds).
 QWidget* waitForModal(int ms = 5000);
+
+/// Hides every modal window, innermost first, so that each modal display returns.
+void hideModals();
+
+/// For one scope: a modal display still running after a minute fails the test and is ended with
+/// hideModals(), so that a failing script never hangs the tests.
+class ModalWatchdog {
+public:
+    ModalWatchdog();
+
+private:
+    QTimer timer_;
+};
+
+/// Sets an environment variable for one scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    QByteArray old_;
+};
+
+/// A fake xdg-open first on PATH for one scope: it records how many arguments it got and its
+/// first argument, byte for byte.
+class RecordingOpener {
+public:
+    RecordingOpener();
+    /// The first argument, once the opener ran (empty after ten seconds without).
+    QByteArray received() const;
+    /// How many arguments it got ("" before it ran).
+    QByteArray argumentCount() const;
+
+private:
+    QTemporaryDir dir_;
+    ScopedEnv path_;
+};
+
+/// Pixels of `image` inside `area` (device pixels) that differ from `background`.
+int pixelsOtherThan(const QImage& image, const QRect& area, QRgb background);
+
+/// The standard output of a program that ran and exited with 0; empty otherwise.
+QString outputOf(const QString& program, const QStringList& arguments);
+
+/// Where tests leave pictures and documents to look at: $QVMSGERR_TEST_OUTPUT, else the
+/// temporary directory; created when missing.
+QString testOutputDirectory();
 
 } // namespace qvMsgErr::qttest

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,55 +18,13 @@
 
 #include <thread>
 
-#include <cstdlib>
-
 namespace qvMsgErr {
 namespace {
 
 using testform::expectRunTimeError;
 
-/// Sets an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name), old_(qgetenv(name)) {
-        qputenv(name, QByteArray::fromStdString(value));
-    }
-    ~ScopedEnv() { old_.isNull() ? qunsetenv(name_) : qputenv(name_, old_); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    QByteArray old_;
-};
-
-/// A fake xdg-open first on PATH that writes its first argument, byte for byte, to a file.
-class RecordingOpener {
-public:
-    RecordingOpener()
-        : record_(dir_.filePath("argument")),
-          path_("PATH", dir_.path().toStdString() + ":" + std::getenv("PATH")) {
-        QFile script(dir_.filePath("xdg-open"));
-        EXPECT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\nprintf '%s' \"$1\" > \"$0.tmp\" && mv \"$0.tmp\" \"" +
-                     record_.toUtf8() + "\"\n");
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    /// What the opener received, once it ran (empty after five seconds without).
-    QByteArray received() const {
-        if (!qttest::waitFor([&] { return QFile::exists(record_); }, 5000)) {
-            return {};
-        }
-        QFile f(record_);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-private:
-    QTemporaryDir dir_;
-    QString record_;
-    ScopedEnv path_;
-};
+using qttest::RecordingOpener;
+using qttest::ScopedEnv;
 
 TEST(QtDesktop, SystemMessageBoxButtonsDefaultAndEscape) {
     using QMB = QMessageBox;
@@ -170,14 +127,13 @@ TEST(QtDesktop, PrintsToPdf) {
     desktop->printDocument(choice, doc);
     ASSERT_TRUE(QFileInfo(QString::fromStdString(pdf)).size() > 0);
 
-    QProcess pdftotext;
-    pdftotext.start("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
-    if (!pdftotext.waitForFinished(20000) || pdftotext.exitCode() != 0) {
+    // Compatibility form: the PDF may set "fi" as one ligature glyph.
+    const QString text =
+        qttest::outputOf("pdftotext", {"-layout", QString::fromStdString(pdf), "-"})
+            .normalized(QString::NormalizationForm_KC);
+    if (text.isEmpty()) {
         GTEST_SKIP() << "pdftotext is not available";
     }
-    // Compatibility form: the PDF may set "fi" as one ligature glyph.
-    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput())
-                             .normalized(QString::NormalizationForm_KC);
     for (const char* line : {"Error Report", "Application: Report Tester",
                              "Details:", "first detail line", "second detail line"}) {
         EXPECT_TRUE(text.contains(QString::fromUtf8(line))) << line << "\n" << text.toStdString();

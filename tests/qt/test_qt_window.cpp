@@ -13,13 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 
 namespace qvMsgErr {
 namespace {
 
 using platform::ControlKind;
 using platform::EventKind;
+using qttest::pixelsOtherThan;
 using qttest::QtForm;
 using testform::expectRunTimeError;
 
@@ -35,17 +35,6 @@ TEST(QtTestForm, SharedScriptWithRealInput) {
 
 TEST(QtTestForm, SharedWindowChecks) {
     testform::runSharedWindowChecks(*qt::makeDesktop());
-}
-
-// Pixels of `image` inside `area` (device pixels) that differ from `background`.
-int pixelsOtherThan(const QImage& image, const QRect& area, QRgb background) {
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            count += (image.pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF) ? 1 : 0;
-        }
-    }
-    return count;
 }
 
 TEST(QtTestForm, RendersToPicture) {
@@ -77,10 +66,8 @@ TEST(QtTestForm, RendersToPicture) {
     EXPECT_EQ(pixelsOtherThan(image, area(120, 1260, 480, 240), background), 0)
         << "nothing between the picture and the frame";
 
-    const char* out = std::getenv("QVMSGERR_TEST_OUTPUT");
-    const QString dir = out ? QString::fromLocal8Bit(out) : QDir::tempPath();
-    ASSERT_TRUE(QDir().mkpath(dir));
-    const QString file = QStringLiteral("%1/test-form-qt-%2dpi.png").arg(dir).arg(dpi);
+    const QString file =
+        QStringLiteral("%1/test-form-qt-%2dpi.png").arg(qttest::testOutputDirectory()).arg(dpi);
     EXPECT_TRUE(picture.save(file)) << file.toStdString();
 #ifdef QVMSGERR_SOURCE_DIR
     if (dpi == 96) {
