@@ -105,7 +105,8 @@ void clsError::LastErrorOccured(const bool& flag) {
     lastErrorOccured_ = flag;
     if (!flag) {
         LastNumber = 0;
-        passOver({[&] { LastDescription.clear(); }, [&] { LastSource.clear(); }});
+        LastDescription.clear();
+        LastSource.clear();
     }
 }
 

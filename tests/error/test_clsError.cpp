@@ -303,6 +303,18 @@ TEST_F(ErrorTest, TheLibrarysOwnHandlersAskThroughTheSharedErrorObject) {
     EXPECT_EQ(shown[0].solution, kSolution75);
 }
 
+TEST_F(ErrorTest, AnAbortCallbackMayShowTheNextErrorThroughTheSameObject) {
+    clsError e;
+    int16_t inner = -1;
+    e.Abort.connect([&] { inner = e.Show(true, "while closing"); });
+    user([](ScriptedUser& u) {
+        u.click(u.control("rtfDescription").text() == "while closing" ? "cmdIgnore" : "cmdAbort");
+    });
+    EXPECT_EQ(e.Show(true, "first"), 5); // the nested dialog's answer is the object's last one
+    EXPECT_EQ(inner, 5);
+    EXPECT_EQ(dialogs, 2);
+}
+
 TEST_F(ErrorTest, ShutdownQuestionWithoutAppName) {
     clsError e;
     desktop->onSystemMessageBox([](const auto&) { return 7; });
