@@ -14,7 +14,9 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
+#include <vector>
 
 namespace errortest {
 
@@ -24,24 +26,22 @@ using qvMsgErr::headless::ScriptedUser;
 
 /// What the dialog held when the scripted user first saw it.
 struct Seen {
-    std::string caption, activity, description, details, number, solution, version;
-    float innerHeight = 0;
-    bool infoVisible = false, detailsVisible = false;
+    std::string caption, activity, description, details, number, solution;
+    bool operator==(const Seen&) const = default;
 };
 
+inline void PrintTo(const Seen& s, std::ostream* os) {
+    *os << ::testing::PrintToString(std::vector<std::string>{s.caption, s.activity, s.description,
+                                                             s.details, s.number, s.solution});
+}
+
 inline Seen look(ScriptedUser& user) {
-    Seen s;
-    s.caption = user.window().caption();
-    s.activity = user.control("rtfActivity").text();
-    s.description = user.control("rtfDescription").text();
-    s.details = user.control("rtfDetails").text();
-    s.number = user.control("lblErrorNumber").caption();
-    s.solution = user.control("rtfSolution").text();
-    s.version = user.control("lblversion").caption();
-    s.innerHeight = user.window().scaleHeight();
-    s.infoVisible = user.control("FraInfo").visible();
-    s.detailsVisible = user.control("FraDetails").visible();
-    return s;
+    return {user.window().caption(),
+            user.control("rtfActivity").text(),
+            user.control("rtfDescription").text(),
+            user.control("rtfDetails").text(),
+            user.control("lblErrorNumber").caption(),
+            user.control("rtfSolution").text()};
 }
 
 class ErrorTest : public ::testing::Test {

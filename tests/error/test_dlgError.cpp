@@ -9,8 +9,7 @@
 #include <qvMsgErr/clsError.h>
 
 #include <filesystem>
-
-#include <sys/stat.h>
+#include <tuple>
 
 using namespace qvMsgErr;
 using namespace errortest;
@@ -20,9 +19,7 @@ using platform::SaveDialogSettings;
 
 namespace {
 
-// ---------------------------------------------------------------------------------------------
-// Layout
-// ---------------------------------------------------------------------------------------------
+// --- Layout --------------------------------------------------------------------------------------
 
 struct Layout {
     float innerHeight, detailsTop;
@@ -41,48 +38,29 @@ void expectLayout(ScriptedUser& u, const Layout& want, const char* when) {
                     headless::kBorderHeight); // HeightFixed keeps the frame
 }
 
-struct LayoutCase {
-    const char* name;
-    std::string solution;
-    Layout reopened;
-};
-
-const Layout kFirst{4255, 1350, false, true, "<< &Details"};
-const Layout kCollapsed{1950, 1350, false, false, "&Details >>"};
-
-class DetailsToggle : public ErrorTest, public ::testing::WithParamInterface<LayoutCase> {};
-
-TEST_P(DetailsToggle, MovesTheSections) {
-    clsError e;
-    user([&](ScriptedUser& u) {
-        expectLayout(u, kFirst, "at first display, whatever the solution");
-        u.click("cmdDetails");
-        expectLayout(u, kCollapsed, "collapsed");
-        u.click("cmdDetails");
-        expectLayout(u, GetParam().reopened, "expanded again");
-        u.click("cmdClose");
-    });
-    e.Show(true, "d", 0, "", GetParam().solution);
-    ASSERT_EQ(dialogs, 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DetailsToggle,
-    ::testing::Values(LayoutCase{"NoSolution", "", {4255, 1350, false, true, "<< &Details"}},
-                      LayoutCase{"BlankSolution", "  ", {4255, 1350, false, true, "<< &Details"}},
-                      LayoutCase{"Solution", "Reboot.", {6350, 3445, true, true, "<< &Details"}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(ErrorTest, BuiltInSolutionShowsAfterReopening) {
-    clsError e;
-    user([&](ScriptedUser& u) {
-        u.click("cmdDetails");
-        u.click("cmdDetails");
-        EXPECT_TRUE(u.control("FraInfo").visible());
-        EXPECT_EQ(u.control("rtfSolution").text().substr(0, 20), "During a file-access");
-        u.click("cmdClose");
-    });
-    e.Show(true, "Path/File access error", 75);
+TEST_F(ErrorTest, DetailsToggleMovesTheSections) {
+    const struct {
+        std::string solution;
+        int32_t number; ///< 75 has a built-in solution
+        bool info;      ///< whether the information panel shows after reopening
+    } cases[] = {{"", 0, false}, {" \r\n ", 75, false}, {"Reboot.", 0, true}, {"", 75, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.solution + std::to_string(c.number));
+        clsError e;
+        user([&](ScriptedUser& u) {
+            expectLayout(u, {4255, 1350, false, true, "<< &Details"}, "at first, whatever");
+            u.click("cmdDetails");
+            expectLayout(u, {1950, 1350, false, false, "&Details >>"}, "collapsed");
+            u.click("cmdDetails");
+            expectLayout(u,
+                         c.info ? Layout{6350, 3445, true, true, "<< &Details"}
+                                : Layout{4255, 1350, false, true, "<< &Details"},
+                         "expanded again");
+            u.close();
+        });
+        EXPECT_EQ(e.Show(true, "d", c.number, "", c.solution), 0) << "the toggle is no answer";
+    }
+    EXPECT_EQ(dialogs, 4);
 }
 
 TEST_F(ErrorTest, DialogIsTopmostAndCentred) {
@@ -91,6 +69,7 @@ TEST_F(ErrorTest, DialogIsTopmostAndCentred) {
         const platform::Window& w = u.window();
         EXPECT_FLOAT_EQ(w.scaleWidth(), 5295);
         EXPECT_FLOAT_EQ(w.left() + w.width() / 2, headless::kScreenWidth / 2);
+        EXPECT_EQ(u.control("lblversion").caption(), "1.0.72");
         u.click("cmdClose");
     });
     e.Show();
@@ -100,9 +79,7 @@ TEST_F(ErrorTest, DialogIsTopmostAndCentred) {
     EXPECT_EQ(topmost[0].window, "dlgError");
 }
 
-// ---------------------------------------------------------------------------------------------
-// Reports
-// ---------------------------------------------------------------------------------------------
+// --- Reports -------------------------------------------------------------------------------------
 
 /// Shows one error whose dialog the user works with through `act`, then closes.
 class Reports : public ErrorTest {
@@ -123,8 +100,13 @@ protected:
     std::string appName = "Ledger";
 };
 
-TEST_F(Reports, EmailHandsTheWholeStringToTheShell) {
-    show([](ScriptedUser& u) { u.click("cmdEmail"); });
+TEST_F(Reports, EmailAndTwoPrintsComposeAfreshEachTime) {
+    desktop->onPrinterDialog([](int32_t) { return platform::PrinterChoice{false, "Office"}; });
+    show([](ScriptedUser& u) {
+        u.click("cmdPrint");
+        u.click("cmdEmail");
+        u.click("cmdPrint");
+    });
     const auto opens = desktop->sideEffects(EffectKind::ShellOpen);
     ASSERT_EQ(opens.size(), 1U);
     EXPECT_EQ(opens[0].text,
@@ -132,22 +114,7 @@ TEST_F(Reports, EmailHandsTheWholeStringToTheShell) {
               "Date: Friday, January 2, 2026 | Time: 03:04 | Application: Ledger | User: ann | "
               "Activity: A problem occurred while saving | Description: Disk full | Details:  | "
               "Save\r\nWrite");
-}
 
-TEST_F(Reports, EmptyAppNameNamesTheLibrary) {
-    appName = "";
-    show([](ScriptedUser& u) { u.click("cmdEmail"); });
-    const std::string text = desktop->sideEffects(EffectKind::ShellOpen).at(0).text;
-    EXPECT_EQ(text.rfind("mailto:help@example.org?subject=  error report &body=", 0), 0U) << text;
-    EXPECT_NE(text.find("| Application: qvMsgErr |"), std::string::npos) << text;
-}
-
-TEST_F(Reports, PrintingTwiceComposesAfreshEachTime) {
-    desktop->onPrinterDialog([](int32_t) { return platform::PrinterChoice{false, "Office"}; });
-    show([](ScriptedUser& u) {
-        u.click("cmdPrint");
-        u.click("cmdPrint");
-    });
     const auto dialogs = desktop->sideEffects(EffectKind::PrinterDialog);
     ASSERT_EQ(dialogs.size(), 2U);
     EXPECT_EQ(dialogs[0].flags, 0x108);
@@ -162,55 +129,56 @@ TEST_F(Reports, PrintingTwiceComposesAfreshEachTime) {
               "Details: \r\nSave\r\nWrite");
 }
 
+TEST_F(Reports, EmptyAppNameNamesTheLibrary) {
+    appName = "";
+    show([](ScriptedUser& u) { u.click("cmdEmail"); });
+    const std::string text = desktop->sideEffects(EffectKind::ShellOpen).at(0).text;
+    EXPECT_EQ(text.rfind("mailto:help@example.org?subject=  error report &body=", 0), 0U) << text;
+    EXPECT_NE(text.find("| Application: qvMsgErr |"), std::string::npos) << text;
+}
+
 struct OutputFault {
     const char* name;
-    std::function<void(HeadlessDesktop&, const std::string& dir)> arrange;
     const char* button;
-    EffectKind attempted;
-    bool happens = true; ///< whether `attempted` is seen at all
+    int32_t dialogError; ///< what the printer or save dialog raises; 0: it chooses; -1: cancelled
+    bool attempted;      ///< whether the report is handed on at all
 };
 
 const OutputFault kFaults[] = {
-    {"PrinterCancelled", [](HeadlessDesktop&, const std::string&) {}, "cmdPrint",
-     EffectKind::PrinterDialog},
-    {"PrinterFails",
-     [](HeadlessDesktop& d, const std::string&) {
-         d.onPrinterDialog([](int32_t) { return platform::PrinterChoice{false, "Office"}; });
-         d.setPrinterFails(true);
-     },
-     "cmdPrint", EffectKind::Print},
-    {"PrinterDialogFails",
-     [](HeadlessDesktop& d, const std::string&) {
-         d.onPrinterDialog([](int32_t) -> platform::PrinterChoice { throw RunTimeError(482); });
-     },
-     "cmdPrint", EffectKind::Print}, // built and sent, and the empty choice fails
-    {"PrinterDialogCancelError",
-     [](HeadlessDesktop& d, const std::string&) {
-         d.onPrinterDialog(
-             [](int32_t) -> platform::PrinterChoice { throw RunTimeError(err::DialogCancel); });
-     },
-     "cmdPrint", EffectKind::Print, false},
-    {"SaveCancelled", [](HeadlessDesktop&, const std::string&) {}, "cmdSave",
-     EffectKind::SaveDialog},
-    {"SaveTargetUnwritable",
-     [](HeadlessDesktop& d, const std::string& dir) {
-         d.onSaveDialog([dir](const SaveDialogSettings&) {
-             return SaveDialogResult{false, dir + "/no-such-dir/report.rtf", false};
-         });
-     },
-     "cmdSave", EffectKind::Save},
+    {"PrinterCancelled", "cmdPrint", -1, false},
+    {"PrinterCancelError", "cmdPrint", err::DialogCancel, false},
+    {"PrinterDialogFails", "cmdPrint", 482, true}, // then printing to no printer fails
+    {"PrinterFails", "cmdPrint", 0, true},
+    {"SaveCancelled", "cmdSave", -1, false},
+    {"SaveCancelError", "cmdSave", err::DialogCancel, false},
+    {"SaveDialogFails", "cmdSave", 482, true},
+    {"SaveTargetUnwritable", "cmdSave", 0, true},
 };
 
 class OutputFaults : public Reports, public ::testing::WithParamInterface<OutputFault> {};
 
 TEST_P(OutputFaults, LeaveTheDialogUsable) {
-    GetParam().arrange(*desktop, dir.path());
+    const OutputFault& f = GetParam();
+    const std::string target = dir.file("no-such-dir/report.rtf");
+    desktop->setPrinterFails(true);
+    if (f.dialogError >= 0) {
+        desktop->onPrinterDialog([&](int32_t) {
+            return f.dialogError ? throw RunTimeError(f.dialogError)
+                                 : platform::PrinterChoice{false, "Office"};
+        });
+        desktop->onSaveDialog([&](const SaveDialogSettings&) {
+            return f.dialogError ? throw RunTimeError(f.dialogError)
+                                 : SaveDialogResult{false, target, false};
+        });
+    }
     testing::internal::CaptureStderr();
-    show([](ScriptedUser& u) { u.click(GetParam().button); });
+    show([&](ScriptedUser& u) { u.click(f.button); });
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(desktop->sideEffects(GetParam().attempted).empty(), !GetParam().happens);
-    for (const auto& effect : desktop->sideEffects(EffectKind::Print)) {
-        EXPECT_TRUE(effect.flag) << "printed although the printer dialog gave no printer";
+    const auto outputs =
+        desktop->sideEffects(f.button == "cmdPrint"s ? EffectKind::Print : EffectKind::Save);
+    EXPECT_EQ(outputs.size(), f.attempted ? 1U : 0U);
+    for (const auto& effect : outputs) {
+        EXPECT_TRUE(effect.flag) << "handed on although it cannot have succeeded";
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("no-such-dir")));
 }
@@ -218,63 +186,31 @@ TEST_P(OutputFaults, LeaveTheDialogUsable) {
 INSTANTIATE_TEST_SUITE_P(Cases, OutputFaults, ::testing::ValuesIn(kFaults),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(Reports, CancelledDialogsComposeAndWriteNothing) {
-    show([](ScriptedUser& u) {
-        u.click("cmdPrint");
-        u.click("cmdSave");
-    });
-    EXPECT_TRUE(desktop->sideEffects(EffectKind::Print).empty());
-    EXPECT_TRUE(desktop->sideEffects(EffectKind::Save).empty());
-}
+TEST_F(Reports, SaveFollowsTheChosenExtension) {
+    for (const bool text : {false, true}) {
+        SaveDialogSettings asked;
+        const std::string path = dir.file(text ? "report.log" : "report.rtf");
+        desktop->onSaveDialog([&](const SaveDialogSettings& s) {
+            asked = s;
+            return SaveDialogResult{false, path, text};
+        });
+        qvtest::writeFile(path, "old content");
+        show([](ScriptedUser& u) { u.click("cmdSave"); });
 
-struct SaveCase {
-    const char* name;
-    const char* chosen;
-    bool extensionDiffers;
-    bool rich;
-};
-
-class SaveFormat : public Reports, public ::testing::WithParamInterface<SaveCase> {};
-
-TEST_P(SaveFormat, FollowsTheChosenExtension) {
-    SaveDialogSettings asked;
-    const std::string path = dir.file(GetParam().chosen);
-    desktop->onSaveDialog([&](const SaveDialogSettings& s) {
-        asked = s;
-        return SaveDialogResult{false, path, GetParam().extensionDiffers};
-    });
-    qvtest::writeFile(path, "old content");
-    show([](ScriptedUser& u) { u.click("cmdSave"); });
-
-    EXPECT_EQ(asked.title, "Save error report as...");
-    EXPECT_EQ(asked.filter, "Text Files (*.txt)|*.txt|Rich Text Files (*.rtf)|*.rtf");
-    EXPECT_EQ(asked.filterIndex, 2);
-    EXPECT_EQ(asked.initialDirectory, dir.path());
-    EXPECT_EQ(asked.fileName, "qvError");
-    EXPECT_EQ(asked.defaultExtension, "rtf");
-    EXPECT_EQ(asked.flags, 0xA06);
-
-    const std::string saved = qvtest::readFile(path);
-    if (GetParam().rich) {
-        EXPECT_EQ(saved.rfind("{\\rtf1", 0), 0U) << saved.substr(0, 40);
-        EXPECT_NE(saved.find("Save"), std::string::npos);
-    } else {
-        EXPECT_EQ(saved.rfind("Error Report\r\n\r\nDate: ", 0), 0U) << saved.substr(0, 40);
-        EXPECT_EQ(saved.substr(saved.size() - 22), "Details: \r\nSave\r\nWrite");
+        EXPECT_EQ(std::tie(asked.title, asked.filter, asked.filterIndex, asked.initialDirectory,
+                           asked.fileName, asked.defaultExtension, asked.flags),
+                  std::make_tuple("Save error report as..."s,
+                                  "Text Files (*.txt)|*.txt|Rich Text Files (*.rtf)|*.rtf"s, 2,
+                                  dir.path(), "qvError"s, "rtf"s, 0xA06));
+        const std::string saved = qvtest::readFile(path);
+        EXPECT_TRUE(saved.starts_with(text ? "Error Report\r\n\r\nDate: " : "{\\rtf1\\ansi") &&
+                    saved.ends_with(text ? "Details: \r\nSave\r\nWrite"
+                                         : "Save\\par\r\n\\pard\\li250 Write}"))
+            << saved;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SaveFormat,
-    ::testing::Values(SaveCase{"Rtf", "report.rtf", false, true},
-                      SaveCase{"NoExtensionGetsRtf", "qvError.rtf", false, true},
-                      SaveCase{"Txt", "report.txt", true, false},
-                      SaveCase{"OtherExtensionIsText", "report.log", true, false}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-// ---------------------------------------------------------------------------------------------
-// Hostile texts
-// ---------------------------------------------------------------------------------------------
+// --- Hostile texts -------------------------------------------------------------------------------
 
 TEST_F(ErrorTest, HostileTextsAreShownAsGiven) {
     const std::string huge(1 << 20, 'x');

@@ -33,9 +33,10 @@ platform::FormDesign testFormDesign() {
     d.clientWidth = 6000;
     d.clientHeight = 3900;
     d.keyPreview = true;
-    // The control just added; a reference that the next add() invalidates.
+    // The control just added, at `tab` in the tab order; a reference that the next add()
+    // invalidates.
     const auto add = [&](ControlKind kind, const char* name, float left, float top, float width,
-                         float height, const char* caption = "") -> ControlDesign& {
+                         float height, const char* caption = "", int16_t tab = -1) -> auto& {
         auto& c = d.controls.emplace_back();
         c.kind = kind;
         c.name = name;
@@ -44,6 +45,7 @@ platform::FormDesign testFormDesign() {
         c.width = width;
         c.height = height;
         c.caption = caption;
+        c.tabIndex = tab;
         return c;
     };
     using K = ControlKind;
@@ -53,22 +55,17 @@ platform::FormDesign testFormDesign() {
     auto& wrapped = add(K::Label, "lblWrapped", 720, 420, 3000, 390,
                         "This label keeps its width and wraps its words onto more lines.");
     wrapped.autoSize = wrapped.wordWrap = true;
-    add(K::CheckBox, "chkOption", 720, 960, 3000, 285, "&Remember this choice").tabIndex = 1;
-    auto& action = add(K::CommandButton, "cmdAction", 4560, 120, 1320, 390, "&Action");
+    add(K::CheckBox, "chkOption", 720, 960, 3000, 285, "&Remember this choice", 1);
+    auto& action = add(K::CommandButton, "cmdAction", 4560, 120, 1320, 390, "&Action", 0);
     action.index = 0;
-    action.tabIndex = 0;
     action.isDefault = true;
-    auto& cancel = add(K::CommandButton, "cmdCancel", 4560, 1080, 1320, 390, "Cancel");
-    cancel.tabIndex = 2;
-    cancel.isCancel = true;
+    add(K::CommandButton, "cmdCancel", 4560, 1080, 1320, 390, "Cancel", 2).isCancel = true;
     add(K::Frame, "fraNotes", 120, 1560, 3480, 1500, "Notes");
-    auto& notes = add(K::TextBox, "txtNotes", 120, 270, 3240, 1110, "First line\r\nSecond line");
+    auto& notes = add(K::TextBox, "txtNotes", 120, 270, 3240, 1110, "First line\r\nSecond line", 3);
     notes.container = "fraNotes";
     notes.multiLine = notes.verticalScrollBar = true;
-    notes.tabIndex = 3;
-    auto& rich = add(K::RichText, "rtfInfo", 3720, 1620, 2160, 1440, "Rich text area");
-    rich.verticalScrollBar = true;
-    rich.tabIndex = 4;
+    add(K::RichText, "rtfInfo", 3720, 1620, 2160, 1440, "Rich text area", 4).verticalScrollBar =
+        true;
     auto& box = add(K::Shape, "shpBox", 120, 3240, 600, 420);
     box.index = 0;
     box.fillColor = 0xD15A12;
@@ -77,9 +74,7 @@ platform::FormDesign testFormDesign() {
     auto& panelLabel = add(K::Label, "lblPanel", 120, 165, 2700, 195, "A panel with a button:");
     panelLabel.container = "pnlBar";
     panelLabel.backColor = 0xF0E0D0;
-    auto& panelButton = add(K::CommandButton, "cmdPanel", 3060, 75, 1140, 390, "&Panel");
-    panelButton.container = "pnlBar";
-    panelButton.tabIndex = 5;
+    add(K::CommandButton, "cmdPanel", 3060, 75, 1140, 390, "&Panel", 5).container = "pnlBar";
     add(K::ImageList, "imgList", 0, 0, 0, 0).pictures = {
         {"icnCritical", platform::StockPicture::Critical},
         {"icnQuestion", platform::StockPicture::Question},
@@ -185,34 +180,34 @@ void checkShownWindow(platform::Window& w, TestFormLogic& logic) {
 }
 
 void checkLabelSizing(platform::Window& w) {
-    auto& one = w.control("lblOneLine");
-    one.setCaption("Short");
-    one.refresh();
-    const float shortWidth = one.width(), lineHeight = one.height();
+    // The size the label takes for `caption`; its design caption is put back afterwards.
+    const auto sized = [&](const char* name, const char* caption) {
+        auto& label = w.control(name);
+        const std::string designed = label.caption();
+        label.setCaption(caption);
+        label.refresh();
+        const std::pair size{label.width(), label.height()};
+        label.setCaption(designed);
+        return size;
+    };
+    const auto [shortWidth, line] = sized("lblOneLine", "Short");
     EXPECT_GT(shortWidth, 0);
-    EXPECT_GT(lineHeight, 0);
-    one.setCaption("Short, and then a good deal longer");
-    one.refresh();
-    EXPECT_GT(one.width(), shortWidth * 2) << "a longer caption widens the label";
-    EXPECT_FLOAT_EQ(one.height(), lineHeight) << "one line stays one line";
-    one.setCaption("Short\r\nShort");
-    one.refresh();
-    EXPECT_NEAR(one.width(), shortWidth, 15) << "the longest line sets the width";
-    EXPECT_GT(one.height(), lineHeight * 1.5f) << "CR LF starts a second line";
-    one.setCaption("A label that sizes itself");
+    EXPECT_GT(line, 0);
+    const auto [longWidth, longHeight] = sized("lblOneLine", "Short, and then a good deal longer");
+    EXPECT_GT(longWidth, shortWidth * 2) << "a longer caption widens the label";
+    EXPECT_FLOAT_EQ(longHeight, line) << "one line stays one line";
+    const auto [twoWidth, twoHeight] = sized("lblOneLine", "Short\r\nShort");
+    EXPECT_NEAR(twoWidth, shortWidth, 15) << "the longest line sets the width";
+    EXPECT_GT(twoHeight, line * 1.5f) << "CR LF starts a second line";
 
-    auto& wrapped = w.control("lblWrapped");
-    const float width = wrapped.width();
-    wrapped.setCaption("Short");
-    wrapped.refresh();
-    const float oneLine = wrapped.height();
+    const float width = w.control("lblWrapped").width();
+    const float oneLine = sized("lblWrapped", "Short").second;
     EXPECT_GT(oneLine, 0);
-    wrapped.setCaption("A caption of many short words that cannot fit on one line of this "
-                       "label and so must wrap onto a second and a third line of text.");
-    wrapped.refresh();
-    EXPECT_FLOAT_EQ(wrapped.width(), width) << "a wrapping label keeps its width";
-    EXPECT_GT(wrapped.height(), oneLine * 2.5f) << "the height grows to the wrapped lines";
-    wrapped.setCaption("This label keeps its width and wraps its words onto more lines.");
+    const auto [wrappedWidth, wrappedHeight] =
+        sized("lblWrapped", "A caption of many short words that cannot fit on one line of this "
+                            "label and so must wrap onto a second and a third line of text.");
+    EXPECT_FLOAT_EQ(wrappedWidth, width) << "a wrapping label keeps its width";
+    EXPECT_GT(wrappedHeight, oneLine * 2.5f) << "the height grows to the wrapped lines";
 }
 
 void checkClicksAndKeys(platform::Window& w, FormDriver& user, TestFormLogic& logic) {
@@ -287,17 +282,15 @@ void checkFocus(platform::Window& w, TestFormLogic& logic) {
     EXPECT_TRUE(w.control("cmdPanel").visible()) << "a child keeps its own flag";
     w.control("pnlBar").setVisible(true);
 
-    auto& inPanel = w.control("cmdPanel");
-    auto mark = logic.events().size();
-    inPanel.setFocus();
-    EXPECT_TRUE(inPanel.hasFocus());
-    EXPECT_TRUE(received(logic.eventsSince(mark), EventKind::GotFocus, "cmdPanel"));
+    for (const auto& [name, index] :
+         {std::pair<const char*, int16_t>{"cmdPanel", -1}, {"cmdAction", 0}}) {
+        const auto mark = logic.events().size();
+        w.control(name, index).setFocus();
+        EXPECT_TRUE(w.control(name, index).hasFocus()) << name;
+        EXPECT_TRUE(received(logic.eventsSince(mark), EventKind::GotFocus, name, index));
+    }
+    EXPECT_FALSE(w.control("cmdPanel").hasFocus());
     auto& button = w.control("cmdAction", 0);
-    mark = logic.events().size();
-    button.setFocus();
-    EXPECT_TRUE(button.hasFocus());
-    EXPECT_FALSE(inPanel.hasFocus());
-    EXPECT_TRUE(received(logic.eventsSince(mark), EventKind::GotFocus, "cmdAction", 0));
     button.setEnabled(false);
     EXPECT_FALSE(button.hasFocus()) << "disabling the focused control takes the focus away";
     button.setEnabled(true);
@@ -315,16 +308,15 @@ void checkMouse(FormDriver& user, TestFormLogic& logic) {
 }
 
 void checkTexts(platform::Window& w, FormDriver& user) {
-    auto& notes = w.control("txtNotes");
-    EXPECT_EQ(notes.text(), "First line\r\nSecond line");
-    notes.setText("alpha\r\nbeta\r\n\r\ngamma");
-    EXPECT_EQ(notes.text(), "alpha\r\nbeta\r\n\r\ngamma");
-    user.typeText("txtNotes", "typed by the user");
-    EXPECT_EQ(notes.text(), "typed by the user");
-    auto& rich = w.control("rtfInfo");
-    EXPECT_EQ(rich.text(), "Rich text area");
-    rich.setText("Rich\r\ntext");
-    EXPECT_EQ(rich.text(), "Rich\r\ntext");
+    for (const auto& [name, designed] : {std::pair{"txtNotes", "First line\r\nSecond line"},
+                                         std::pair{"rtfInfo", "Rich text area"}}) {
+        auto& area = w.control(name);
+        EXPECT_EQ(area.text(), designed);
+        area.setText("alpha\r\nbeta\r\n\r\ngamma");
+        EXPECT_EQ(area.text(), "alpha\r\nbeta\r\n\r\ngamma");
+        user.typeText(name, "typed by the user");
+        EXPECT_EQ(area.text(), "typed by the user");
+    }
 }
 
 void checkTimer(platform::Window& w, FormDriver& user, TestFormLogic& logic) {

@@ -3,32 +3,19 @@
 // runs unchanged on each desktop. A desktop's tests supply a FormDriver that acts as the user does
 // on that desktop (the headless desktop's scripted user, real input events on Qt).
 //
-// Controls of testFormDesign() (twips, client area 6000 × 3900, key preview on):
-//   imgPicture  Image with the stock Information picture      120,  120,  480,  480
-//   imgMarker   Image without picture; Paint draws picture 2   120,  720,  480,  480
-//               of imgList at its corner
-//   lblOneLine  Label, sizes itself, no word wrap              720,  120, 2250,  195
-//   lblWrapped  Label, sizes itself, word wrap                 720,  420, 3000,  390
-//   chkOption   CheckBox "&Remember this choice"               720,  960, 3000,  285  tab 1
-//   cmdAction   CommandButton array, element 0 "&Action",     4560,  120, 1320,  390  tab 0
-//               default button; element 1 is added at run time (completeTestForm puts it 480 lower)
-//   cmdCancel   CommandButton "Cancel", cancel button         4560, 1080, 1320,  390  tab 2
-//   fraNotes    Frame "Notes"                                  120, 1560, 3480, 1500
-//     txtNotes  TextBox in fraNotes, multi-line, scroll bar    120,  270, 3240, 1110  tab 3
-//   rtfInfo     RichText                                      3720, 1620, 2160, 1440  tab 4
-//   shpBox      Shape array, element 0; element 1 added at     120, 3240,  600,  420
-//               run time (completeTestForm puts it 720 to the right)
-//   pnlBar      Panel, coloured                               1560, 3180, 4320,  540
-//     lblPanel  Label in pnlBar                                120,  165, 2700,  195
-//     cmdPanel  CommandButton in pnlBar "&Panel"              3060,   75, 1140,  390  tab 5
-//   imgList     ImageList: Critical, Question, Exclamation, Information (numbers 1 to 4)
-//   tmrTick     Timer, 1000 ms, disabled
+// testFormDesign(), client area 6000 × 3900 twips, key preview on: the images imgPicture (a stock
+// picture) and imgMarker (where Paint draws imgList's picture 2); the self-sizing labels
+// lblOneLine and lblWrapped (word wrap); the check box chkOption; the button array cmdAction
+// (element 0 the default button) and cmdCancel (the cancel button); the frame fraNotes holding the
+// multi-line text box txtNotes; the rich-text area rtfInfo; the shape array shpBox; the coloured
+// panel pnlBar holding lblPanel and cmdPanel; the image list imgList (Critical, Question,
+// Exclamation, Information) and the disabled 1000 ms timer tmrTick. Tab order: cmdAction,
+// chkOption, cmdCancel, txtNotes, rtfInfo, cmdPanel.
 #pragma once
 
 #include <qvMsgErr/platform.h>
 
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <ostream>
@@ -38,7 +25,7 @@
 
 namespace qvMsgErr::testform {
 
-/// The design of the test form (see the table above).
+/// The design of the test form (see above; its positions are in test_form.cpp).
 platform::FormDesign testFormDesign();
 
 /// Adds what exists only at run time, where it is still missing: element 1 of `cmdAction`
@@ -50,10 +37,7 @@ void completeTestForm(platform::Window& window);
 struct RecordedEvent {
     platform::EventKind kind = platform::EventKind::Click;
     std::string control; ///< empty: the window
-    int16_t index = -1;
-    int16_t keyCode = 0;
-    int16_t shift = 0;
-
+    int16_t index = -1, keyCode = 0, shift = 0;
     bool operator==(const RecordedEvent&) const = default;
 };
 std::ostream& operator<<(std::ostream& out, const RecordedEvent& event);
@@ -128,9 +112,9 @@ void runSharedWindowChecks(platform::Desktop& desktop);
 void expectRunTimeError(int32_t number, const std::string& what,
                         const std::function<void()>& action);
 
-/// An action and the words that name it in a failure.
+/// Expects every one of `actions` (the words that name it in a failure, the action) to throw
+/// RunTimeError `number`.
 using NamedAction = std::pair<const char*, std::function<void()>>;
-/// Expects every one of `actions` to throw RunTimeError `number`.
 void expectRunTimeErrors(int32_t number, std::initializer_list<NamedAction> actions);
 
 } // namespace qvMsgErr::testform

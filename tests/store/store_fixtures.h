@@ -11,16 +11,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
+#include <cstdlib>
 #include <memory>
 #include <string>
-
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace storetest {
 

@@ -184,12 +184,7 @@ public:
 
 private:
     bool fails(const char* operation) const { return failing == operation; }
-    int32_t fail() {
-        if (raise) {
-            raise();
-        }
-        return rr::IoFailed;
-    }
+    int32_t fail() { return raise ? (raise(), rr::IoFailed) : rr::IoFailed; }
 };
 
 class Failures : public ThreadStoreTest {
@@ -231,11 +226,13 @@ TEST_F(Failures, AFailingStoreGivesFalseOrTheDefaultAndItsErrorsPassOnWithATrail
                            : GetRegSetting("Id", "fallback", Section, true);
         };
         EXPECT_EQ(use(), writing ? "not stored" : "fallback");
-        store->raise = [] { throw RunTimeError(err::DeviceIOError, "disk gone", "store"); };
+        store->raise = [] {
+            throw RunTimeError(err::DeviceIOError, "disk gone", "store", "help.chm", 12);
+        };
+        // The trail is built outermost first; the rest of the error is kept.
         const RunTimeError e = raised([&] { use(); });
-        EXPECT_EQ(e.Number, err::DeviceIOError);
-        EXPECT_EQ(e.Description, "disk gone");
-        EXPECT_EQ(e.Source, trail);
+        EXPECT_EQ(std::tie(e.Number, e.Description, e.Source, e.HelpFile, e.HelpContext),
+                  std::make_tuple(err::DeviceIOError, "disk gone", trail, "help.chm", 12));
         EXPECT_EQ(store->inner.openHandles(), 0u) << "a key was left open";
     }
     // Foreign exceptions become run-time errors on the way.
@@ -250,7 +247,7 @@ TEST_F(Failures, AFailingStoreGivesFalseOrTheDefaultAndItsErrorsPassOnWithATrail
 
 TEST(MakeInteger, ReadsTheBeginningThatIsANumber) {
     // Blanks, signs, text after the number, the limits, exponents and prefixed digits; then halves
-    // (to the even neighbour, see below), words, doubled signs and digits of other scripts.
+    // (to the even neighbour), plain numbers, words, doubled signs and digits of other scripts.
     const std::pair<std::string, int16_t> cases[] = {
         {"", 0},       {"abc", 0},        {"12abc", 12},       {"32768", 32767}, {"-32769", -32768},
         {"+5", 5},     {"-0", 0},         {"007", 7},          {"  42", 42},     {"\t\r\n42", 42},
@@ -264,11 +261,12 @@ TEST(MakeInteger, ReadsTheBeginningThatIsANumber) {
     const std::pair<std::string, int16_t> halvesAndWords[] = {
         {".5", 0},           {".51", 1},           {"2.51", 3},         {"0.49", 0},
         {"32767.5", 32767},  {"-32768.5", -32768}, {"25e-1", 2},        {"15e-1", 2},
+        {"3.5", 4},          {"-2.5", -2},         {"-1.5", -2},        {"12345", 12345},
+        {"32767", 32767},    {"-32768", -32768},   {"-9875", -9875},    {"5.", 5},
         {"--5", 0},          {"+-5", 0},           {"\xef\xbc\x95", 0}, {"\xd9\xa1\xd9\xa2", 0},
         {"nan", 0},          {"inf", 0},           {"-Infinity", 0},    {"(5)", 0},
         {"$5", 0},           {"True", 0},          {"..5", 0},          {"5..5", 5},
         {"\x01\x02\x03", 0}, {"\xff\xfe\xfd", 0},  {"-.", 0},           {"e5", 0},
-        {"5.", 5},
     };
     const std::pair<std::string, int16_t> longAndHostile[] = {
         {"2.5000000000000000001", 3},
@@ -291,18 +289,6 @@ TEST(MakeInteger, ReadsTheBeginningThatIsANumber) {
         for (const auto& [text, expected] : table) {
             EXPECT_EQ(MakeInteger(text), expected)
                 << "text \"" << (text.size() > 40 ? text.substr(0, 40) + "…" : text) << "\"";
-        }
-    }
-}
-
-TEST(MakeInteger, EveryIntegerAndEveryHalfComesBack) {
-    for (int n = -32768; n <= 32767; ++n) {
-        const std::string text = std::to_string(n);
-        ASSERT_EQ(MakeInteger(text), n) << text;
-        if (n > -32768 && n < 32767) {
-            // n.5 lies between n and the next integer away from zero; the even one wins.
-            const int even = n % 2 == 0 ? n : (n > 0 ? n + 1 : n - 1);
-            ASSERT_EQ(MakeInteger(text + ".5"), even) << text;
         }
     }
 }

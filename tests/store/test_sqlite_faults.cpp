@@ -6,10 +6,9 @@
 
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <functional>
-#include <vector>
 
-#include <grp.h>
 #include <sys/stat.h>
 
 using namespace qvMsgErr;
@@ -74,53 +73,34 @@ TEST_F(Faults, AReadOnlyStoreCanBeReadButNotWritten) {
 }
 
 TEST_F(Faults, AFileThatIsNotAHealthyStoreIsLeftAsItWas) {
-    // A store of ours with one value in it, closed again.
-    const auto ours = [](const std::string& path) {
-        {
-            SqliteRegistry store(path);
-            put(store, "Software\\Tests\\" + Section, "Id", REG_SZ, "3");
-        }
-        return readFile(path);
-    };
-    const struct {
-        const char* what;
-        std::function<std::string(const std::string& path)> make;
-    } cases[] = {
-        {"text", [](const std::string&) { return std::string(4000, 'x') + "no database\n"; }},
-        {"zeros", [](const std::string&) { return std::string(8192, '\0'); }},
+    // A store of ours with one value in it, closed again, and someone else's database.
+    {
+        SqliteRegistry store(dir.file("ours.db"));
+        put(store, "Software\\Tests\\" + Section, "Id", REG_SZ, "3");
+    }
+    const std::string ours = readFile(dir.file("ours.db"));
+    std::string overwritten = ours;
+    for (std::size_t i = 4096; i < overwritten.size(); ++i) {
+        overwritten[i] = static_cast<char>(0xa5 ^ (i & 0xff));
+    }
+    sqlite3* db = nullptr;
+    sqlite3_open(dir.file("theirs.db").c_str(), &db);
+    sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES('theirs');", nullptr, nullptr,
+                 nullptr);
+    sqlite3_close(db);
+    const std::pair<const char*, std::string> cases[] = {
+        {"text", std::string(4000, 'x') + "no database\n"},
+        {"zeros", std::string(8192, '\0')},
         {"a header and nothing sound",
-         [](const std::string&) {
-             return std::string("SQLite format 3\0", 16) + std::string(5000, '\xa5');
-         }},
-        {"a store with its pages overwritten",
-         [&](const std::string& path) {
-             std::string bytes = ours(path);
-             for (std::size_t i = 4096; i < bytes.size(); ++i) {
-                 bytes[i] = static_cast<char>(0xa5 ^ (i & 0xff));
-             }
-             return bytes;
-         }},
-        {"a store cut short",
-         [&](const std::string& path) {
-             std::string bytes = ours(path);
-             bytes.resize(bytes.size() / 2 + 100);
-             return bytes;
-         }},
-        {"someone else's database",
-         [](const std::string& path) {
-             sqlite3* db = nullptr;
-             sqlite3_open(path.c_str(), &db);
-             sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES('theirs');", nullptr,
-                          nullptr, nullptr);
-             sqlite3_close(db);
-             return readFile(path);
-         }},
+         std::string("SQLite format 3\0", 16) + std::string(5000, '\xa5')},
+        {"a store with its pages overwritten", overwritten},
+        {"a store cut short", ours.substr(0, ours.size() / 2 + 100)},
+        {"someone else's database", readFile(dir.file("theirs.db"))},
     };
     int n = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, bytes] : cases) {
+        SCOPED_TRACE(what);
         const std::string path = dir.file("store" + std::to_string(++n) + ".db");
-        const std::string bytes = c.make(path);
         writeFile(path, bytes);
         expectQuietFailure(path);
 

@@ -38,18 +38,6 @@ TEST(PassOn, TurnsForeignExceptionsIntoRunTimeErrors) {
     }
 }
 
-TEST(PassOn, BuildsTheTrailOutermostFirstAndKeepsTheRest) {
-    EXPECT_EQ(passOn("A&", [] { return 7; }), 7);
-    const RunTimeError e = raised([] {
-        passOn("MsgBox&", [] {
-            passOn("ShowMessage&", [] { throw RunTimeError(9, "gone", "src", "help.chm", 12); });
-        });
-    });
-    EXPECT_EQ(e.Source, "MsgBox&ShowMessage&src");
-    EXPECT_EQ(std::tie(e.Number, e.Description, e.HelpFile, e.HelpContext),
-              std::make_tuple(9, "gone", "help.chm", 12));
-}
-
 // A shared error object that answers from a list (then 3) and remembers what it was shown.
 struct ScriptedPresenter : ErrorPresenter {
     std::vector<int16_t> answers;

@@ -1,15 +1,16 @@
-// AppendToFile, TrimText and ToggleTopmost.
+// AppendToFile, replaceFile, TrimText and ToggleTopmost.
 #include "support/apartment.h"
 #include "support/utilities.h"
 
 #include "platform/files.h"
+
+#include "scratch.h"
 
 #include <qvMsgErr/headless.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -20,45 +21,31 @@
 using namespace qvMsgErr;
 using namespace std::string_literals;
 namespace fs = std::filesystem;
+using qvtest::readFile;
+using qvtest::ScratchDir;
 
 namespace {
 
-std::string readAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-fs::path freshDir(const std::string& name) {
-    fs::path dir = fs::path(::testing::TempDir()) / ("qv-util-" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
 TEST(AppendToFile, CreatesThenAppendsLinesEndedByCrLf) {
-    const fs::path file = freshDir("append") / "log.txt";
-    EXPECT_TRUE(AppendToFile(file.string(), "first, line"));
-    EXPECT_EQ(readAll(file), "first, line\r\n");
-    EXPECT_TRUE(AppendToFile(file.string(), ""));
-    EXPECT_TRUE(AppendToFile(file.string(), "nul\0inside"s));
-    EXPECT_EQ(readAll(file), "first, line\r\n\r\nnul\0inside\r\n"s);
+    ScratchDir dir;
+    for (const std::string& text : {"first, line"s, ""s, "nul\0inside"s}) {
+        EXPECT_TRUE(AppendToFile(dir.file("log.txt"), text));
+    }
+    EXPECT_EQ(readFile(dir.file("log.txt")), "first, line\r\n\r\nnul\0inside\r\n"s);
 }
 
 TEST(AppendToFile, FailuresReturnFalseAndCreateNothing) {
-    const fs::path dir = freshDir("fail");
-    fs::create_directory(dir / "adir");
-    for (const std::string& path :
-         {(dir / "missing" / "log.txt").string(), (dir / "adir").string(), ""s, "a\0b"s}) {
-        EXPECT_FALSE(AppendToFile(path, "x")) << path;
-    }
-    EXPECT_FALSE(fs::exists(dir / "missing"));
-    if (::geteuid() != 0) { // root writes anywhere
-        fs::create_directory(dir / "ro");
-        fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec);
-        EXPECT_FALSE(AppendToFile((dir / "ro" / "log.txt").string(), "x"));
-    }
+    ScratchDir dir;
+    fs::create_directory(dir.file("adir"));
+    fs::create_directory(dir.file("ro"));
+    fs::permissions(dir.file("ro"), fs::perms::owner_read | fs::perms::owner_exec);
+    qvtest::asUnprivileged({dir.path()}, [&] {
+        for (const std::string& path : {dir.file("missing/log.txt"), dir.file("adir"),
+                                        dir.file("ro/log.txt"), ""s, "a\0b"s}) {
+            EXPECT_FALSE(AppendToFile(path, "x")) << path;
+        }
+    });
+    EXPECT_FALSE(fs::exists(dir.file("missing")));
 }
 
 TEST(AppendToFile, ConcurrentWritersNeverInterleave) {
@@ -70,7 +57,8 @@ TEST(AppendToFile, ConcurrentWritersNeverInterleave) {
                              : 1 + (i * 31u) % 300;
     };
     constexpr int kWriters = 4, kLines = 1000;
-    const fs::path file = freshDir("concurrent") / "log.txt";
+    ScratchDir dir;
+    const std::string file = dir.file("log.txt");
     std::vector<pid_t> children;
     for (int p = 0; p < kWriters; ++p) {
         const pid_t pid = ::fork();
@@ -78,9 +66,8 @@ TEST(AppendToFile, ConcurrentWritersNeverInterleave) {
         if (pid == 0) {
             bool ok = true;
             for (int i = 0; i < kLines; ++i) {
-                ok = AppendToFile(file.string(), std::to_string(p) + ":" + std::to_string(i) + ":" +
-                                                     std::string(length(i), char('a' + p))) &&
-                     ok;
+                ok &= AppendToFile(file, std::to_string(p) + ":" + std::to_string(i) + ":" +
+                                             std::string(length(i), char('a' + p)));
             }
             ::_exit(ok ? 0 : 1);
         }
@@ -92,7 +79,7 @@ TEST(AppendToFile, ConcurrentWritersNeverInterleave) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
 
-    std::istringstream all(readAll(file));
+    std::istringstream all(readFile(file));
     std::set<std::pair<int, int>> seen;
     for (std::string line; std::getline(all, line);) {
         int p = -1, i = -1;
@@ -108,26 +95,27 @@ TEST(AppendToFile, ConcurrentWritersNeverInterleave) {
 }
 
 TEST(ReplaceFile, ReplacesWholeKeepsTheModeAndLeavesNoTemporaryFile) {
-    const fs::path dir = freshDir("replace");
-    const fs::path file = dir / "report.rtf";
-    platform::replaceFile(file.string(), "first");
+    ScratchDir dir;
+    const std::string file = dir.file("report.rtf");
+    const auto files = [&] { return std::distance(fs::directory_iterator(dir.path()), {}); };
+    platform::replaceFile(file, "an older and much longer content that must disappear");
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
-    platform::replaceFile(file.string(), std::string("second\0", 7));
-    EXPECT_EQ(readAll(file), std::string("second\0", 7));
+    platform::replaceFile(file, "second\0\xff"s);
+    EXPECT_EQ(readFile(file), "second\0\xff"s);
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    EXPECT_EQ(files(), 1);
 
     // A directory, a missing directory or no name at all: error 75, nothing made or changed.
-    for (const fs::path& bad : {dir, dir / "missing" / "x.txt", fs::path()}) {
+    for (const std::string& bad : {dir.path(), dir.file("missing/x.txt"), ""s}) {
         try {
-            platform::replaceFile(bad.string(), "x");
+            platform::replaceFile(bad, "x");
             ADD_FAILURE() << bad << " was written";
         } catch (const RunTimeError& e) {
             EXPECT_EQ(e.Number, 75) << bad;
         }
     }
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    EXPECT_EQ(files(), 1);
 }
 
 TEST(TrimText, TrimsTheCallersTextAndTheResult) {
@@ -135,7 +123,6 @@ TEST(TrimText, TrimsTheCallersTextAndTheResult) {
     const std::tuple<std::string, std::string, std::string> cases[] = {
         {"text\r\n\r\n\0"s, "text", "text"},
         {"  word  \r\n", "word", "  word  "}, // spaces stay in the caller's text
-        {"text \r\n", "text", "text "},
         {"", "", ""},
         {"\n\r\n\r", "", ""},
         {"   ", "", "   "},
@@ -155,17 +142,13 @@ TEST(ToggleTopmost, SwitchesAndReportsTheNewState) {
     setThreadDesktop(desktop);
     platform::FormDesign design;
     design.name = "frmTopmost";
-    design.clientWidth = 3000;
-    design.clientHeight = 2000;
     auto window = desktop->createWindow(design);
-
     EXPECT_TRUE(ToggleTopmost(*window, false));
     EXPECT_FALSE(ToggleTopmost(*window, true));
     const auto calls = desktop->sideEffects(headless::EffectKind::Topmost);
     ASSERT_EQ(calls.size(), 2u);
-    EXPECT_TRUE(calls[0].flag);
-    EXPECT_FALSE(calls[1].flag);
-    EXPECT_EQ(calls[0].window, "frmTopmost");
+    EXPECT_EQ(std::tie(calls[0].window, calls[0].flag, calls[1].flag),
+              std::tuple("frmTopmost"s, true, false));
 
     window->unload(); // an unknown handle: the desktop refuses, the state stays
     EXPECT_FALSE(ToggleTopmost(*window, false));
