@@ -51,7 +51,9 @@
 //   - shapes take no events: a click or the mouse over a shape goes to the window.
 //
 // Metrics (all in twips):
-//   - every character (code point) is 90 wide, every text line 195 high, whatever the font;
+//   - every character (code point) is 90 wide, every text line 195 high, whatever the font; a
+//     piece of text that is not UTF-8 counts as the one replacement character a window shows
+//     for it;
 //   - a label's text lines are split at CR LF, CR or LF; with word wrap on, a line breaks at the
 //     last space that fits (floor(width / 90) characters per line, at least one), and a word
 //     longer than a line is cut; an empty caption measures 0 × 195;

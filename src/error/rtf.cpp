@@ -2,6 +2,8 @@
 // goes through one escaping routine: whatever the text holds, it can only ever become text.
 #include "error/report.h"
 
+#include "platform/utf8.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -12,55 +14,11 @@ namespace qvMsgErr::error {
 
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
 /// Visible stand-ins for control characters: U+2400 + code, and U+2421 for DEL.
 constexpr char32_t kControlPictures = 0x2400;
 constexpr char32_t kDeletePicture = 0x2421;
 /// Word's largest left indent, 22 inches; readers reject or clip larger ones.
 constexpr long kMaxIndent = 31680;
-
-/// The next code point of `s` from `i`, which it advances. An ill-formed sequence gives U+FFFD
-/// and consumes its longest valid beginning (at least one byte), as Unicode recommends; overlong
-/// forms, surrogates and values above U+10FFFF are ill-formed.
-char32_t nextCodePoint(std::string_view s, std::size_t& i) {
-    const auto lead = static_cast<unsigned char>(s[i++]);
-    if (lead < 0x80) {
-        return lead;
-    }
-    int trail = 0;
-    char32_t cp = 0;
-    unsigned char low = 0x80, high = 0xBF; // allowed range of the next byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        trail = 1;
-        cp = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        trail = 2;
-        cp = lead & 0x0Fu;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        trail = 3;
-        cp = lead & 0x07u;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return kReplacement;
-    }
-    for (; trail > 0; --trail) {
-        if (i >= s.size()) {
-            return kReplacement;
-        }
-        const auto next = static_cast<unsigned char>(s[i]);
-        if (next < low || next > high) {
-            return kReplacement;
-        }
-        cp = (cp << 6) | (next & 0x3Fu);
-        low = 0x80;
-        high = 0xBF;
-        ++i;
-    }
-    return cp;
-}
 
 void appendNumber(std::string& out, long value) {
     char buffer[24];
@@ -101,7 +59,7 @@ void appendCharacter(std::string& out, char32_t c) {
 /// A font name ends at ";" in the font table and has no use for control characters: both go.
 void appendFontName(std::string& out, std::string_view name) {
     for (std::size_t i = 0; i < name.size();) {
-        const char32_t c = nextCodePoint(name, i);
+        const char32_t c = platform::nextCodePoint(name, i);
         if (c != ';' && c >= 0x20 && c != 0x7F) {
             appendCharacter(out, c);
         }
@@ -221,7 +179,7 @@ std::string rtfDocument(const platform::FormattedDocument& document) {
                 out += "\\tab ";
             } else {
                 afterCr = false;
-                appendCharacter(out, nextCodePoint(text, i));
+                appendCharacter(out, platform::nextCodePoint(text, i));
             }
         }
     }

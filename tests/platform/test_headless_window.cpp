@@ -125,6 +125,8 @@ TEST(HeadlessLabel, SizesToItsCaption) {
         {"a\rbb\nccc", false, 0, 270, 585},
         {"line\r\n", false, 0, 360, 390},
         {"Gr\u00FC\u00DFe", false, 0, 450, 195},
+        {"\xF0\x9F\x98\x80!", false, 0, 180, 195},  // an emoji is one code point
+        {"a\xE2\x82z\xFF\xC3", false, 0, 450, 195}, // each broken piece shows as one U+FFFD
         {"  padded  ", false, 0, 900, 195},
         {"Hello", true, 450, 450, 195},
         {"Hello world", true, 450, 450, 390},

@@ -1,6 +1,8 @@
 // The headless desktop's text metrics and its virtual clock.
 #include "platform/headless/headless_p.h"
 
+#include "platform/utf8.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -11,24 +13,9 @@ std::vector<std::string> codePoints(const std::string& text) {
     std::vector<std::string> out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 1;
-        if (lead >= 0xF0 && lead < 0xF8) {
-            length = 4;
-        } else if (lead >= 0xE0) {
-            length = lead < 0xF0 ? 3 : 1;
-        } else if (lead >= 0xC0) {
-            length = 2;
-        }
-        // A truncated or broken sequence counts byte by byte.
-        for (std::size_t k = 1; k < length; ++k) {
-            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                length = 1;
-                break;
-            }
-        }
-        out.push_back(text.substr(i, length));
-        i += length;
+        const std::size_t start = i;
+        platform::nextCodePoint(text, i);
+        out.push_back(text.substr(start, i - start));
     }
     return out;
 }
