@@ -103,8 +103,12 @@ protected:
 
 // --- Answers -------------------------------------------------------------------------------------
 
-// "Close" answers in every other test; what each button answers is proven on the headless desktop.
-TEST_F(QtErrorDialog, EscapeAnswersClose) {
+TEST_F(QtErrorDialog, RealClicksAndEscapeAnswer) {
+    for (const auto& [button, answer] :
+         {std::pair{"cmdClose", 3}, std::pair{"cmdRetry", 4}, std::pair{"cmdIgnore", 5}}) {
+        EXPECT_EQ(showLedgerError([button = button](qt::QtWindow& w) { click(w, button); }), answer)
+            << button;
+    }
     EXPECT_EQ(showLedgerError([](qt::QtWindow& w) {
                   QWidget* focus = w.dialog()->focusWidget();
                   QTest::keyClick(focus ? focus : w.dialog(), Qt::Key_Escape);
