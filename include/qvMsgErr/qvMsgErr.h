@@ -3,7 +3,9 @@
 
 #include <qvMsgErr/RunTimeError.h>
 #include <qvMsgErr/apartment.h>
+#include <qvMsgErr/HostForm.h>
 #include <qvMsgErr/clsError.h>
+#include <qvMsgErr/clsMesgBox.h>
 #include <qvMsgErr/enums.h>
 #include <qvMsgErr/event.h>
 #include <qvMsgErr/headless.h>

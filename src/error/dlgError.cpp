@@ -27,10 +27,6 @@ constexpr int32_t kPrinterFlags = 0x108;
 // Save dialog: overwrite prompt, no read-only box, multiple selection, path must exist.
 constexpr int32_t kSaveFlags = 0xA06;
 
-// The layout is fixed in twips and made for a small dialog font: a desktop's own font (often 9
-// to 11 pt) cuts captions off and pushes a two-line description into scrolling. Arial is on
-// Windows and macOS, and fontconfig puts a face of the same metrics in its place elsewhere.
-const platform::Font kTextFont{"Arial", 8, false};
 // The heading labels are only 36 and 61 pixels wide at 96 dpi: too narrow for bold 8 pt.
 const platform::Font kHeadingFont{"Arial", 7, true};
 
@@ -52,7 +48,7 @@ ControlDesign control(ControlKind kind, std::string name, std::string container,
     }
     if (kind == ControlKind::RichText || kind == ControlKind::Label ||
         kind == ControlKind::CommandButton) {
-        c.font = kTextFont;
+        c.font = kDialogFont;
     }
     return c;
 }

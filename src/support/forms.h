@@ -10,6 +10,12 @@
 
 namespace qvMsgErr {
 
+/// The font of the library's dialogs. Their layouts are fixed in twips and made for a small
+/// dialog font: a desktop's own font (often 9 to 11 pt) cuts captions off and pushes a two-line
+/// text into scrolling. Arial is on Windows and macOS, and fontconfig puts a face of the same
+/// metrics in its place elsewhere.
+inline const platform::Font kDialogFont{"Arial", 8, false};
+
 /// Base of the library's forms: owns the window, hands its events to onEvent.
 class LibraryForm : public platform::FormHandler {
 public:

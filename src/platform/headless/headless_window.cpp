@@ -1,4 +1,5 @@
 // Windows and controls of the headless desktop.
+#include "platform/geometry.h"
 #include "platform/headless/headless_p.h"
 
 #include "support/failure.h"
@@ -19,12 +20,6 @@ constexpr auto kButtonText = static_cast<int32_t>(0x80000012u);
 
 bool isTextArea(ControlKind kind) {
     return kind == ControlKind::TextBox || kind == ControlKind::RichText;
-}
-
-void requireSize(float v) {
-    if (v < 0) {
-        throw RunTimeError(err::InvalidPropertyValue);
-    }
 }
 
 } // namespace
@@ -102,21 +97,22 @@ float HeadlessControl::height() const {
 }
 void HeadlessControl::setLeft(float v) {
     check();
-    s_.left = v;
+    s_.left = platform::checkedPosition(v);
 }
 void HeadlessControl::setTop(float v) {
     check();
-    s_.top = v;
+    s_.top = platform::checkedPosition(v);
 }
 void HeadlessControl::setWidth(float v) {
     check();
-    requireSize(v);
-    s_.width = v;
+    s_.width = platform::checkedSize(v);
+    if (s_.wordWrap) {
+        sizeToCaption(); // a wrapping label keeps the new width and grows or shrinks to its text
+    }
 }
 void HeadlessControl::setHeight(float v) {
     check();
-    requireSize(v);
-    s_.height = v;
+    s_.height = platform::checkedSize(v);
 }
 
 bool HeadlessControl::visible() const {
@@ -523,16 +519,16 @@ void HeadlessWindow::setTop(float v) {
 }
 void HeadlessWindow::setWidth(float v) {
     checkLoaded();
-    clientWidth_ = std::max(0.0f, v - kBorderWidth);
+    clientWidth_ = std::max(0.0f, platform::checkedPosition(v) - kBorderWidth);
 }
 void HeadlessWindow::setHeight(float v) {
     checkLoaded();
-    clientHeight_ = std::max(0.0f, v - kBorderHeight);
+    clientHeight_ = std::max(0.0f, platform::checkedPosition(v) - kBorderHeight);
 }
 void HeadlessWindow::move(float left, float top) {
     checkLoaded();
-    left_ = left;
-    top_ = top;
+    left_ = platform::checkedPosition(left);
+    top_ = platform::checkedPosition(top);
     moved_ = true;
 }
 float HeadlessWindow::scaleWidth() const {

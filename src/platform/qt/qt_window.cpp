@@ -1,4 +1,5 @@
 // Windows and controls of the Qt desktop: a FormDialog with absolutely placed standard widgets.
+#include "platform/geometry.h"
 #include "platform/qt/qt_desktop_p.h"
 
 #include <QApplication>
@@ -393,31 +394,28 @@ float QtControl::height() const {
 
 void QtControl::setLeft(float v) {
     window_.checkLoaded();
-    d_.left = v;
+    d_.left = platform::checkedPosition(v);
     applyGeometry();
 }
 
 void QtControl::setTop(float v) {
     window_.checkLoaded();
-    d_.top = v;
+    d_.top = platform::checkedPosition(v);
     applyGeometry();
 }
 
 void QtControl::setWidth(float v) {
     window_.checkLoaded();
-    if (v < 0) {
-        throw RunTimeError(err::InvalidPropertyValue);
+    d_.width = platform::checkedSize(v);
+    if (d_.wordWrap) {
+        measure(); // a wrapping label keeps the new width and grows or shrinks to its text
     }
-    d_.width = v; // a self-sizing label measures again at its next caption
     applyGeometry();
 }
 
 void QtControl::setHeight(float v) {
     window_.checkLoaded();
-    if (v < 0) {
-        throw RunTimeError(err::InvalidPropertyValue);
-    }
-    d_.height = v;
+    d_.height = platform::checkedSize(v);
     applyGeometry();
 }
 
@@ -989,21 +987,23 @@ void QtWindow::setTop(float v) {
 void QtWindow::setWidth(float v) {
     checkLoaded();
     const QMargins m = frameMargins();
-    clientWidth_ = std::max(0.0f, v - static_cast<float>((m.left() + m.right()) * scale_.x));
+    clientWidth_ = std::max(0.0f, platform::checkedPosition(v) -
+                                      static_cast<float>((m.left() + m.right()) * scale_.x));
     applyClientSize();
 }
 
 void QtWindow::setHeight(float v) {
     checkLoaded();
     const QMargins m = frameMargins();
-    clientHeight_ = std::max(0.0f, v - static_cast<float>((m.top() + m.bottom()) * scale_.y));
+    clientHeight_ = std::max(0.0f, platform::checkedPosition(v) -
+                                       static_cast<float>((m.top() + m.bottom()) * scale_.y));
     applyClientSize();
 }
 
 void QtWindow::move(float left, float top) {
     checkLoaded();
-    left_ = left;
-    top_ = top;
+    left_ = platform::checkedPosition(left);
+    top_ = platform::checkedPosition(top);
     positioned_ = true;
     placedAt_ = QPoint(toPixels(left_, scale_.x), toPixels(top_, scale_.y));
     if (dialog_) {

@@ -1,0 +1,86 @@
+// clsMesgBox on the headless desktop: a message answered from the don't-show-again memory in
+// stores of growing size (no window at all), and a whole message in the 2003-style window
+// (composition, layout, sizing, a scripted click, teardown).
+#include "bench_stores.h"
+
+#include <qvMsgErr/apartment.h>
+#include <qvMsgErr/clsMesgBox.h>
+#include <qvMsgErr/headless.h>
+
+#include <benchmark/benchmark.h>
+
+using namespace qvMsgErr;
+using namespace qvbench;
+
+namespace {
+
+void BM_RememberedAnswer(benchmark::State& state) {
+    const auto count = static_cast<int>(state.range(0));
+    // Each stored answer is 1 + n % 7 for "Message n"; ask with a button set that holds it.
+    constexpr int32_t kSetOf[8] = {0, 0, 1, 2, 2, 2, 4, 4};
+    std::vector<std::pair<std::string, int32_t>> messages;
+    for (const std::string& name : someNames(count)) {
+        const int n = std::stoi(name.substr(name.find(' ') + 1));
+        messages.emplace_back(name, kSetOf[1 + n % 7]);
+    }
+    auto desktop = std::make_shared<headless::HeadlessDesktop>();
+    setThreadDesktop(desktop);
+    setThreadRegistry(std::make_shared<SqliteRegistry>(storeWith(count)));
+    {
+        clsMesgBox box;
+        box.Reg_Root(Root);
+        box.MsgBoxType(Tessary2003);
+        std::size_t i = 0;
+        for (auto _ : state) {
+            box.DontShowAgain(true);
+            const auto& [name, set] = messages[i++ % messages.size()];
+            benchmark::DoNotOptimize(box.msgBox("Remembered?", set, "T", "", -1, name));
+        }
+    }
+    if (!desktop->sideEffects(headless::EffectKind::ModalShown).empty()) {
+        state.SkipWithError("a window was shown: an answer was not remembered");
+    }
+    setThreadRegistry(nullptr);
+    setThreadDesktop(nullptr);
+}
+
+void BM_WholeMessage(benchmark::State& state) {
+    auto desktop = std::make_shared<headless::HeadlessDesktop>();
+    desktop->onModal([](headless::ScriptedUser& user) { user.click("cmdButton", 1); });
+    setThreadDesktop(desktop);
+    {
+        clsMesgBox box;
+        for (auto _ : state) {
+            box.MsgBoxType(Tessary2003);
+            box.CmdDescriptions(state.range(0) != 0);
+            box.DescYes("Saves the ledger and closes it");
+            box.DescNo("Closes the ledger without saving");
+            box.DescCancel("Keeps the ledger open");
+            box.DetailsButton(true);
+            box.DetailsString("Ledger.db, 3 unsaved changes");
+            benchmark::DoNotOptimize(box.msgBox("Save the changes to the ledger before closing it?",
+                                                3 | 32 | 0x4000, "Ledger"));
+            desktop->clearSideEffects();
+        }
+    }
+    setThreadDesktop(nullptr);
+}
+
+} // namespace
+
+BENCHMARK(BM_RememberedAnswer)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(9)
+    ->DisplayAggregatesOnly(true);
+BENCHMARK(BM_WholeMessage)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("descriptions")
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,239 @@
+// clsMesgBox as a host uses it: options and their reset, the call, the styles, the countdown and
+// the failures, on the headless desktop.
+#include "msgbox_fixture.h"
+
+#include <qvMsgErr/RunTimeError.h>
+
+#include <cmath>
+#include <limits>
+
+namespace msgboxtest {
+namespace {
+
+using namespace qvMsgErr;
+
+RunTimeError errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const RunTimeError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no error";
+    return {};
+}
+
+TEST_F(MsgBoxTest, NewObjectReadsItsDefaults) {
+    EXPECT_FALSE(box->DontShowAgain());
+    EXPECT_FALSE(box->DontShowIsManual());
+    EXPECT_FALSE(box->DontShowIsValidForCancel());
+    EXPECT_EQ(box->DetailsString(), "");
+    EXPECT_EQ(box->DontShowForceButton(), qvButtonNone);
+    EXPECT_FALSE(box->CmdDescriptions());
+    EXPECT_FALSE(box->DontShowAgainTicked());
+    EXPECT_TRUE(box->UseSounds);
+    EXPECT_EQ(box->TimerCountDownCaption, "");
+    EXPECT_FALSE(box->TimeOutOccured);
+    EXPECT_EQ(box->Reg_Root(), "Software\\Tests");
+}
+
+TEST_F(MsgBoxTest, OneShotOptionsResetAfterACompletedCallOnly) {
+    box->MsgBoxType(Tessary2003);
+    box->ButtonOK("Fine");
+    box->DefaultButtonCancel("Stop");
+    box->DescOK("Carries on");
+    box->CmdDescriptions(true);
+    box->DetailsButton(true);
+    box->DetailsString("more");
+    box->DontShowIsManual(true);
+    box->UseSounds = false;
+    std::vector<std::string> seen;
+    user([&](ScriptedUser& u) {
+        seen.push_back(u.control("cmdButton", 0).caption() + "|" +
+                       u.control("cmdButton", 1).caption() + "|" +
+                       u.control("lblCmdDesc", 0).caption());
+        u.click("cmdButton", 0);
+    });
+    EXPECT_EQ(box->msgBox("First", 1), qvButtonOK);
+    EXPECT_EQ(box->DetailsString(), "");
+    EXPECT_FALSE(box->DontShowIsManual());
+    EXPECT_FALSE(box->CmdDescriptions());
+    EXPECT_TRUE(box->UseSounds);
+
+    box->CmdDescriptions(true);
+    EXPECT_EQ(box->msgBox("Second", 1), qvButtonOK);
+    // A standing caption takes effect from the next reset on.
+    EXPECT_EQ(seen, (std::vector<std::string>{"Fine|Cancel|Carries on", "OK|Stop|Carries on"}));
+
+    // A failed call leaves every option as the host set it.
+    box->ButtonOK("Kept");
+    box->DetailsString("kept");
+    EXPECT_EQ(errorOf([&] { box->msgBox("Bad", 6); }).Number, err::InvalidCall);
+    EXPECT_EQ(box->DetailsString(), "kept");
+}
+
+TEST_F(MsgBoxTest, RegRootAndSharedErrorBelongToTheThread) {
+    clsMesgBox other;
+    box->Reg_Root("Software\\Ledger");
+    EXPECT_EQ(other.Reg_Root(), "Software\\Ledger");
+    ASSERT_TRUE(apartment().sharedError);
+    box.reset();
+    EXPECT_FALSE(apartment().sharedError) << "destroying any object releases the error object";
+    box = std::make_unique<clsMesgBox>();
+    EXPECT_TRUE(apartment().sharedError);
+}
+
+TEST_F(MsgBoxTest, ButtonTableAndTags) {
+    box->MsgBoxType(TessaryClassic);
+    box->DetailsButton(true);
+    box->ButtonNo("");   // falls back to the standing caption
+    box->ButtonYes(" "); // one character is a caption
+    std::vector<std::string> seen;
+    user([&](ScriptedUser& u) {
+        for (int16_t i : u.window().elements("cmdButton")) {
+            seen.push_back(u.control("cmdButton", i).caption() + "/" +
+                           u.control("cmdButton", i).tag());
+        }
+        u.click("cmdButton", 2);
+    });
+    EXPECT_EQ(box->msgBox("Save?", 3 | 0x4000), qvButtonCancel);
+    EXPECT_EQ(seen, (std::vector<std::string>{" /", "&No/", "Cancel/", "&Help/Help",
+                                              "&Details >>/Details"}));
+    EXPECT_EQ(box->ResolveButtonNameText(qvButtonCancel, true), "cancel");
+    EXPECT_EQ(box->ResolveButtonNameText(static_cast<qvButtonNumbers>(8)), "Unknown");
+}
+
+TEST_F(MsgBoxTest, DefaultButtonAnswersAClosedWindowAndTheCountdown) {
+    const struct {
+        int32_t style, buttons;
+        bool timer;
+        int32_t answer;
+        bool timedOut;
+    } cases[] = {
+        {Tessary2003, 4 | 0x100, true, qvButtonNo, true},            // countdown, second default
+        {Tessary2003, 3 | 0x300, true, qvButtonCancel, true},        // third of three
+        {TessaryClassic, 4 | 0x100, true, qvButtonNo, false},        // classic never counts down
+        {Tessary2003, 1 | 0x4000 | 0x200, true, qvButtonNone, true}, // Help is no answer
+        {Tessary2003, 2, false, qvButtonAbort, false},               // closed from the title bar
+    };
+    for (const auto& c : cases) {
+        box->MsgBoxType(static_cast<QVMsgBoxType>(c.style));
+        box->TimerUse(c.timer);
+        box->TimerSeconds(3);
+        box->TimerCountDownCaption = "Closing in";
+        std::vector<std::string> countdown;
+        user([&](ScriptedUser& u) {
+            if (!u.window().hasControl("lblCountDown")) {
+                u.close();
+                return;
+            }
+            for (int s = 0; s < 5 && u.shown(); ++s) {
+                u.advanceSeconds(1);
+                countdown.push_back(u.control("lblCountDown").caption());
+            }
+            if (u.shown()) {
+                u.close();
+            }
+        });
+        EXPECT_EQ(box->msgBox("Wait", c.buttons), c.answer) << c.buttons;
+        EXPECT_EQ(box->TimeOutOccured, c.timedOut) << c.buttons;
+        if (c.timedOut) {
+            EXPECT_EQ(countdown,
+                      (std::vector<std::string>{"Closing in 3 seconds", "Closing in 2 seconds",
+                                                "Closing in 1 second", "Closing in 0 seconds"}));
+        }
+    }
+}
+
+TEST_F(MsgBoxTest, StandardStyleGoesToTheSystemMessageBox) {
+    desktop->setApplicationTitle("Ledger");
+    std::vector<headless::SystemMessageBoxCall> calls;
+    desktop->onSystemMessageBox([&](const headless::SystemMessageBoxCall& c) {
+        calls.push_back(c);
+        return qvButtonRetry;
+    });
+    box->DontShowAgainTicked(true);
+    EXPECT_EQ(box->msgBox("Disk full", 5 | 48 | 0x8000, "~NO~TITLE~", "h.chm", 7), qvButtonRetry);
+    box->MsgBoxType(static_cast<QVMsgBoxType>(5));
+    EXPECT_EQ(box->msgBox("Again", 5, ""), qvButtonRetry);
+    ASSERT_EQ(calls.size(), 2U);
+    EXPECT_EQ(calls[0].flags, 5 | 48 | 0x8000);
+    EXPECT_EQ(calls[0].title, "Ledger");
+    EXPECT_EQ(calls[0].helpFile, "h.chm");
+    EXPECT_EQ(calls[0].context, 7);
+    EXPECT_EQ(calls[1].title, "");
+    EXPECT_EQ(windows, 0);
+    EXPECT_TRUE(box->DontShowAgainTicked());
+    EXPECT_FALSE(box->TimeOutOccured);
+}
+
+TEST_F(MsgBoxTest, WindowFillingHelpSoundAndTitle) {
+    desktop->setApplicationTitle("Ledger");
+    box->MsgBoxType(Tessary2003);
+    const struct {
+        int32_t buttons;
+        std::string title, helpFile;
+        int32_t context;
+        bool sounds;
+        std::string caption;
+        int32_t helpCommand; // 0: no help attached
+        int32_t beep;        // -1: none
+    } cases[] = {
+        {0x4000, "~NO~TITLE~", "h.chm", 0, true, "Ledger", 3, 0},
+        {64 | 0x4000, "", "h.chm", 1234, true, "", 1, 64},
+        {16 | 0x4000, "T", "h.chm", -1, false, "T", 0, -1},
+        {32 | 0x4000, "T", "", 5, true, "T", 0, 32},
+    };
+    for (const auto& c : cases) {
+        desktop->clearSideEffects();
+        std::string caption;
+        user([&](ScriptedUser& u) {
+            caption = u.window().caption();
+            u.keyDown(112); // F1 presses Help
+            u.click("cmdButton", 0);
+        });
+        box->UseSounds = c.sounds;
+        EXPECT_EQ(box->msgBox("Text", c.buttons, c.title, c.helpFile, c.context), qvButtonOK);
+        EXPECT_EQ(caption, c.caption);
+        const auto help = desktop->sideEffects(EffectKind::Help);
+        const auto beeps = desktop->sideEffects(EffectKind::Beep);
+        ASSERT_EQ(beeps.size(), c.beep < 0 ? 0U : 1U) << c.buttons;
+        if (c.beep >= 0) {
+            EXPECT_EQ(beeps[0].number, c.beep);
+        }
+        ASSERT_EQ(help.size(), 1U);
+        EXPECT_EQ(help[0].number, c.helpCommand == 0 ? 3 : c.helpCommand) << c.buttons;
+        EXPECT_EQ(help[0].helpFile, c.helpCommand == 0 ? "" : "h.chm");
+        EXPECT_EQ(desktop->sideEffects(EffectKind::Topmost).size(), 1U);
+    }
+}
+
+TEST_F(MsgBoxTest, FailuresCarryTheTrailAndUnloadTheWindow) {
+    box->MsgBoxType(Tessary2003);
+    for (int32_t set : {6, 7}) {
+        const RunTimeError e = errorOf([&] { box->msgBox("No buttons", set); });
+        EXPECT_EQ(e.Number, err::InvalidCall);
+        EXPECT_EQ(e.Source, "MsgBox&ShowMessage&qvMsgErr");
+    }
+    for (float bad : {std::nanf(""), std::numeric_limits<float>::infinity(), 1e30F, -1e30F}) {
+        box->FormPosition(true);
+        box->FormLeft(bad);
+        const RunTimeError e = errorOf([&] { box->msgBox("Where?"); });
+        EXPECT_EQ(e.Number, err::InvalidPropertyValue) << bad;
+        EXPECT_EQ(e.Source, "MsgBox&ShowMessage&qvMsgErr") << bad;
+        box->FormPosition(false);
+    }
+    // A parent centred near the end of the Long range: the centre fits, the window's left
+    // edge does not.
+    const FixedForm edge(-2147483000.0F, 0, 100, 100);
+    const RunTimeError moved = errorOf([&] { box->msgBox("Edge", 0, "T", "", -1, "", &edge); });
+    EXPECT_EQ(moved.Number, err::Overflow);
+    EXPECT_EQ(moved.Source, "MsgBox&ShowMessage&qvMsgErr");
+    const FixedForm beyond(3e9F, 0, 10, 10);
+    const RunTimeError e = errorOf([&] { box->msgBox("Beyond", 0, "T", "", -1, "", &beyond); });
+    EXPECT_EQ(e.Number, err::Overflow);
+    EXPECT_EQ(e.Source, "MsgBox&qvMsgErr");
+    EXPECT_EQ(windows, 0);
+}
+
+} // namespace
+} // namespace msgboxtest

@@ -1,0 +1,147 @@
+// Geometry of the message window on the headless desktop, in exact twips: 90 per character,
+// 195 per line, borders 120 × 465, screen 28800 × 16200. The 2003 window's design puts the
+// prompt at (225, 225), the icon place at (150, 150) 390 × 315 and the first button at
+// (5010, 105) 1140 × 390.
+#include "msgbox_fixture.h"
+
+#include <map>
+
+namespace msgboxtest {
+namespace {
+
+using namespace qvMsgErr;
+
+class LayoutTest : public MsgBoxTest {
+protected:
+    /// Shows `prompt` and records every visible control of interest, then presses button 0.
+    std::map<std::string, Box> show(const std::string& prompt, int32_t buttons,
+                                    const HostObject* parent = nullptr) {
+        std::map<std::string, Box> seen;
+        user([&](ScriptedUser& u) {
+            seen["prompt"] = boxOf(u.control("lblPrompt"));
+            seen["logo"] = boxOf(u.control("imgLogo"));
+            for (const char* list : {"cmdButton", "lblCmdDesc", "shpLabelBack"}) {
+                for (int16_t i : u.window().elements(list)) {
+                    seen[list + std::to_string(i)] = boxOf(u.control(list, i));
+                }
+            }
+            for (const char* name : {"chkDontShow", "lblCountDown"}) {
+                seen[name] = boxOf(u.control(name));
+            }
+            u.click("cmdButton", 0);
+        });
+        box->MsgBoxType(Tessary2003);
+        box->msgBox(prompt, buttons, "T", "", -1, "Q1", parent);
+        return seen;
+    }
+};
+
+TEST_F(LayoutTest, OneButtonBesideAShortPrompt) {
+    auto s = show("Hello world", 0);
+    EXPECT_EQ(s["prompt"].width, 990);
+    EXPECT_EQ(s["logo"].left, 1315);
+    EXPECT_EQ(s["cmdButton0"].left, 1715);
+    EXPECT_EQ(s["cmdButton0"].top, 105);
+    // Height from the prompt (420 + 650 + the horizontal border 120), width from the button
+    // (2855 + 250), which beats the prompt's 1215 + 250 + the vertical border 465.
+    EXPECT_EQ(outer.height, 1190);
+    EXPECT_EQ(outer.width, 3105);
+    EXPECT_EQ(outer.left, (28800 - 3105) / 2.0F);
+    EXPECT_EQ(outer.top, (16200 - 1190) / 2.0F);
+}
+
+TEST_F(LayoutTest, IconMovesThePromptAndButtonsStack) {
+    auto s = show("Hello world", 3 | 64);
+    EXPECT_EQ(s["prompt"].left, 690);
+    const float column = 690 + 990 + 500;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(s["cmdButton" + std::to_string(i)].left, column);
+        EXPECT_EQ(s["cmdButton" + std::to_string(i)].top, 105 + 490 * i);
+    }
+    EXPECT_EQ(outer.height, 105 + 980 + 390 + 650);
+}
+
+TEST_F(LayoutTest, LongPromptWrapsAtThirtyPercentOfTheScreen) {
+    const std::string word = "wrapping ";
+    std::string prompt;
+    while (prompt.size() < 300) {
+        prompt += word;
+    }
+    auto s = show(prompt, 0);
+    EXPECT_EQ(s["prompt"].width, 0.3F * 28800);
+    // 8640 twips hold 96 characters: 10 words of 9 per line, 34 words in all.
+    EXPECT_EQ(s["prompt"].height, 4 * 195);
+    EXPECT_EQ(outer.height, 225 + 780 + 650 + 120);
+}
+
+TEST_F(LayoutTest, DescriptionsBesideTheirButtons) {
+    box->CmdDescriptions(true);
+    box->DescYes("Save it");
+    box->DescNo("Throw it away now please");
+    auto s = show("Hello world", 4 | 0x4000);
+    // First button 200 below the prompt; its box 10 above it.
+    EXPECT_EQ(s["cmdButton0"].top, 620);
+    EXPECT_EQ(s["shpLabelBack0"].top, 610);
+    EXPECT_EQ(s["lblCmdDesc0"].top, 630);
+    EXPECT_EQ(s["lblCmdDesc0"].left, 275);
+    // Second box 100 below the first; the button sits 10 below its box's top.
+    EXPECT_EQ(s["shpLabelBack1"].top, 1175);
+    EXPECT_EQ(s["cmdButton1"].top, 1185);
+    // Help has no description of its own and follows 150 below.
+    EXPECT_FALSE(s["lblCmdDesc2"].visible);
+    EXPECT_FALSE(s["shpLabelBack2"].visible);
+    EXPECT_EQ(s["cmdButton2"].top, 1185 + 390 + 150);
+    // The widest description (24 characters from 275) pushes the column to its right + 100.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(s["cmdButton" + std::to_string(i)].left, 275 + 2160 + 100);
+        EXPECT_EQ(s["shpLabelBack" + std::to_string(i)].width, 2535 - 225 - 400);
+    }
+}
+
+TEST_F(LayoutTest, TallDescriptionCentresItsButton) {
+    box->CmdDescriptions(true);
+    box->DescOK("one\r\ntwo\r\nthree");
+    auto s = show("Hi", 0);
+    EXPECT_EQ(s["lblCmdDesc0"].height, 585);
+    EXPECT_EQ(s["shpLabelBack0"].height, 605);
+    EXPECT_EQ(s["cmdButton0"].top, 630 + 585 / 2.0F - 195);
+}
+
+TEST_F(LayoutTest, CheckBoxAndCountdownBelowTheContent) {
+    box->DontShowAgain(true);
+    box->TimerUse(true);
+    box->TimerSeconds(30);
+    box->TimerCountDownCaption = "Closing in ";
+    auto s = show("Hello world", 0);
+    // Content height: the button's bottom 495 + 200.
+    EXPECT_EQ(s["chkDontShow"].top, 745);
+    EXPECT_EQ(s["chkDontShow"].width, 29 * 90 + 320);
+    EXPECT_EQ(s["chkDontShow"].caption, "Don't show this message again");
+    EXPECT_EQ(s["lblCountDown"].top, 745 + 240 + 50);
+    EXPECT_EQ(s["lblCountDown"].caption, "") << "the window writes the running count";
+    EXPECT_EQ(outer.height, 1035 + 195 + 650);
+    EXPECT_EQ(outer.width, 150 + 2930 + 250);
+}
+
+TEST_F(LayoutTest, PlacementAtTheParentsCentreOrTheHostsPosition) {
+    const FixedForm parent(3000, 2000, 6000, 4001);
+    show("Hello world", 0, &parent);
+    // Centre (6000, 4000) after rounding 4000.5 to even; the window is 3105 × 1190.
+    EXPECT_EQ(outer.left, 6000 - 1552);
+    EXPECT_EQ(outer.top, 4000 - 595);
+
+    struct NotAForm : HostObject {
+    } child;
+    show("Hello world", 0, &child);
+    EXPECT_EQ(outer.left, (28800 - 3105) / 2.0F);
+
+    box->FormPosition(true);
+    box->FormLeft(0);
+    box->FormTop(-300);
+    show("Hello world", 0, &parent);
+    EXPECT_EQ(outer.left, 0);
+    EXPECT_EQ(outer.top, -300);
+}
+
+} // namespace
+} // namespace msgboxtest

@@ -1,0 +1,151 @@
+// The don't-show-again memory: what is stored, what answers without a window, and a store that
+// cannot be used.
+#include "msgbox_fixture.h"
+
+#include "platform/sqlite/sqlite_registry.h"
+#include "scratch.h"
+
+#include <qvMsgErr/RunTimeError.h>
+
+namespace msgboxtest {
+namespace {
+
+using namespace qvMsgErr;
+
+class MemoryTest : public MsgBoxTest {
+protected:
+    /// One message with the box offered: the user ticks it (or not) and presses `position`.
+    int32_t answer(int32_t buttons, int16_t position, bool tick = true,
+                   const std::string& id = "Q1") {
+        user([tick, position](ScriptedUser& u) {
+            if (tick) {
+                u.tick("chkDontShow");
+            }
+            u.click("cmdButton", position);
+        });
+        box->MsgBoxType(Tessary2003);
+        box->DontShowAgain(true);
+        return box->msgBox("Save?", buttons, "T", "", -1, id);
+    }
+};
+
+TEST_F(MemoryTest, TickedAnswerIsRememberedForItsSetOnly) {
+    EXPECT_EQ(answer(4, 1), qvButtonNo);
+    EXPECT_EQ(remembered("Q1"), "7");
+    EXPECT_TRUE(box->DontShowAgainTicked());
+    const int before = windows;
+    box->DontShowAgain(true);
+    EXPECT_EQ(box->msgBox("Save?", 4, "T", "", -1, "  Q1 "), qvButtonNo);
+    EXPECT_EQ(windows, before) << "answered from the memory";
+    // For a set without No the message is shown, and its box starts ticked as the last one
+    // was left, so the untouched box remembers OK.
+    EXPECT_EQ(answer(1, 0, false), qvButtonOK);
+    EXPECT_EQ(box->GetDontShowIDValue("Q1"), 1);
+    // Without the option nothing is looked up.
+    box->MsgBoxType(Tessary2003);
+    EXPECT_EQ(box->msgBox("Save?", 1, "T", "", -1, "Q1"), qvButtonOK);
+    EXPECT_EQ(windows, before + 2);
+}
+
+TEST_F(MemoryTest, WhatIsStored) {
+    const struct {
+        int32_t buttons;
+        int16_t position;
+        qvButtonNumbers force;
+        bool validForCancel, manual;
+        std::string stored;
+    } cases[] = {
+        {3, 2, qvButtonNone, false, false, ""}, // Cancel is not remembered
+        {3, 2, qvButtonNone, true, false, "2"}, // unless the host allows it
+        {4, 1, qvButtonYes, false, false, "6"}, // the forced answer, whatever was pressed
+        {1, 1, qvButtonOK, false, false, "1"},  // forced, Cancel pressed
+        {4, 0, qvButtonNone, false, true, ""},  // the host keeps the choice itself
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string id = "W" + std::to_string(++n);
+        box->DontShowForceButton(c.force);
+        box->DontShowIsValidForCancel(c.validForCancel);
+        box->DontShowIsManual(c.manual);
+        answer(c.buttons, c.position, true, id);
+        EXPECT_EQ(remembered(id), c.stored) << id;
+        EXPECT_TRUE(box->DontShowAgainTicked()) << id;
+    }
+}
+
+TEST_F(MemoryTest, ForcedAnswerOutsideTheSetRemovesTheBox) {
+    box->DontShowForceButton(qvButtonYes);
+    bool offered = true;
+    user([&](ScriptedUser& u) {
+        offered = u.control("chkDontShow").visible();
+        u.click("cmdButton", 0);
+    });
+    box->MsgBoxType(Tessary2003);
+    box->DontShowAgain(true);
+    box->DontShowAgainTicked(true);
+    EXPECT_EQ(box->msgBox("Save?", 1, "T", "", -1, "Q1"), qvButtonOK);
+    EXPECT_FALSE(offered);
+    EXPECT_FALSE(box->DontShowAgainTicked());
+    EXPECT_EQ(remembered("Q1"), "");
+}
+
+TEST_F(MemoryTest, TimeoutWithTheBoxTickedRemembersTheDefault) {
+    user([&](ScriptedUser& u) {
+        u.tick("chkDontShow");
+        u.advanceSeconds(3);
+    });
+    box->MsgBoxType(Tessary2003);
+    box->DontShowAgain(true);
+    box->TimerUse(true);
+    box->TimerSeconds(1);
+    EXPECT_EQ(box->msgBox("Save?", 4 | 0x100, "T", "", -1, "Q1"), qvButtonNo);
+    EXPECT_TRUE(box->TimeOutOccured);
+    EXPECT_EQ(remembered("Q1"), "7");
+}
+
+TEST_F(MemoryTest, NoIdentityNoMemory) {
+    bool offered = true;
+    user([&](ScriptedUser& u) {
+        offered = u.control("chkDontShow").visible();
+        u.click("cmdButton", 0);
+    });
+    box->MsgBoxType(Tessary2003);
+    box->DontShowAgain(true);
+    box->msgBox("Save?", 4, "T", "", -1, "   ");
+    EXPECT_FALSE(offered);
+    EXPECT_FALSE(box->DontShowAgain());
+}
+
+TEST_F(MemoryTest, GetDontShowIDValueIsStrict) {
+    SetRegSetting("Q1", "6", "MessageBox\\ShowMessage", true);
+    SetRegSetting("Text", "six", "MessageBox\\ShowMessage", true);
+    EXPECT_EQ(box->GetDontShowIDValue("Q1"), 6);
+    for (const char* id : {" Q1 ", "Text", "Missing"}) {
+        try {
+            box->GetDontShowIDValue(id);
+            ADD_FAILURE() << id;
+        } catch (const RunTimeError& e) {
+            EXPECT_EQ(e.Number, err::TypeMismatch);
+            EXPECT_EQ(e.Source, "GetDontShowIDValue&qvMsgErr");
+        }
+    }
+    // The lookup of a message reads the same text leniently and ignores what is no button.
+    SetRegSetting("Q2", "99", "MessageBox\\ShowMessage", true);
+    EXPECT_EQ(answer(4, 0, false, "Text"), qvButtonYes);
+    EXPECT_EQ(answer(4, 0, false, "Q2"), qvButtonYes);
+}
+
+TEST_F(MemoryTest, UnusableStoreStillAnswersAndRemembersNothing) {
+    qvtest::ScratchDir dir;
+    const std::string corrupt = dir.file("corrupt.db");
+    qvtest::writeFile(corrupt, std::string(4096, 'x'));
+    qvtest::writeFile(dir.file("plain"), "a file, not a directory");
+    for (const std::string& path : {corrupt, dir.file("plain/registry.db")}) {
+        setThreadRegistry(std::make_shared<platform::SqliteRegistry>(path));
+        EXPECT_EQ(answer(4, 1), qvButtonNo) << path;
+        EXPECT_EQ(answer(4, 0), qvButtonYes) << path << ": nothing was remembered";
+    }
+}
+
+} // namespace
+} // namespace msgboxtest
