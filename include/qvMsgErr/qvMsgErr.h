@@ -1,9 +1,9 @@
 // Umbrella header of the qvMsgErr library.
 #pragma once
 
+#include <qvMsgErr/HostForm.h>
 #include <qvMsgErr/RunTimeError.h>
 #include <qvMsgErr/apartment.h>
-#include <qvMsgErr/HostForm.h>
 #include <qvMsgErr/clsError.h>
 #include <qvMsgErr/clsMesgBox.h>
 #include <qvMsgErr/enums.h>
