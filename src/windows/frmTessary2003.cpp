@@ -67,13 +67,16 @@ platform::FormDesign makeDesign() {
     dontShow.autoSize = true;
     dontShow.backColor = kLightBlue;
 
-    // Descriptions grow on one line; a line break in the text makes a taller one, on which the
-    // composition centres the button. No back colour of their own: the box shows through.
+    // Descriptions wrap at the width the composition gives them, the prompt's: each box then
+    // ends 50 twips right of its text, as it starts 50 left of it. Grown on one line instead,
+    // the widest description would push the button column out and stick 300 twips out of its
+    // box. No back colour of their own: the box shows through.
     auto& description =
         addControl(d, ControlKind::Label, "lblCmdDesc", kArray, 2775, 255, 1050, 195, 4);
     description.caption = "Abcdefg12345";
     description.visible = false;
     description.autoSize = true;
+    description.wordWrap = true;
     description.foreColor = kWhite;
 
     auto& frame = addControl(d, ControlKind::Frame, "FraDetails", -1, 75, 2295, 6090, 1665, 5);

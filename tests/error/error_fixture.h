@@ -12,11 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
-#include <vector>
 
 namespace errortest {
 
@@ -24,25 +23,9 @@ using qvMsgErr::headless::EffectKind;
 using qvMsgErr::headless::HeadlessDesktop;
 using qvMsgErr::headless::ScriptedUser;
 
-/// What the dialog held when the scripted user first saw it.
-struct Seen {
-    std::string caption, activity, description, details, number, solution;
-    bool operator==(const Seen&) const = default;
-};
-
-inline void PrintTo(const Seen& s, std::ostream* os) {
-    *os << ::testing::PrintToString(std::vector<std::string>{s.caption, s.activity, s.description,
-                                                             s.details, s.number, s.solution});
-}
-
-inline Seen look(ScriptedUser& user) {
-    return {user.window().caption(),
-            user.control("rtfActivity").text(),
-            user.control("rtfDescription").text(),
-            user.control("rtfDetails").text(),
-            user.control("lblErrorNumber").caption(),
-            user.control("rtfSolution").text()};
-}
+/// What the dialog held when the scripted user first saw it: caption, activity, description,
+/// details, number and solution.
+using Seen = std::array<std::string, 6>;
 
 class ErrorTest : public ::testing::Test {
 protected:
@@ -61,7 +44,12 @@ protected:
     void user(const std::function<void(ScriptedUser&)>& act) {
         desktop->onModal([this, act](ScriptedUser& u) {
             if (u.windowName() == "dlgError") {
-                seen = look(u);
+                seen = {u.window().caption(),
+                        u.control("rtfActivity").text(),
+                        u.control("rtfDescription").text(),
+                        u.control("rtfDetails").text(),
+                        u.control("lblErrorNumber").caption(),
+                        u.control("rtfSolution").text()};
                 ++dialogs;
             }
             if (act) {

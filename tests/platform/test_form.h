@@ -50,9 +50,8 @@ public:
     explicit TestFormLogic(platform::Window& window) : window_(window) {}
     void onEvent(platform::Event& event) override;
 
-    const std::vector<RecordedEvent>& events() const { return events_; }
-    /// The events recorded after the first `mark` ones (take the mark from events().size()).
-    std::vector<RecordedEvent> eventsSince(std::size_t mark) const;
+    /// The events recorded while `act` ran.
+    std::vector<RecordedEvent> eventsDuring(const std::function<void()>& act);
     std::size_t count(platform::EventKind kind) const;
     int timerTicks() const { return timerTicks_; }
 

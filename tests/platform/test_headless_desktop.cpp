@@ -20,21 +20,18 @@ using headless::ScriptedUser;
 using platform::ControlKind;
 using platform::EventKind;
 using Strings = std::vector<std::string>;
+using namespace std::string_literals;
 
 /// A window `form` with enabled timers of the given names and intervals (ms), and one button.
 platform::FormDesign timers(const char* form, std::vector<std::pair<const char*, int32_t>> list) {
     platform::FormDesign d;
     d.name = form;
     for (const auto& [name, interval] : list) {
-        auto& timer = d.controls.emplace_back();
-        timer.kind = ControlKind::Timer;
-        timer.name = name;
-        timer.interval = interval;
+        auto& t = d.controls.emplace_back();
+        std::tie(t.kind, t.name, t.interval) = std::tuple(ControlKind::Timer, name, interval);
     }
-    auto& button = d.controls.emplace_back();
-    button.kind = ControlKind::CommandButton;
-    button.name = "cmdGo";
-    button.tabIndex = 0;
+    auto& b = d.controls.emplace_back();
+    std::tie(b.kind, b.name, b.tabIndex) = std::tuple(ControlKind::CommandButton, "cmdGo", 0);
     return d;
 }
 
@@ -54,33 +51,29 @@ EventFunction logger(Strings& log, std::string form, bool ticksOnly,
     });
 }
 
-/// A side effect as text: its kind and the fields it sets.
-std::string describe(const headless::SideEffect& e) {
+/// The side effects as text: each one's kind and the fields it sets.
+Strings described(const std::vector<headless::SideEffect>& effects) {
     static const char* const kinds[] = {
         "ModalShown",       "ModelessShown", "Hidden",     "Unloaded",  "CloseRequest",  "Beep",
         "SystemMessageBox", "Topmost",       "Help",       "ShellOpen", "PrinterDialog", "Print",
         "SaveDialog",       "Save",          "DrawPicture"};
-    std::string out = kinds[static_cast<int>(e.kind)];
+    static const char* const names[] = {"window", "prompt", "title",   "help",  "text",
+                                        "bytes",  "flags",  "context", "number"};
     const auto number = [](int32_t n) { return n != 0 ? std::to_string(n) : std::string(); };
-    const char* const names[] = {"window", "prompt", "title",   "help",  "text",
-                                 "bytes",  "flags",  "context", "number"};
-    const std::string values[] = {e.window,        e.prompt, e.title,         e.helpFile,
-                                  e.text,          e.bytes,  number(e.flags), number(e.context),
-                                  number(e.number)};
-    for (std::size_t i = 0; i < std::size(names); ++i) {
-        out += values[i].empty() ? "" : std::string(" ") + names[i] + "=" + values[i];
-    }
-    out += e.flag ? " flag" : "";
-    for (const auto& run : e.document) {
-        out += " run=" + run.text;
-    }
-    return out;
-}
-
-Strings described(const std::vector<headless::SideEffect>& effects) {
     Strings out;
     for (const auto& e : effects) {
-        out.push_back(describe(e));
+        std::string text = kinds[static_cast<int>(e.kind)];
+        const std::string values[] = {e.window,        e.prompt, e.title,         e.helpFile,
+                                      e.text,          e.bytes,  number(e.flags), number(e.context),
+                                      number(e.number)};
+        for (std::size_t i = 0; i < std::size(names); ++i) {
+            text += values[i].empty() ? "" : " "s + names[i] + "=" + values[i];
+        }
+        text += e.flag ? " flag" : "";
+        for (const auto& run : e.document) {
+            text += " run=" + run.text;
+        }
+        out.push_back(text);
     }
     return out;
 }
@@ -101,19 +94,19 @@ TEST(HeadlessTimers, FireInOrderOfTimeThenOfWindowUntilUnloaded) {
     second->setHandler(&b);
     first->showModeless();
     second->showModeless();
-    desktop.advanceSeconds(1);
-    EXPECT_EQ(log,
+    const auto ticksIn = [&](int32_t seconds) {
+        log.clear();
+        desktop.advanceSeconds(seconds);
+        return log;
+    };
+    EXPECT_EQ(ticksIn(1),
               (Strings{"one.tmrA", "one.tmrB", "one.tmrA", "one.tmrA", "one.tmrB", "two.tmrC"}));
-    log.clear();
-    desktop.advanceSeconds(0);
-    EXPECT_TRUE(log.empty());
-    desktop.advanceSeconds(1); // 1200 A, 1500 A B, 1800 A, 2000 B C
-    EXPECT_EQ(log,
+    EXPECT_TRUE(ticksIn(0).empty());
+    // 1200 A, 1500 A B, 1800 A, 2000 B C
+    EXPECT_EQ(ticksIn(1),
               (Strings{"one.tmrA", "one.tmrA", "one.tmrB", "one.tmrA", "one.tmrB", "two.tmrC"}));
-    log.clear();
     unloadOnTick = true; // at 2100: none of its later ticks come, the other window goes on
-    desktop.advanceSeconds(1);
-    EXPECT_EQ(log, (Strings{"one.tmrA", "two.tmrC"}));
+    EXPECT_EQ(ticksIn(1), (Strings{"one.tmrA", "two.tmrC"}));
     expectRunTimeError(5, "a clock running backwards", [&] { desktop.advanceSeconds(-1); });
 }
 
@@ -123,26 +116,21 @@ TEST(HeadlessTimers, OnlyShownWindowsTickAndEachStartBeginsAfresh) {
     auto window = desktop.createWindow(timers("one", {{"tmrA", 1500}}));
     auto a = logger(log, "one", true);
     window->setHandler(&a);
-    desktop.advanceSeconds(2);
-    EXPECT_TRUE(log.empty()) << "not shown yet";
-
+    const auto ticksAfter = [&](int32_t seconds) {
+        desktop.advanceSeconds(seconds);
+        return log.size();
+    };
+    EXPECT_EQ(ticksAfter(2), 0u) << "not shown yet";
     window->showModeless();
     desktop.advanceSeconds(1);
-    auto& timer = window->control("tmrA");
-    timer.setInterval(1500); // starts afresh: due 1.5 s from now, not 0.5 s
-    desktop.advanceSeconds(1);
-    EXPECT_TRUE(log.empty());
-    desktop.advanceSeconds(1);
-    EXPECT_EQ(log.size(), 1u);
+    window->control("tmrA").setInterval(1500); // starts afresh: due 1.5 s from now, not 0.5 s
+    EXPECT_EQ(std::vector({ticksAfter(1), ticksAfter(1)}), std::vector<std::size_t>({0, 1}));
     window->hide();
-    desktop.advanceSeconds(2);
-    EXPECT_EQ(log.size(), 1u) << "hidden";
+    EXPECT_EQ(ticksAfter(2), 1u) << "hidden";
     window->showModeless(); // starts afresh: due 1.5 s from now
-    desktop.advanceSeconds(1);
-    EXPECT_EQ(log.size(), 1u);
-    desktop.advanceSeconds(1);
-    EXPECT_EQ(log.size(), 2u);
-    expectRunTimeError(380, "a negative interval", [&] { timer.setInterval(-1); });
+    EXPECT_EQ(std::vector({ticksAfter(1), ticksAfter(1)}), std::vector<std::size_t>({1, 2}));
+    expectRunTimeError(380, "a negative interval",
+                       [&] { window->control("tmrA").setInterval(-1); });
 }
 
 TEST(HeadlessTimers, ATickThatHidesEndsTheModalDisplay) {
@@ -155,16 +143,13 @@ TEST(HeadlessTimers, ATickThatHidesEndsTheModalDisplay) {
         }
     });
     window->setHandler(&handler);
-    bool shownAfter = true;
     desktop.onModal([&](ScriptedUser& user) {
         user.advanceSeconds(10);
-        shownAfter = user.shown();
+        EXPECT_FALSE(user.shown());
         expectRunTimeError(5, "a click after the window hid", [&] { user.click("cmdGo"); });
     });
     window->showModal();
-    EXPECT_FALSE(shownAfter);
     EXPECT_EQ(log.size(), 3u);
-    EXPECT_TRUE(desktop.sideEffects(EffectKind::CloseRequest).empty());
 }
 
 TEST(HeadlessModal, NestedWindowsRunTheScriptAgain) {
@@ -209,29 +194,21 @@ TEST(HeadlessModal, NestedWindowsRunTheScriptAgain) {
                        "CloseRequest window=outer", "Hidden window=outer"}));
 }
 
-TEST(HeadlessModal, WithoutAScriptARefusedCloseStillEndsTheDisplay) {
+TEST(HeadlessModal, ErrorsAndRefusalsStillEndTheDisplay) {
     HeadlessDesktop desktop;
-    Strings log;
     auto window = desktop.createWindow(timers("plain", {}));
-    auto handler = logger(log, "plain", false, [](platform::Event& e) { e.cancel = true; });
-    window->setHandler(&handler);
-    window->showModal();
-    EXPECT_FALSE(window->isVisible()) << "a refused close must not hang a test";
+    EventFunction refusing([](platform::Event& e) { e.cancel = true; });
+    window->setHandler(&refusing);
+    window->showModal(); // no script: closed at once, and a refused close must not hang a test
     EXPECT_EQ(described(desktop.sideEffects()),
               (Strings{"ModalShown window=plain", "CloseRequest window=plain number=1",
                        "Hidden window=plain"}));
-    EXPECT_EQ(log.back(), "plain:Close(window)");
-}
 
-TEST(HeadlessModal, ScriptErrorsComeOutHandlerErrorsAreDropped) {
-    HeadlessDesktop desktop;
-    auto window = desktop.createWindow(timers("plain", {}));
+    // The script's errors come out of showModal; the handler's are dropped.
     desktop.onModal([](ScriptedUser& user) { user.click("cmdMissing"); });
     expectRunTimeError(438, "the script's error", [&] { window->showModal(); });
-    EXPECT_FALSE(window->isVisible());
     desktop.onModal([](ScriptedUser&) { throw std::out_of_range("script bug"); });
     expectRunTimeError(9, "a foreign error, converted", [&] { window->showModal(); });
-
     int calls = 0;
     EventFunction throwing([&](platform::Event&) {
         ++calls;
@@ -293,36 +270,26 @@ TEST(HeadlessRecord, SideEffectsInOrder) {
     desktop.clearSideEffects();
     EXPECT_TRUE(desktop.sideEffects().empty());
 
-    // Without an answer the dialogs are cancelled.
+    // Without an answer the dialogs are cancelled, the system message box takes its default.
     EXPECT_TRUE(HeadlessDesktop().choosePrinter(0).cancelled);
     EXPECT_TRUE(HeadlessDesktop().chooseSaveFile({}).cancelled);
+    EXPECT_EQ(HeadlessDesktop().systemMessageBox("p", 0x103, "t", "", 0), 7);
 }
 
 TEST(HeadlessSystemMessageBox, AnswersTheDefaultButtonOfTheSet) {
-    // The answer for default-button bits 0, 0x100, 0x200, 0x300 of each button set: a default
-    // beyond the set's buttons is its first.
-    const int32_t answers[8][4] = {
-        {1, 1, 1, 1}, // OK
-        {1, 2, 1, 1}, // OK Cancel
-        {3, 4, 5, 3}, // Abort Retry Ignore
-        {6, 7, 2, 6}, // Yes No Cancel
-        {6, 7, 6, 6}, // Yes No
-        {4, 2, 4, 4}, // Retry Cancel
-        {1, 1, 1, 1}, // sets 6 and 7
-        {1, 1, 1, 1},
-    };
+    // The answer for default-button bits 0, 0x100, 0x200, 0x300 of the button sets OK, OK Cancel,
+    // Abort Retry Ignore, Yes No Cancel, Yes No, Retry Cancel, 6 and 7: a default beyond the set's
+    // buttons is its first.
+    const int32_t answers[8][4] = {{1, 1, 1, 1}, {1, 2, 1, 1}, {3, 4, 5, 3}, {6, 7, 2, 6},
+                                   {6, 7, 6, 6}, {4, 2, 4, 4}, {1, 1, 1, 1}, {1, 1, 1, 1}};
     for (int32_t set = 0; set < 8; ++set) {
         for (int32_t position = 0; position < 4; ++position) {
-            // Icon, Help and other bits change nothing.
-            for (int32_t other : {0, 0x4000 | 0x20, 0x40000 | 0x10}) {
+            for (int32_t other : {0, 0x4000 | 0x20, 0x40000 | 0x10}) { // icon, Help: no matter
                 const int32_t flags = set | position << 8 | other;
                 EXPECT_EQ(headless::defaultSystemAnswer(flags), answers[set][position]) << flags;
             }
         }
     }
-    HeadlessDesktop desktop;
-    EXPECT_EQ(desktop.systemMessageBox("p", 0x103, "t", "", 0), 7);
-    EXPECT_EQ(desktop.sideEffects().at(0).number, 7);
 }
 
 TEST(HeadlessClock, TextsInTheLocaleForms) {
@@ -345,12 +312,8 @@ TEST(HeadlessClock, TextsInTheLocaleForms) {
     for (const auto& c : cases) {
         HeadlessDesktop desktop;
         std::tm t{};
-        t.tm_year = c.year - 1900;
-        t.tm_mon = c.month - 1;
-        t.tm_mday = c.day;
-        t.tm_hour = c.hour;
-        t.tm_min = c.minute;
-        t.tm_sec = c.second;
+        std::tie(t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec) =
+            std::tuple(c.year - 1900, c.month - 1, c.day, c.hour, c.minute, c.second);
         desktop.setClock(t);
         EXPECT_EQ(texts(desktop), (Strings{c.general, c.longDate, c.shortTime}));
     }
@@ -361,15 +324,12 @@ TEST(HeadlessClock, TextsInTheLocaleForms) {
               (Strings{"1/3/2026 12:04:05 AM", "Saturday, January 3, 2026", "00:04"}));
 }
 
-TEST(HeadlessEnvironment, Defaults) {
-    HeadlessDesktop desktop;
-    EXPECT_EQ(desktop.applicationTitle(), "Host Application");
-    EXPECT_TRUE(std::filesystem::path(desktop.componentDirectory()).is_absolute());
-    EXPECT_EQ(desktop.currentDirectory(), std::filesystem::current_path().string());
-}
-
-TEST(HeadlessEnvironment, WindowsOutliveTheirDesktopSafely) {
+TEST(HeadlessEnvironment, DefaultsAndWindowsThatOutliveTheirDesktop) {
     auto desktop = std::make_unique<HeadlessDesktop>();
+    EXPECT_EQ(desktop->applicationTitle(), "Host Application");
+    EXPECT_TRUE(std::filesystem::path(desktop->componentDirectory()).is_absolute());
+    EXPECT_EQ(desktop->currentDirectory(), std::filesystem::current_path().string());
+
     auto window = desktop->createWindow(timers("orphan", {}));
     desktop.reset();
     window->setCaption("still readable");

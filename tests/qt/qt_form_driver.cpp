@@ -1,15 +1,26 @@
 #include "qt/qt_form_driver.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QKeySequence>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace qvMsgErr::qttest {
 
@@ -176,6 +187,127 @@ QByteArray RecordingOpener::received() const {
 
 QByteArray RecordingOpener::argumentCount() const {
     return readAll(dir_.filePath("xdg-open.count"));
+}
+
+void click(QWidget* w) {
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(w->isVisible()) << "a hidden " << w->metaObject()->className();
+    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
+}
+
+qt::QtWindow* libraryWindow(QWidget* widget, std::string_view design) {
+    auto* dialog = dynamic_cast<qt::FormDialog*>(widget);
+    return dialog && dialog->owner && dialog->owner->design().name.starts_with(design)
+               ? dialog->owner
+               : nullptr;
+}
+
+void withModalWindow(std::string_view design, const std::function<void(qt::QtWindow&)>& user,
+                     const std::function<void()>& show) {
+    bool ran = false;
+    const ModalWatchdog watchdog;
+    QTimer::singleShot(0, [&] {
+        qt::QtWindow* w = libraryWindow(waitForModal(), design);
+        if (!w) {
+            ADD_FAILURE() << "no " << design << " window came up";
+            hideModals();
+            return;
+        }
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w->dialog()));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w->dialog()));
+        user(*w);
+        ran = true;
+        if (w->isLoaded() && w->isVisible()) {
+            ADD_FAILURE() << "the user left " << w->design().name << " open";
+            w->hide();
+        }
+    });
+    show();
+    EXPECT_TRUE(ran) << "the user never saw " << design;
+}
+
+void expectTextFits(QWidget* w, const std::string& name, bool whole) {
+    SCOPED_TRACE(name);
+    // "&x" shows x underlined, "&&" one "&".
+    const auto shown = [](QString text) { return text.remove(QRegularExpression("&(?!&)")); };
+    if (auto* b = qobject_cast<QPushButton*>(w)) {
+        const QFontMetrics fm(b->font());
+        const QString text = shown(b->text());
+        const int margin = b->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
+        EXPECT_LE(fm.horizontalAdvance(text) + margin, b->width()) << text.toStdString();
+        EXPECT_LE(fm.height() + 4, b->height()) << text.toStdString();
+    } else if (auto* c = qobject_cast<QCheckBox*>(w)) {
+        const QFontMetrics fm(c->font());
+        const QString text = shown(c->text());
+        const int box = c->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, c) +
+                        c->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, c);
+        EXPECT_LE(box + fm.horizontalAdvance(text), c->width()) << text.toStdString();
+        EXPECT_LE(fm.height(), c->height()) << text.toStdString();
+    } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+        const QFontMetrics fm(g->font());
+        EXPECT_LE(fm.horizontalAdvance(shown(g->title())), g->contentsRect().width());
+    } else if (auto* l = qobject_cast<QLabel*>(w)) {
+        const QFontMetrics fm(l->font());
+        const QRect room = l->contentsRect();
+        const int wrap = l->wordWrap() ? static_cast<int>(Qt::TextWordWrap) : 0;
+        const QRect need =
+            fm.boundingRect(room, static_cast<int>(Qt::AlignLeft | Qt::AlignTop) | wrap, l->text());
+        EXPECT_LE(need.width(), room.width()) << l->text().toStdString();
+        EXPECT_LE(need.height(), room.height()) << l->text().toStdString();
+    } else if (auto* t = qobject_cast<QAbstractScrollArea*>(w)) {
+        // Longer texts scroll; the short ones that must show whole may not.
+        int documentHeight = 0;
+        if (auto* rich = qobject_cast<QTextEdit*>(w)) {
+            documentHeight = static_cast<int>(rich->document()->size().height());
+        } else if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
+            // A plain text's document counts lines, not pixels.
+            documentHeight = static_cast<int>(plain->document()->size().height()) *
+                             plain->fontMetrics().lineSpacing();
+        }
+        const bool needsScrolling = documentHeight > t->viewport()->height();
+        if (whole) {
+            EXPECT_FALSE(needsScrolling);
+        } else if (needsScrolling) {
+            EXPECT_TRUE(t->verticalScrollBar()->isVisible()) << "no way to the rest of the text";
+        }
+    }
+}
+
+void forEachShownControl(
+    qt::QtWindow& w, const std::function<void(const platform::ControlDesign&, QWidget*)>& visit) {
+    for (const platform::ControlDesign& design : w.design().controls) {
+        const std::vector<int16_t> indexes =
+            design.index < 0 ? std::vector<int16_t>{-1} : w.elements(design.name);
+        for (const int16_t i : indexes) {
+            auto& control = static_cast<qt::QtControl&>(w.control(design.name, i));
+            const platform::ControlDesign& c = control.settings();
+            QWidget* widget = control.widget();
+            if (widget && widget->isVisibleTo(w.dialog()) &&
+                (c.kind != platform::ControlKind::Image ||
+                 c.picture != platform::StockPicture::None)) {
+                visit(c, widget);
+            }
+        }
+    }
+}
+
+void expectTidyLayout(qt::QtWindow& w,
+                      const std::function<bool(const platform::ControlDesign&,
+                                               const platform::ControlDesign&)>& mayOverlap,
+                      const std::vector<std::string>& whole) {
+    std::vector<std::pair<const platform::ControlDesign*, QWidget*>> shown;
+    forEachShownControl(w, [&](const platform::ControlDesign& c, QWidget* widget) {
+        const std::string name =
+            c.index < 0 ? c.name : c.name + "(" + std::to_string(c.index) + ")";
+        expectTextFits(widget, name, std::ranges::find(whole, c.name) != whole.end());
+        for (const auto& [other, otherWidget] : shown) {
+            EXPECT_TRUE(other->container != c.container ||
+                        !widget->geometry().intersects(otherWidget->geometry()) ||
+                        (mayOverlap && mayOverlap(c, *other)))
+                << name << " overlaps " << other->name << "(" << other->index << ")";
+        }
+        shown.emplace_back(&c, widget);
+    });
 }
 
 int pixelsOtherThan(const QImage& image, const QRect& area, QRgb background) {

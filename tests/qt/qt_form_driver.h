@@ -18,6 +18,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace qvMsgErr::qttest {
 
@@ -100,6 +102,37 @@ private:
     QTemporaryDir dir_;
     ScopedEnv path_;
 };
+
+/// A left click in the middle of `w`, which must be on screen: what a user can reach.
+void click(QWidget* w);
+
+/// The library window behind a top-level widget whose design's name begins with `design`, or
+/// nullptr for any other widget.
+qt::QtWindow* libraryWindow(QWidget* widget, std::string_view design);
+
+/// Runs `show`, which brings up a library window modally (its design's name beginning with
+/// `design`), and hands that window to `user` once it is active and exposed. The user must end
+/// the display: a window left shown fails the test and is hidden, as is any modal display after
+/// a minute. A window that never came up fails the test.
+void withModalWindow(std::string_view design, const std::function<void(qt::QtWindow&)>& user,
+                     const std::function<void()>& show);
+
+/// A text fits the widget that shows it: nothing is cut off at the sides or the bottom. A text
+/// area that scrolls must show its scroll bar; with `whole` it must not need to scroll at all.
+void expectTextFits(QWidget* w, const std::string& name, bool whole = false);
+
+/// Every control of `w` a user sees now, array elements included, with its current settings:
+/// shown, in a shown container, and drawing something (an image without a picture does not).
+void forEachShownControl(
+    qt::QtWindow& w, const std::function<void(const platform::ControlDesign&, QWidget*)>& visit);
+
+/// What a user notices first on a window as it looks now: every shown text fits its widget (the
+/// controls named in `whole` show their text without scrolling), and no two shown controls of
+/// one container overlap unless `mayOverlap` allows the pair (the later control first).
+void expectTidyLayout(qt::QtWindow& w,
+                      const std::function<bool(const platform::ControlDesign&,
+                                               const platform::ControlDesign&)>& mayOverlap = {},
+                      const std::vector<std::string>& whole = {});
 
 /// Pixels of `image` inside `area` (device pixels) that differ from `background`.
 int pixelsOtherThan(const QImage& image, const QRect& area, QRgb background);

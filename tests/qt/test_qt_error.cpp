@@ -12,17 +12,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QScrollBar>
-#include <QStyle>
 #include <QTest>
-#include <QTextEdit>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -31,7 +27,6 @@
 #include <functional>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace qvMsgErr {
 namespace {
@@ -40,17 +35,10 @@ using qttest::ScopedEnv;
 
 /// The error dialog behind a top-level widget, or nullptr for any other window.
 qt::QtWindow* errorWindow(QWidget* widget) {
-    auto* dialog = dynamic_cast<qt::FormDialog*>(widget);
-    return dialog && dialog->owner && dialog->owner->design().name == "dlgError" ? dialog->owner
-                                                                                 : nullptr;
+    return qttest::libraryWindow(widget, "dlgError");
 }
 
-/// A left click in the middle of `w`, which must be on screen: what a user can reach.
-void click(QWidget* w) {
-    ASSERT_NE(w, nullptr);
-    ASSERT_TRUE(w->isVisible()) << "a hidden " << w->metaObject()->className();
-    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
-}
+using qttest::click;
 
 void click(qt::QtWindow& w, const char* name) {
     click(qt::widgetOf(w.control(name)));
@@ -72,29 +60,13 @@ protected:
     /// and active. A user that leaves the dialog open fails the test; a watchdog ends every modal
     /// display after a minute.
     int16_t showLedgerError(const std::function<void(qt::QtWindow&)>& user) {
-        bool ran = false;
-        const qttest::ModalWatchdog watchdog;
-        QTimer::singleShot(0, [&] {
-            qt::QtWindow* w = errorWindow(qttest::waitForModal());
-            if (!w) {
-                ADD_FAILURE() << "the error dialog did not come up";
-                qttest::hideModals();
-                return;
-            }
-            EXPECT_TRUE(QTest::qWaitForWindowActive(w->dialog()));
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(w->dialog()));
-            user(*w);
-            ran = true;
-            if (w->isLoaded() && w->isVisible()) {
-                ADD_FAILURE() << "the user left the error dialog open";
-                unloadAllForms();
-            }
-        });
+        int16_t result = 0;
         // The library's handlers end each procedure name in "&"; the dialog makes them lines.
-        const int16_t result =
-            ledger.Show(true, "Path/File access error", 75,
-                        "LedgerFile.Save&WriteRecord&OpenStream&", {}, "saving the ledger");
-        EXPECT_TRUE(ran) << "the user never saw the error dialog";
+        qttest::withModalWindow("dlgError", user, [&] {
+            result =
+                ledger.Show(true, "Path/File access error", 75,
+                            "LedgerFile.Save&WriteRecord&OpenStream&", {}, "saving the ledger");
+        });
         return result;
     }
 
@@ -232,34 +204,6 @@ TEST_F(QtErrorDialog, PrintSaveAndEmailHandTheReportOn) {
 
 // --- Pictures ------------------------------------------------------------------------------------
 
-/// A text fits the widget that shows it: nothing is cut off at the sides or the bottom.
-void expectTextFits(QWidget* w, const std::string& name) {
-    SCOPED_TRACE(name);
-    if (auto* b = qobject_cast<QPushButton*>(w)) {
-        const QFontMetrics fm(b->font());
-        const QString text = b->text().remove(QRegularExpression("&(?!&)"));
-        const int margin = b->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
-        EXPECT_LE(fm.horizontalAdvance(text) + margin, b->width()) << text.toStdString();
-        EXPECT_LE(fm.height() + 4, b->height()) << text.toStdString();
-    } else if (auto* l = qobject_cast<QLabel*>(w)) {
-        const QFontMetrics fm(l->font());
-        const QRect room = l->contentsRect();
-        const int wrap = l->wordWrap() ? static_cast<int>(Qt::TextWordWrap) : 0;
-        const QRect need =
-            fm.boundingRect(room, static_cast<int>(Qt::AlignLeft | Qt::AlignTop) | wrap, l->text());
-        EXPECT_LE(need.width(), room.width()) << l->text().toStdString();
-        EXPECT_LE(need.height(), room.height()) << l->text().toStdString();
-    } else if (auto* t = qobject_cast<QTextEdit*>(w)) {
-        // Longer texts scroll; the short ones of the upper part must show whole.
-        const bool needsScrolling = t->document()->size().height() > t->viewport()->height();
-        if (name == "rtfActivity" || name == "rtfDescription") {
-            EXPECT_FALSE(needsScrolling) << t->toPlainText().toStdString();
-        } else if (needsScrolling) {
-            EXPECT_TRUE(t->verticalScrollBar()->isVisible()) << "no way to the rest of the text";
-        }
-    }
-}
-
 /// Grabs the dialog as it looks now, checks what a user would notice first, and writes the
 /// picture as error-dialog-<state>-<dpi>dpi.png to the test output directory.
 void picture(qt::QtWindow& w, const char* state, float innerHeight) {
@@ -279,21 +223,8 @@ void picture(qt::QtWindow& w, const char* state, float innerHeight) {
     EXPECT_GT(qttest::pixelsOtherThan(image, icon, background), static_cast<int>(500 * dpr * dpr))
         << "the error symbol";
 
-    // Each text fits, and no two controls of one container overlap.
-    std::vector<std::pair<const platform::ControlDesign*, QWidget*>> shown;
-    for (const platform::ControlDesign& c : w.design().controls) {
-        QWidget* widget = qt::widgetOf(w.control(c.name, c.index));
-        if (!widget || !widget->isVisibleTo(dialog)) {
-            continue;
-        }
-        expectTextFits(widget, c.name);
-        for (const auto& [other, otherWidget] : shown) {
-            EXPECT_TRUE(other->container != c.container ||
-                        !widget->geometry().intersects(otherWidget->geometry()))
-                << c.name << " overlaps " << other->name;
-        }
-        shown.emplace_back(&c, widget);
-    }
+    // The short texts of the upper part show whole; the longer ones may scroll.
+    qttest::expectTidyLayout(w, {}, {"rtfActivity", "rtfDescription"});
 
     const QString file =
         QString("%1/error-dialog-%2-%3dpi.png").arg(qttest::testOutputDirectory(), state).arg(dpi);

@@ -17,11 +17,7 @@
 
 namespace storetest {
 
-using qvtest::inChildProcess;
-using qvtest::readFile;
-using qvtest::ScratchDir;
-using qvtest::stderrOf;
-using qvtest::writeFile;
+using namespace qvtest;
 
 using qvMsgErr::platform::HKEY;
 using qvMsgErr::platform::MemoryRegistry;
@@ -65,16 +61,16 @@ protected:
     ScratchDir dir;
 };
 
-/// Runs once on the in-memory store and once on a SQLite store in the test's own directory.
-class BothStores : public ::testing::TestWithParam<const char*> {
+/// Runs once on the in-memory store and once on a SQLite store in the test's own directory,
+/// which is also the thread's store.
+class BothStores : public ThreadStoreTest, public ::testing::WithParamInterface<const char*> {
 protected:
     void SetUp() override {
         store = GetParam() == std::string("Memory")
                     ? std::shared_ptr<Registry>(std::make_shared<MemoryRegistry>())
                     : std::make_shared<SqliteRegistry>(dir.file("config/qvMsgErr/registry.db"));
+        useStore(store);
     }
-    void TearDown() override { useStore(nullptr, ""); }
-    ScratchDir dir;
     std::shared_ptr<Registry> store;
 };
 

@@ -1,10 +1,27 @@
-// The five registry operations: the same rules for the SQLite store and the in-memory store.
+// The stores: the five registry operations under the same rules for the SQLite store and the
+// in-memory store; then the SQLite store alone: its file and default path, and what happens when
+// things go wrong. An unusable file or directory gives results, never exceptions, prints nothing
+// and leaves a file that is not ours exactly as it was; several processes write at once, a writer
+// is killed in the middle of its writes, two threads each have a connection.
 #include "store_fixtures.h"
 
+#include "support/modRegistry.h"
+
+#include <sqlite3.h>
+
+#include <atomic>
+#include <barrier>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <thread>
 #include <tuple>
+#include <vector>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 
+using namespace qvMsgErr;
 using namespace qvMsgErr::platform;
 using namespace storetest;
 using namespace std::string_literals;
@@ -43,33 +60,20 @@ Read get(Registry& store, const std::string& path, const std::string& name,
 using RegistryStore = BothStores;
 
 TEST_P(RegistryStore, KeepsKindAndExactBytes) {
-    const std::tuple<const char*, uint32_t, std::string> values[] = {
-        {"plain text", REG_SZ, "Hello"},
-        {"empty text", REG_SZ, ""},
-        {"NULs inside text", REG_SZ, "a\0b\0\0c"s},
-        {"bytes that are no UTF-8", REG_SZ, "\xff\xfe\x80\xc3("},
-        {"UTF-8 text", REG_SZ, "Gr\xc3\xbc\xc3\x9f\x65 \xe2\x82\xac"},
-        {"1 MiB of text", REG_SZ, std::string(1 << 20, 'x') + "end"},
-        {"bytes", REG_BINARY, "\0\x01\xff\x7f"s},
-        {"no bytes", REG_BINARY, ""},
-        {"number", REG_DWORD, "\x05\0\0\0"s},
-        {"a kind the layer does not read", 7, "a\0b\0\0"s},
-    };
-    for (const auto& [what, kind, bytes] : values) {
-        SCOPED_TRACE(what);
-        ASSERT_EQ(put(*store, "Software\\Kinds", what, kind, bytes), rr::Success);
-        const Read read = get(*store, "Software\\Kinds", what);
-        ASSERT_EQ(read.result, rr::Success);
-        EXPECT_EQ(read.kind, kind);
+    // (The kinds and bytes the layer reads are covered with the settings layer.)
+    const std::tuple<uint32_t, std::string> values[] = {
+        {REG_SZ, ""}, {REG_SZ, std::string(1 << 20, 'x') + "end"}, {7, "a\0b\0\0"s}};
+    for (const auto& [kind, bytes] : values) {
+        ASSERT_EQ(put(*store, "Software\\Kinds", "v", kind, bytes), rr::Success);
+        const Read read = get(*store, "Software\\Kinds", "v");
         // Text comes back with one terminating NUL after its stored bytes.
-        EXPECT_TRUE(read.bytes == (kind == REG_SZ ? bytes + '\0' : bytes))
-            << "size " << read.bytes.size();
+        EXPECT_TRUE(read.kind == kind && read.bytes == (kind == REG_SZ ? bytes + '\0' : bytes))
+            << "kind " << kind << ", size " << read.bytes.size();
     }
     // A second write, spelt differently and shorter, replaces both value and kind.
-    ASSERT_EQ(put(*store, "SOFTWARE\\kinds", "Plain Text", REG_DWORD, "\x07\0\0\0"s), rr::Success);
-    const Read read = get(*store, "Software\\Kinds", "plain text");
-    EXPECT_EQ(read.kind, REG_DWORD);
-    EXPECT_EQ(read.bytes, "\x07\0\0\0"s);
+    ASSERT_EQ(put(*store, "SOFTWARE\\kinds", "V", REG_DWORD, "\x07\0\0\0"s), rr::Success);
+    const Read read = get(*store, "Software\\Kinds", "v");
+    EXPECT_EQ(std::tie(read.kind, read.bytes), std::make_tuple(REG_DWORD, "\x07\0\0\0"s));
 }
 
 TEST_P(RegistryStore, NamesAKeyOrValueCaseInsensitivelyInAsciiOnly) {
@@ -78,7 +82,6 @@ TEST_P(RegistryStore, NamesAKeyOrValueCaseInsensitivelyInAsciiOnly) {
         {"Software\\App|Value", "SOFTWARE\\app|VALUE", true},
         // A leading, trailing or doubled backslash names the same key.
         {"Software\\App|Value", "\\Software\\App|Value", true},
-        {"\\Software\\App|Value", "Software\\App|Value", true},
         {"Software\\App|Value", "Software\\\\App\\|Value", true},
         {"Software\\App|", "Software\\App|", true},
         // Other bytes are compared exactly.
@@ -95,14 +98,12 @@ TEST_P(RegistryStore, NamesAKeyOrValueCaseInsensitivelyInAsciiOnly) {
         ASSERT_EQ(put(*store, written.substr(0, w), written.substr(w + 1), REG_SZ, text),
                   rr::Success);
         const Read got = get(*store, read.substr(0, r), read.substr(r + 1));
-        EXPECT_EQ(got.result, same ? rr::Success : rr::FileNotFound);
-        if (same) {
-            EXPECT_EQ(got.bytes, text + '\0');
-        }
+        EXPECT_EQ(std::tie(got.result, got.bytes),
+                  same ? std::tuple(rr::Success, text + '\0') : std::tuple(rr::FileNotFound, ""s));
     }
 }
 
-TEST_P(RegistryStore, HivesAreSeparateAndAbsentValuesAreNotFound) {
+TEST_P(RegistryStore, KeysNestHivesAreSeparateAndAnOpenKeyServesAsRoot) {
     ASSERT_EQ(put(*store, "Shared\\Path", "v", REG_SZ, "user"), rr::Success);
     EXPECT_EQ(get(*store, "Shared\\Path", "v", HKLM).result, rr::FileNotFound);
     ASSERT_EQ(put(*store, "Shared\\Path", "v", REG_SZ, "machine", HKLM), rr::Success);
@@ -110,31 +111,21 @@ TEST_P(RegistryStore, HivesAreSeparateAndAbsentValuesAreNotFound) {
     EXPECT_EQ(get(*store, "Shared\\Path", "v", HKLM).bytes, "machine\0"s);
     EXPECT_EQ(get(*store, "Shared\\Path", "missing").result, rr::FileNotFound);
     EXPECT_EQ(get(*store, "Other", "v").result, rr::FileNotFound);
-}
 
-TEST_P(RegistryStore, CreatingAKeyCreatesItsParents) {
+    // Creating a key creates its parents; a key and a hive serve as the root of a path.
     HKEY key = 0;
     EXPECT_EQ(store->RegOpenKeyExA(HKEY_CURRENT_USER, "A", KEY_READ, key), rr::FileNotFound);
     EXPECT_EQ(key, 0u);
-    ASSERT_EQ(store->RegCreateKeyExA(HKEY_CURRENT_USER, "A\\B\\C", KEY_WRITE_ALL, key),
-              rr::Success);
-    EXPECT_NE(key, 0u);
+    ASSERT_EQ(store->RegCreateKeyExA(HKEY_CURRENT_USER, "A\\B", KEY_WRITE_ALL, key), rr::Success);
+    ASSERT_EQ(put(*store, "C", "v", REG_SZ, "below", key), rr::Success);
     EXPECT_EQ(store->RegCloseKey(key), rr::Success);
-    for (const char* path : {"A", "a\\b", "A\\B\\C", ""}) {
+    EXPECT_EQ(get(*store, "a\\b\\c", "v").bytes, "below\0"s);
+    for (const char* path : {"A", "a\\b", ""}) {
         SCOPED_TRACE(path);
         EXPECT_EQ(store->RegOpenKeyExA(HKEY_CURRENT_USER, path, KEY_READ, key), rr::Success);
         EXPECT_EQ(store->RegCloseKey(key), rr::Success);
     }
     EXPECT_EQ(store->RegOpenKeyExA(HKEY_CURRENT_USER, "A\\C", KEY_READ, key), rr::FileNotFound);
-}
-
-TEST_P(RegistryStore, AnOpenKeyServesAsRootAndHiveAsKey) {
-    HKEY app = 0;
-    ASSERT_EQ(store->RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\App", KEY_WRITE_ALL, app),
-              rr::Success);
-    ASSERT_EQ(put(*store, "Sub", "v", REG_SZ, "below", app), rr::Success);
-    store->RegCloseKey(app);
-    EXPECT_EQ(get(*store, "software\\app\\sub", "v").bytes, "below\0"s);
     const uint8_t byte = 9;
     EXPECT_EQ(store->RegSetValueExA(HKEY_CURRENT_USER, "top", REG_BINARY, &byte, 1), rr::Success);
     EXPECT_EQ(get(*store, "", "top").bytes, "\x09");
@@ -152,8 +143,7 @@ TEST_P(RegistryStore, RefusalsHaveTheirOwnResults) {
     uint8_t buffer[5] = {};
     uint32_t kind = 0, size = sizeof buffer;
     EXPECT_EQ(store->RegQueryValueExA(readOnly, "v", kind, buffer, size), rr::MoreData);
-    EXPECT_EQ(size, 6u);
-    EXPECT_EQ(kind, REG_SZ);
+    EXPECT_EQ(std::pair(size, kind), std::pair(6u, REG_SZ));
     // What the handle was opened for is checked, and so is data against its size.
     const uint8_t byte = 1;
     EXPECT_EQ(store->RegSetValueExA(readOnly, "v", REG_BINARY, &byte, 1), rr::AccessDenied);
@@ -180,33 +170,22 @@ INSTANTIATE_TEST_SUITE_P(Stores, RegistryStore, ::testing::Values("Memory", "Sql
 
 // ---- the SQLite store alone -------------------------------------------------------------------
 
-TEST(SqliteStore, ValuesOutliveTheObjectAndSurviveReopening) {
-    ScratchDir dir;
-    const std::string path = dir.file("a/b/registry.db");
-    {
-        SqliteRegistry store(path);
-        ASSERT_EQ(put(store, "App", "v", REG_SZ, "42"), rr::Success);
-    }
-    SqliteRegistry again(path);
-    EXPECT_EQ(get(again, "APP", "V").bytes, "42\0"s);
-}
-
-TEST(SqliteStore, ReadingNeverCreatesTheFileOrItsDirectory) {
+TEST(SqliteStore, OnlyAWriteCreatesTheFileAndItsValuesOutliveTheObject) {
     ScratchDir dir;
     const std::string path = dir.file("not/yet/registry.db");
-    SqliteRegistry store(path);
-    HKEY key = 0;
-    EXPECT_EQ(store.RegOpenKeyExA(HKEY_CURRENT_USER, "App", KEY_READ, key), rr::FileNotFound);
-    uint32_t kind = 0, size = 0;
-    EXPECT_EQ(store.RegQueryValueExA(HKEY_CURRENT_USER, "v", kind, nullptr, size),
-              rr::FileNotFound);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("not")));
-    // The first write makes the directories, private to the user.
-    ASSERT_EQ(store.RegCreateKeyExA(HKEY_CURRENT_USER, "App", KEY_WRITE_ALL, key), rr::Success);
-    EXPECT_TRUE(std::filesystem::exists(path));
+    {
+        SqliteRegistry store(path);
+        EXPECT_EQ(get(store, "App", "v").result, rr::FileNotFound);
+        EXPECT_EQ(get(store, "", "v").result, rr::FileNotFound);
+        EXPECT_FALSE(std::filesystem::exists(dir.file("not")));
+        ASSERT_EQ(put(store, "App", "v", REG_SZ, "42"), rr::Success);
+    }
+    // The write made the directories, private to the user.
     struct stat st {};
     ASSERT_EQ(::stat(dir.file("not/yet").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
+    SqliteRegistry again(path);
+    EXPECT_EQ(get(again, "APP", "V").bytes, "42\0"s);
 }
 
 TEST(SqliteStore, DefaultPathFollowsTheEnvironment) {
@@ -220,18 +199,241 @@ TEST(SqliteStore, DefaultPathFollowsTheEnvironment) {
             {nullptr, "/cfg", "/home/u", "/cfg/qvMsgErr/registry.db"},
             {nullptr, "relative/cfg", "/home/u", "/home/u/.config/qvMsgErr/registry.db"},
             {nullptr, "", "/home/u", "/home/u/.config/qvMsgErr/registry.db"},
-            {nullptr, nullptr, "/home/u", "/home/u/.config/qvMsgErr/registry.db"},
         };
         for (const auto& c : cases) {
             for (int i = 0; i < 3; ++i) {
                 c[i] ? ::setenv(names[i], c[i], 1) : ::unsetenv(names[i]);
             }
             EXPECT_EQ(SqliteRegistry::defaultPath(), c[3]);
-            const auto made = makeDefaultRegistry();
-            const auto* sqlite = dynamic_cast<const SqliteRegistry*>(made.get());
-            EXPECT_TRUE(sqlite != nullptr && sqlite->path() == c[3]);
+            EXPECT_EQ(dynamic_cast<const SqliteRegistry&>(*makeDefaultRegistry()).path(), c[3]);
         }
     });
+}
+
+// --- When things go wrong ----------------------------------------------------------------------
+
+class Faults : public ThreadStoreTest {
+protected:
+    /// Writes and reads a value through the layer on the store at `path`: the write must fail,
+    /// the read give `read`, and nothing may be thrown or printed.
+    void expectQuietFailure(const std::string& path, const char* read = "default") {
+        useStoreFile(path);
+        const std::string printed = stderrOf(output.file("stderr.txt"), [&] {
+            EXPECT_NO_THROW({
+                EXPECT_FALSE(SetRegSetting("Id", "6", Section, true));
+                EXPECT_EQ(GetRegSetting("Id", "default", Section, true), read);
+            });
+        });
+        EXPECT_EQ(printed, "");
+        useStore(nullptr);
+    }
+
+    ScratchDir output; // for the captured standard error
+};
+
+TEST_F(Faults, AnUnusableDirectoryOrAReadOnlyStoreFailsQuietly) {
+    writeFile(dir.file("plain-file"), "x");
+    std::filesystem::create_directory(dir.file("locked"));
+    std::filesystem::create_directory(dir.file("is-a-dir"));
+    ::chmod(dir.file("locked").c_str(), 0500);
+    // A store that can be read but not written.
+    const std::string readOnly = dir.file("ro/registry.db");
+    useStoreFile(readOnly);
+    ASSERT_TRUE(SetRegSetting("Id", "6", Section, true));
+    useStore(nullptr);
+    ::chmod(readOnly.c_str(), 0400);
+    ::chmod(dir.file("ro").c_str(), 0500);
+    asUnprivileged({dir.path(), output.path()}, [&] {
+        expectQuietFailure(readOnly, "6");
+        for (const std::string& path :
+             {dir.file("plain-file/qvMsgErr/registry.db"),
+              std::string("/proc/qvmsgerr-no-such/registry.db"),
+              dir.file("locked/qvMsgErr/registry.db"), dir.file("is-a-dir")}) {
+            SCOPED_TRACE(path);
+            expectQuietFailure(path);
+            SqliteRegistry store(path);
+            HKEY key = 0;
+            EXPECT_EQ(store.RegCreateKeyExA(HKEY_CURRENT_USER, "App", KEY_WRITE_ALL, key),
+                      rr::AccessDenied);
+            EXPECT_EQ(key, 0u);
+        }
+    });
+}
+
+TEST_F(Faults, AFileThatIsNotAHealthyStoreIsLeftAsItWas) {
+    // A store of ours with one value in it, closed again, and someone else's database.
+    put(*std::make_unique<SqliteRegistry>(dir.file("ours.db")), "Id", "v", REG_SZ, "3");
+    const std::string ours = readFile(dir.file("ours.db"));
+    std::string overwritten = ours;
+    for (std::size_t i = 4096; i < overwritten.size(); ++i) {
+        overwritten[i] = static_cast<char>(0xa5 ^ (i & 0xff));
+    }
+    sqlite3* db = nullptr;
+    sqlite3_open(dir.file("theirs.db").c_str(), &db);
+    sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES('theirs');", nullptr, nullptr,
+                 nullptr);
+    sqlite3_close(db);
+    const std::pair<const char*, std::string> cases[] = {
+        {"text", std::string(4000, 'x') + "no database\n"},
+        {"a header and nothing sound",
+         std::string("SQLite format 3\0", 16) + std::string(5000, '\xa5')},
+        {"a store with its pages overwritten", overwritten},
+        {"a store cut short", ours.substr(0, ours.size() / 2 + 100)},
+        {"someone else's database", readFile(dir.file("theirs.db"))},
+    };
+    for (const auto& [what, bytes] : cases) {
+        SCOPED_TRACE(what);
+        const std::string path = dir.file(std::string(what) + ".db");
+        writeFile(path, bytes);
+        expectQuietFailure(path);
+        SqliteRegistry store(path);
+        HKEY key = 0;
+        EXPECT_EQ(store.RegCreateKeyExA(HKEY_CURRENT_USER, "Other", KEY_WRITE_ALL, key),
+                  rr::BadDatabase);
+        EXPECT_EQ(store.RegOpenKeyExA(HKEY_CURRENT_USER, "Software", KEY_READ, key),
+                  rr::BadDatabase);
+        const uint8_t byte = 1;
+        EXPECT_EQ(store.RegSetValueExA(HKEY_CURRENT_USER, "v", REG_BINARY, &byte, 1),
+                  rr::BadDatabase);
+        EXPECT_TRUE(readFile(path) == bytes) << "the file was changed";
+    }
+    // An empty file is a store without values, and a bad file is looked at afresh on every
+    // call: once the user puts a sound file back, the same object works again.
+    useStoreFile(dir.file("text.db"));
+    EXPECT_FALSE(SetRegSetting("Id", "6", Section, true));
+    writeFile(dir.file("text.db"), "");
+    EXPECT_TRUE(SetRegSetting("Id", "6", Section, true));
+    EXPECT_EQ(GetRegSetting("Id", "", Section, true), "6");
+}
+
+// --- Several writers -----------------------------------------------------------------------------
+
+constexpr int Values = 30; // per writer
+
+/// How many of `writer`'s values fail to be written (`write`) or to read back.
+int failures(int writer, bool write) {
+    int failed = 0;
+    for (int n = 0; n < Values; ++n) {
+        const std::string name = "Writer" + std::to_string(writer) + "_" + std::to_string(n);
+        const std::string text = std::to_string(writer * 1000 + n);
+        failed += write ? !SetRegSetting(name, text, Section, true)
+                        : GetRegSetting(name, "", Section, true) != text;
+    }
+    return failed;
+}
+
+/// The status of the child process `pid` once it has ended.
+int statusOf(pid_t pid) {
+    int status = 0;
+    EXPECT_EQ(::waitpid(pid, &status, 0), pid);
+    return status;
+}
+
+using Writers = ThreadStoreTest;
+
+TEST_F(Writers, ProcessesWritingAtOnceAllLand) {
+    // Each round starts without a store, so the processes also race to create it; the race is
+    // short, hence several rounds.
+    constexpr int Processes = 8;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        const std::string path = dir.file("config" + std::to_string(round) + "/registry.db");
+        int start[2];
+        ASSERT_EQ(::pipe(start), 0);
+        std::vector<pid_t> children;
+        for (int writer = 0; writer < Processes; ++writer) {
+            const pid_t pid = ::fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                ::close(start[1]);
+                char c;
+                (void)::read(start[0], &c, 1); // returns once the parent closes its end: all go
+                try {
+                    useStoreFile(path);
+                    ::_exit((failures(writer, true) != 0 ? 1 : 0) |
+                            (failures(writer, false) != 0 ? 2 : 0));
+                } catch (...) {
+                    ::_exit(4);
+                }
+            }
+            children.push_back(pid);
+        }
+        ::close(start[0]);
+        ::close(start[1]);
+        for (const pid_t pid : children) {
+            // 1: a write failed, 2: a value read back wrong, 4: an exception.
+            EXPECT_EQ(statusOf(pid), 0);
+        }
+        useStoreFile(path);
+        for (int writer = 0; writer < Processes; ++writer) {
+            EXPECT_EQ(failures(writer, false), 0) << "writer " << writer;
+        }
+        useStore(nullptr);
+    }
+}
+
+TEST_F(Writers, AKilledWriterLosesNoAcknowledgedWrite) {
+    for (const uint32_t acknowledgedBeforeKill : {1u, 25u, 150u}) {
+        SCOPED_TRACE(acknowledgedBeforeKill);
+        const std::string path =
+            dir.file("killed" + std::to_string(acknowledgedBeforeKill) + ".db");
+        int acks[2];
+        ASSERT_EQ(::pipe(acks), 0);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            try { // writes until killed, acknowledging each value once it is stored
+                useStoreFile(path);
+                for (uint32_t n = 0;
+                     SetRegSetting("Value" + std::to_string(n), std::to_string(n), Section, true) &&
+                     ::write(acks[1], &n, sizeof n) == sizeof n;
+                     ++n) {
+                }
+            } catch (...) { // it must not unwind into the rest of the suite
+            }
+            ::_exit(1);
+        }
+        ::close(acks[1]);
+        // Each acknowledgement is one write below the pipe's atomic size: it arrives whole.
+        uint32_t last = 0;
+        for (uint32_t seen = 0; seen < acknowledgedBeforeKill; ++seen) {
+            ASSERT_EQ(::read(acks[0], &last, sizeof last), ssize_t{sizeof last})
+                << "the writer stopped early";
+        }
+        ::kill(pid, SIGKILL);
+        const int status = statusOf(pid);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "status " << status;
+        // Acknowledgements still in the pipe were sent before the kill, so they count as well.
+        for (uint32_t n = 0; ::read(acks[0], &n, sizeof n) == sizeof n;) {
+            last = n;
+        }
+        ::close(acks[0]);
+
+        useStoreFile(path);
+        for (uint32_t n = 0; n <= last; ++n) {
+            ASSERT_EQ(GetRegSetting("Value" + std::to_string(n), "lost", Section, true),
+                      std::to_string(n));
+        }
+        EXPECT_TRUE(SetRegSetting("After", "1", Section, true));
+        useStore(nullptr);
+    }
+}
+
+TEST_F(Writers, TwoThreadsWithAConnectionEachShareOneFile) {
+    std::atomic<int> failed{0};
+    std::barrier written(2);
+    auto work = [&](int writer) {
+        useStoreFile(dir.file("registry.db"));
+        failed += failures(writer, true);
+        written.arrive_and_wait();
+        // Each thread sees what the other wrote through its own connection.
+        failed += failures(0, false) + failures(1, false);
+        useStore(nullptr);
+    };
+    std::thread first(work, 0), second(work, 1);
+    first.join();
+    second.join();
+    EXPECT_EQ(failed.load(), 0);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace windowtest {
@@ -28,10 +29,7 @@ inline std::string nameOf(Style s) {
     return s == Style::Classic ? "frmTessaryClassic" : "frmTessary2003";
 }
 
-struct Button {
-    std::string caption, tag;
-    bool visible = true;
-};
+using Button = std::pair<std::string, std::string>; ///< caption and tag
 
 class WindowTest : public ::testing::Test {
 protected:
@@ -55,28 +53,22 @@ protected:
         setThreadDesktop(nullptr);
     }
 
-    /// A window with `buttons` (and, with `descriptions`, a description and a box for each) as
-    /// the composition fills it, the default at `defaultIndex`.
+    /// A window with `buttons`, each with a description and a box, as the composition fills it,
+    /// the default at `defaultIndex`.
     static std::unique_ptr<MessageWindow> open(Style style, const std::vector<Button>& buttons,
-                                               int16_t defaultIndex = 0,
-                                               bool descriptions = false) {
-        std::unique_ptr<MessageWindow> w;
-        if (style == Style::Classic) {
-            w = std::make_unique<windows::frmTessaryClassic>();
-        } else {
-            w = std::make_unique<windows::frmTessary2003>();
-        }
-        w->CommandDescriptions = descriptions;
+                                               int16_t defaultIndex = 0) {
+        auto w =
+            style == Style::Classic
+                ? std::unique_ptr<MessageWindow>(std::make_unique<windows::frmTessaryClassic>())
+                : std::make_unique<windows::frmTessary2003>();
         for (int16_t i = 0; i < static_cast<int16_t>(buttons.size()); ++i) {
-            for (const std::string array : {"cmdButton", "lblCmdDesc", "shpLabelBack"}) {
-                if (array == "cmdButton" || descriptions) {
-                    auto& c = i == 0 ? w->control(array, 0) : w->window().addElement(array, i);
-                    c.setTop(150 + 600 * static_cast<float>(i));
-                    c.setVisible(buttons[i].visible);
-                }
+            for (const char* array : {"cmdButton", "lblCmdDesc", "shpLabelBack"}) {
+                auto& c = i == 0 ? w->control(array, 0) : w->window().addElement(array, i);
+                c.setTop(150 + 600 * static_cast<float>(i));
+                c.setVisible(true);
             }
-            w->control("cmdButton", i).setCaption(buttons[i].caption);
-            w->control("cmdButton", i).setTag(buttons[i].tag);
+            w->control("cmdButton", i).setCaption(buttons[i].first);
+            w->control("cmdButton", i).setTag(buttons[i].second);
         }
         w->g_iButtonIndex = defaultIndex;
         return w;

@@ -72,8 +72,11 @@ namespace qvMsgErr::qt {
 // ---------------------------------------------------------------------------------------------
 
 /// Frame assumed around a window's client area where the window system reports none
-/// (offscreen, minimal): 4 px left and right, 27 px title bar, 4 px bottom.
-inline const QMargins kFrameAllowance{4, 27, 4, 4};
+/// (offscreen, minimal): 4 px left and right, 26 px title bar, 4 px bottom. The 30 px in all are
+/// the 450 twips the message windows' layouts take a title bar and borders to be: their Details
+/// section, placed that far above the collapsed outer height, then ends at the window's bottom
+/// edge instead of a pixel below it.
+inline const QMargins kFrameAllowance{4, 26, 4, 4};
 
 /// The screen's twips per device-independent pixel: 1440 / logical dpi.
 struct TwipScale {

@@ -607,9 +607,12 @@ void QtControl::applyGeometry() {
     if (!widget_) {
         return;
     }
+    // Edges are rounded, not sizes: a control that lies inside another in twips then lies inside
+    // it in pixels too, instead of poking out by one where two roundings meet.
     const TwipScale& s = window_.scale();
-    widget_->setGeometry(toPixels(d_.left, s.x), toPixels(d_.top, s.y), toPixels(d_.width, s.x),
-                         toPixels(d_.height, s.y));
+    const int left = toPixels(d_.left, s.x), top = toPixels(d_.top, s.y);
+    widget_->setGeometry(left, top, toPixels(d_.left + d_.width, s.x) - left,
+                         toPixels(d_.top + d_.height, s.y) - top);
 }
 
 void QtControl::applyCaption() {
@@ -658,8 +661,13 @@ void QtControl::applyColors() {
     }
     QPalette palette = widget_->palette();
     if (d_.backColor && d_.kind != ControlKind::Image) {
-        palette.setColor(back, toQColor(*d_.backColor, system, back));
+        const QColor color = toQColor(*d_.backColor, system, back);
+        palette.setColor(back, color);
         if (back == QPalette::Window) {
+            // A check box fills its background with its own role, the button colour, though it
+            // writes its text in the window's colours: without this it stays a grey patch on a
+            // coloured window.
+            palette.setColor(widget_->backgroundRole(), color);
             widget_->setAutoFillBackground(true);
         }
     }
