@@ -30,32 +30,19 @@ constexpr int32_t kSaveFlags = 0xA06;
 // The heading labels are only 36 and 61 pixels wide at 96 dpi: too narrow for bold 8 pt.
 const platform::Font kHeadingFont{"Arial", 7, true};
 
-ControlDesign control(ControlKind kind, std::string name, std::string container, float left,
-                      float top, float width, float height, std::string caption = {},
-                      int16_t tab = -1) {
-    ControlDesign c;
-    c.kind = kind;
-    c.name = std::move(name);
+/// A control of the dialog: inside `container` (the window when empty), with `caption`.
+ControlDesign& control(platform::FormDesign& d, ControlKind kind, std::string name,
+                       std::string container, float left, float top, float width, float height,
+                       std::string caption = {}, int16_t tab = -1) {
+    ControlDesign& c = addControl(d, kind, std::move(name), -1, left, top, width, height, tab);
     c.container = std::move(container);
-    c.left = left;
-    c.top = top;
-    c.width = width;
-    c.height = height;
     c.caption = std::move(caption);
-    c.tabIndex = tab;
-    if (kind == ControlKind::RichText) {
-        c.verticalScrollBar = true;
-    }
-    if (kind == ControlKind::RichText || kind == ControlKind::Label ||
-        kind == ControlKind::CommandButton) {
-        c.font = kDialogFont;
-    }
     return c;
 }
 
-ControlDesign button(std::string name, std::string container, float left, float top,
-                     std::string caption, int16_t tab) {
-    return control(ControlKind::CommandButton, std::move(name), std::move(container), left, top,
+ControlDesign& button(platform::FormDesign& d, std::string name, std::string container, float left,
+                      float top, std::string caption, int16_t tab) {
+    return control(d, ControlKind::CommandButton, std::move(name), std::move(container), left, top,
                    kButtonWidth, kButtonHeight, std::move(caption), tab);
 }
 
@@ -66,54 +53,40 @@ platform::FormDesign makeDesign() {
     d.clientHeight = 6350;
     d.startCentered = true;
 
-    ControlDesign img = control(ControlKind::Image, "imgError", "", 90, 90, 960, 960);
-    img.picture = platform::StockPicture::Critical;
-    d.controls.push_back(img);
-    d.controls.push_back(
-        control(ControlKind::RichText, "rtfActivity", "", 1170, 60, 2790, 600, "", 10));
-    d.controls.push_back(
-        control(ControlKind::RichText, "rtfDescription", "", 1170, 750, 2790, 555, "", 11));
-    ControlDesign version = control(ControlKind::Label, "lblversion", "", 90, 1110, 960, 165, "v");
-    version.font = {"Arial", 6.75F, false};
-    d.controls.push_back(version);
+    control(d, ControlKind::Image, "imgError", "", 90, 90, 960, 960).picture =
+        platform::StockPicture::Critical;
+    control(d, ControlKind::RichText, "rtfActivity", "", 1170, 60, 2790, 600, "", 10);
+    control(d, ControlKind::RichText, "rtfDescription", "", 1170, 750, 2790, 555, "", 11);
+    control(d, ControlKind::Label, "lblversion", "", 90, 1110, 960, 165, "v").font = {"Arial",
+                                                                                      6.75F, false};
 
-    ControlDesign close = button("cmdClose", "", 4110, 90, "Close", 0);
+    ControlDesign& close = button(d, "cmdClose", "", 4110, 90, "Close", 0);
     close.isDefault = true;
     close.isCancel = true;
-    d.controls.push_back(close);
-    d.controls.push_back(button("cmdDetails", "", 4110, 540, "&Details >>", 1));
+    button(d, "cmdDetails", "", 4110, 540, "&Details >>", 1);
 
-    d.controls.push_back(control(ControlKind::Panel, "FraInfo", "", 45, 1350, 5205, 1695));
-    ControlDesign info =
-        control(ControlKind::Label, "lblInformation", "FraInfo", 75, -30, 915, 195, "Information:");
-    info.font = kHeadingFont;
-    d.controls.push_back(info);
-    d.controls.push_back(
-        control(ControlKind::RichText, "rtfSolution", "FraInfo", 60, 210, 5055, 1365, "", 9));
+    control(d, ControlKind::Panel, "FraInfo", "", 45, 1350, 5205, 1695);
+    control(d, ControlKind::Label, "lblInformation", "FraInfo", 75, -30, 915, 195, "Information:")
+        .font = kHeadingFont;
+    control(d, ControlKind::RichText, "rtfSolution", "FraInfo", 60, 210, 5055, 1365, "", 9);
 
-    d.controls.push_back(control(ControlKind::Panel, "FraDetails", "", 90, 3135, 5220, 2805));
-    ControlDesign details =
-        control(ControlKind::Label, "lblDetails", "FraDetails", 0, 15, 540, 195, "Details:");
-    details.font = kHeadingFont;
-    d.controls.push_back(details);
-    d.controls.push_back(
-        control(ControlKind::Label, "lblErrorNumber", "FraDetails", 600, 15, 3240, 195));
-    d.controls.push_back(
-        control(ControlKind::RichText, "rtfDetails", "FraDetails", 15, 255, 3825, 2415, "", 8));
-    d.controls.push_back(
-        control(ControlKind::Panel, "frabuttons", "FraDetails", 3960, 285, 1245, 2430));
-    d.controls.push_back(button("cmdRetry", "frabuttons", 0, 0, "Try Again", 2));
-    d.controls.push_back(button("cmdIgnore", "frabuttons", 0, 408, "Ignore", 3));
-    d.controls.push_back(button("cmdAbort", "frabuttons", 0, 816, "Close all", 4));
-    d.controls.push_back(button("cmdSave", "frabuttons", 0, 1224, "Save", 5));
-    d.controls.push_back(button("cmdPrint", "frabuttons", 0, 1632, "Print", 6));
-    d.controls.push_back(button("cmdEmail", "frabuttons", 0, 2040, "E-Mail", 7));
+    control(d, ControlKind::Panel, "FraDetails", "", 90, 3135, 5220, 2805);
+    control(d, ControlKind::Label, "lblDetails", "FraDetails", 0, 15, 540, 195, "Details:").font =
+        kHeadingFont;
+    control(d, ControlKind::Label, "lblErrorNumber", "FraDetails", 600, 15, 3240, 195);
+    control(d, ControlKind::RichText, "rtfDetails", "FraDetails", 15, 255, 3825, 2415, "", 8);
+    control(d, ControlKind::Panel, "frabuttons", "FraDetails", 3960, 285, 1245, 2430);
+    button(d, "cmdRetry", "frabuttons", 0, 0, "Try Again", 2);
+    button(d, "cmdIgnore", "frabuttons", 0, 408, "Ignore", 3);
+    button(d, "cmdAbort", "frabuttons", 0, 816, "Close all", 4);
+    button(d, "cmdSave", "frabuttons", 0, 1224, "Save", 5);
+    button(d, "cmdPrint", "frabuttons", 0, 1632, "Print", 6);
+    button(d, "cmdEmail", "frabuttons", 0, 2040, "E-Mail", 7);
 
-    ControlDesign print = control(ControlKind::RichText, "rtfPrint", "", 0, 900, 6945, 195);
+    ControlDesign& print = control(d, ControlKind::RichText, "rtfPrint", "", 0, 900, 6945, 195);
     print.visible = false;
     print.verticalScrollBar = false;
     print.font = {"Times New Roman", 12, false};
-    d.controls.push_back(print);
     return d;
 }
 

@@ -48,6 +48,37 @@ void LibraryForm::keepWhileLoaded(std::shared_ptr<LibraryForm> form) {
     }
 }
 
+platform::ControlDesign& addControl(platform::FormDesign& design, platform::ControlKind kind,
+                                    std::string name, int16_t index, float left, float top,
+                                    float width, float height, int16_t tabIndex) {
+    using platform::ControlKind;
+    platform::ControlDesign& c = design.controls.emplace_back();
+    c.kind = kind;
+    c.name = std::move(name);
+    c.index = index;
+    c.left = left;
+    c.top = top;
+    c.width = width;
+    c.height = height;
+    c.tabIndex = tabIndex;
+    switch (kind) {
+    case ControlKind::RichText:
+        c.verticalScrollBar = true;
+        c.font = kDialogFont;
+        break;
+    case ControlKind::CommandButton:
+    case ControlKind::Label:
+    case ControlKind::CheckBox:
+    case ControlKind::Frame:
+    case ControlKind::TextBox:
+        c.font = kDialogFont;
+        break;
+    default:
+        break;
+    }
+    return c;
+}
+
 void unloadAllForms() {
     // A copy: unloading takes each form off the list, and a form's unload may run code that
     // loads or unloads others.

@@ -16,6 +16,16 @@ namespace qvMsgErr {
 /// metrics in its place elsewhere.
 inline const platform::Font kDialogFont{"Arial", 8, false};
 
+/// The index of element 0 of a control array in a design table; a plain control has -1.
+inline constexpr int16_t kArray = 0;
+
+/// Appends a control to `design`, like a line of a form file, and returns it for its further
+/// settings (the reference holds until the next control is added). Controls that show text get
+/// kDialogFont; rich-text areas scroll vertically.
+platform::ControlDesign& addControl(platform::FormDesign& design, platform::ControlKind kind,
+                                    std::string name, int16_t index, float left, float top,
+                                    float width, float height, int16_t tabIndex = -1);
+
 /// Base of the library's forms: owns the window, hands its events to onEvent.
 class LibraryForm : public platform::FormHandler {
 public:

@@ -1,7 +1,6 @@
 // The 2003-style message window: blue description boxes that light up under the mouse, a click
 // on a description presses its button, and a countdown that closes the window by itself.
 #include "windows/MessageWindow.h"
-#include "windows/design_p.h"
 
 #include "support/failure.h"
 
@@ -10,8 +9,6 @@
 
 namespace qvMsgErr::windows {
 
-using detail::addControl;
-using detail::kArray;
 using platform::ControlKind;
 
 namespace {

@@ -1,13 +1,10 @@
 // The classic message window: grey description boxes, no hover, no countdown.
 #include "windows/MessageWindow.h"
-#include "windows/design_p.h"
 
 #include "support/failure.h"
 
 namespace qvMsgErr::windows {
 
-using detail::addControl;
-using detail::kArray;
 using platform::ControlKind;
 
 namespace {
