@@ -1,26 +1,28 @@
 #include "qt/qt_form_driver.h"
 
+#include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDir>
-#include <QFile>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
-#include <QPlainTextEdit>
+#include <QPointer>
 #include <QProcess>
-#include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTest>
-#include <QTextEdit>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <filesystem>
 
 namespace qvMsgErr::qttest {
 
@@ -32,15 +34,14 @@ QWidget* QtFormDriver::widget(const std::string& name, int16_t index) {
 
 void QtFormDriver::click(const std::string& name, int16_t index) {
     QWidget* w = widget(name, index);
-    if (!w) {
+    if (!w || !w->isVisible()) {
+        ADD_FAILURE() << name << " is not on screen";
         return;
     }
     // The press lands on whatever lies deepest at the point, as a real one does.
     const QPoint centre = w->rect().center();
-    QWidget* target = w->childAt(centre);
-    if (!target) {
-        target = w;
-    }
+    QWidget* const deepest = w->childAt(centre);
+    QWidget* target = deepest ? deepest : w;
     QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, target->mapFrom(w, centre));
 }
 
@@ -54,27 +55,19 @@ void QtFormDriver::keyDown(int16_t keyCode, int16_t shift) {
     modifiers.setFlag(Qt::ShiftModifier, (shift & platform::kShift) != 0);
     modifiers.setFlag(Qt::ControlModifier, (shift & platform::kCtrl) != 0);
     modifiers.setFlag(Qt::AltModifier, (shift & platform::kAlt) != 0);
-    const int key = qt::qtKeyOf(keyCode);
-    QString text;
-    if ((keyCode >= 'A' && keyCode <= 'Z') || (keyCode >= '0' && keyCode <= '9') ||
-        keyCode == ' ') {
-        text = QChar(keyCode);
-        if (!(shift & platform::kShift)) {
-            text = text.toLower();
-        }
-    } else if (keyCode == 13) {
-        text = QStringLiteral("\r");
-    } else if (keyCode == 27) {
-        text = QChar(27);
+    const bool printable = (keyCode >= 'A' && keyCode <= 'Z') ||
+                           (keyCode >= '0' && keyCode <= '9') || keyCode == ' ' || keyCode == 27;
+    QString text = keyCode == 13 ? QStringLiteral("\r") : printable ? QChar(keyCode) : QString();
+    if (!(shift & platform::kShift)) {
+        text = text.toLower();
     }
     // One press and one release carrying the shift state, without separate Shift/Ctrl/Alt keys.
-    QTest::simulateEvent(target, true, key, modifiers, text, false);
-    QTest::simulateEvent(target, false, key, modifiers, text, false);
+    QTest::simulateEvent(target, true, qt::qtKeyOf(keyCode), modifiers, text, false);
+    QTest::simulateEvent(target, false, qt::qtKeyOf(keyCode), modifiers, text, false);
 }
 
 void QtFormDriver::mouseMove(const std::string& name, int16_t index) {
-    QWidget* w = widget(name, index);
-    if (w) {
+    if (QWidget* w = widget(name, index)) {
         // Through the window system, so that the widget under the pointer gets it.
         QTest::mouseMove(w, w->rect().center());
     }
@@ -97,27 +90,10 @@ void QtFormDriver::advanceSeconds(int32_t seconds) {
 
 void QtFormDriver::typeText(const std::string& name, const std::string& text) {
     click(name);
-    QWidget* w = widget(name, -1);
-    if (!w) {
-        return;
+    if (QWidget* w = widget(name, -1)) {
+        QTest::keySequence(w, QKeySequence::SelectAll);
+        QTest::keyClicks(w, QString::fromStdString(text));
     }
-    QTest::keySequence(w, QKeySequence::SelectAll);
-    QTest::keyClicks(w, QString::fromStdString(text));
-}
-
-bool waitFor(const std::function<bool()>& condition, int ms) {
-    return QTest::qWaitFor(condition, ms);
-}
-
-QWidget* waitForModal(int ms) {
-    QWidget* modal = nullptr;
-    waitFor(
-        [&] {
-            modal = QApplication::activeModalWidget();
-            return modal != nullptr && modal->isVisible();
-        },
-        ms);
-    return modal;
 }
 
 void hideModals() {
@@ -126,31 +102,55 @@ void hideModals() {
     }
 }
 
-ModalWatchdog::ModalWatchdog() {
-    timer_.setSingleShot(true);
-    QObject::connect(&timer_, &QTimer::timeout, [] {
-        ADD_FAILURE() << "the modal display did not end within a minute";
+void withModalWidget(const std::function<bool(QWidget*)>& wanted, const std::string& what,
+                     const std::function<void(QWidget&)>& user, const std::function<void()>& show) {
+    bool ran = false;
+    // The timers end with this call: a display that never came up cannot run the user later.
+    const QObject scope;
+    QTimer::singleShot(60000, &scope, [&] {
+        ADD_FAILURE() << "the modal display of " << what << " did not end within a minute";
         hideModals();
     });
-    timer_.start(60000);
+    QTimer::singleShot(0, &scope, [&] {
+        QPointer<QWidget> w;
+        if (!QTest::qWaitFor([&] {
+                w = QApplication::activeModalWidget();
+                return w && w->isVisible() && wanted(w);
+            })) {
+            ADD_FAILURE() << "no " << what << " came up";
+            hideModals();
+            return;
+        }
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
+        user(*w);
+        ran = true;
+        if (w && w->isVisible()) {
+            ADD_FAILURE() << "the user left " << what << " open";
+            w->hide();
+        }
+    });
+    show();
+    EXPECT_TRUE(ran) << "the user never saw " << what;
+}
+
+qt::QtWindow* libraryWindow(QWidget* widget, std::string_view design) {
+    auto* dialog = dynamic_cast<qt::FormDialog*>(widget);
+    return dialog && dialog->owner && dialog->owner->design().name.starts_with(design)
+               ? dialog->owner
+               : nullptr;
+}
+
+void withModalWindow(std::string_view design, const std::function<void(qt::QtWindow&)>& user,
+                     const std::function<void()>& show) {
+    withModalWidget([&](QWidget* w) { return libraryWindow(w, design) != nullptr; },
+                    std::string(design), [&](QWidget& w) { user(*libraryWindow(&w, design)); },
+                    show);
 }
 
 void runModal(platform::Window& window, const std::function<void()>& script) {
-    bool ran = false;
-    const ModalWatchdog watchdog;
-    QTimer::singleShot(0, [&] {
-        QDialog* dialog = qt::dialogOf(window);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog));
-        QTest::qWait(20); // the first paint follows the exposure
-        script();
-        ran = true;
-        if (window.isLoaded() && window.isVisible()) {
-            window.hide();
-        }
-    });
-    window.showModal();
-    EXPECT_TRUE(ran) << "the script did not run inside the modal display";
+    withModalWidget([&](QWidget* w) { return w == qt::dialogOf(window); }, window.design().name,
+                    [&](QWidget&) { script(); }, [&] { window.showModal(); });
 }
 
 ScopedEnv::ScopedEnv(const char* name, const std::string& value)
@@ -163,30 +163,26 @@ ScopedEnv::~ScopedEnv() {
 }
 
 RecordingOpener::RecordingOpener()
-    : path_("PATH", (dir_.path() + ':' + qEnvironmentVariable("PATH")).toStdString()) {
-    QFile script(dir_.filePath("xdg-open"));
-    EXPECT_TRUE(script.open(QIODevice::WriteOnly));
+    : path_("PATH", dir_.path() + ':' + qEnvironmentVariable("PATH").toStdString()) {
+    const std::string opener = dir_.file("xdg-open");
     // The argument file appears last and whole: once it exists, both are complete.
-    script.write("#!/bin/sh\nprintf '%s' \"$#\" > \"$0.count\"\n"
-                 "printf '%s' \"$1\" > \"$0.tmp\" && mv \"$0.tmp\" \"$0.argument\"\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qvtest::writeFile(opener, "#!/bin/sh\nprintf '%s' \"$#\" > \"$0.count\"\n"
+                              "printf '%s' \"$1\" > \"$0.tmp\" && mv \"$0.tmp\" \"$0.argument\"\n");
+    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
 }
-
-namespace {
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-} // namespace
 
 QByteArray RecordingOpener::received() const {
-    const QString record = dir_.filePath("xdg-open.argument");
-    return waitFor([&] { return QFile::exists(record); }, 10000) ? readAll(record) : QByteArray();
+    const std::string record = dir_.file("xdg-open.argument");
+    if (!QTest::qWaitFor([&] { return std::filesystem::exists(record); }, 10000)) {
+        return {};
+    }
+    const std::string argument = qvtest::readFile(record);
+    std::filesystem::remove(record); // the next call waits for the next opening
+    return QByteArray::fromStdString(argument);
 }
 
 QByteArray RecordingOpener::argumentCount() const {
-    return readAll(dir_.filePath("xdg-open.count"));
+    return QByteArray::fromStdString(qvtest::readFile(dir_.file("xdg-open.count")));
 }
 
 void click(QWidget* w) {
@@ -195,54 +191,21 @@ void click(QWidget* w) {
     QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
 }
 
-qt::QtWindow* libraryWindow(QWidget* widget, std::string_view design) {
-    auto* dialog = dynamic_cast<qt::FormDialog*>(widget);
-    return dialog && dialog->owner && dialog->owner->design().name.starts_with(design)
-               ? dialog->owner
-               : nullptr;
-}
-
-void withModalWindow(std::string_view design, const std::function<void(qt::QtWindow&)>& user,
-                     const std::function<void()>& show) {
-    bool ran = false;
-    const ModalWatchdog watchdog;
-    QTimer::singleShot(0, [&] {
-        qt::QtWindow* w = libraryWindow(waitForModal(), design);
-        if (!w) {
-            ADD_FAILURE() << "no " << design << " window came up";
-            hideModals();
-            return;
-        }
-        EXPECT_TRUE(QTest::qWaitForWindowActive(w->dialog()));
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w->dialog()));
-        user(*w);
-        ran = true;
-        if (w->isLoaded() && w->isVisible()) {
-            ADD_FAILURE() << "the user left " << w->design().name << " open";
-            w->hide();
-        }
-    });
-    show();
-    EXPECT_TRUE(ran) << "the user never saw " << design;
-}
-
 void expectTextFits(QWidget* w, const std::string& name, bool whole) {
     SCOPED_TRACE(name);
     // "&x" shows x underlined, "&&" one "&".
     const auto shown = [](QString text) { return text.remove(QRegularExpression("&(?!&)")); };
-    if (auto* b = qobject_cast<QPushButton*>(w)) {
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         const QFontMetrics fm(b->font());
         const QString text = shown(b->text());
-        const int margin = b->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
-        EXPECT_LE(fm.horizontalAdvance(text) + margin, b->width()) << text.toStdString();
-        EXPECT_LE(fm.height() + 4, b->height()) << text.toStdString();
-    } else if (auto* c = qobject_cast<QCheckBox*>(w)) {
-        const QFontMetrics fm(c->font());
-        const QString text = shown(c->text());
-        const int box = c->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, c) +
-                        c->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, c);
-        EXPECT_LE(box + fm.horizontalAdvance(text), c->width()) << text.toStdString();
-        EXPECT_LE(fm.height(), c->height()) << text.toStdString();
+        const QStyle* style = b->style();
+        // A check box puts its box before the text, a button a margin around it.
+        const bool box = qobject_cast<QCheckBox*>(w) != nullptr;
+        const int room = box ? style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, b) +
+                                   style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, b)
+                             : style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
+        EXPECT_LE(room + fm.horizontalAdvance(text), b->width()) << text.toStdString();
+        EXPECT_LE(fm.height() + (box ? 0 : 4), b->height()) << text.toStdString();
     } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
         const QFontMetrics fm(g->font());
         EXPECT_LE(fm.horizontalAdvance(shown(g->title())), g->contentsRect().width());
@@ -252,19 +215,11 @@ void expectTextFits(QWidget* w, const std::string& name, bool whole) {
         const int wrap = l->wordWrap() ? static_cast<int>(Qt::TextWordWrap) : 0;
         const QRect need =
             fm.boundingRect(room, static_cast<int>(Qt::AlignLeft | Qt::AlignTop) | wrap, l->text());
-        EXPECT_LE(need.width(), room.width()) << l->text().toStdString();
-        EXPECT_LE(need.height(), room.height()) << l->text().toStdString();
+        EXPECT_TRUE(need.width() <= room.width() && need.height() <= room.height())
+            << l->text().toStdString();
     } else if (auto* t = qobject_cast<QAbstractScrollArea*>(w)) {
         // Longer texts scroll; the short ones that must show whole may not.
-        int documentHeight = 0;
-        if (auto* rich = qobject_cast<QTextEdit*>(w)) {
-            documentHeight = static_cast<int>(rich->document()->size().height());
-        } else if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
-            // A plain text's document counts lines, not pixels.
-            documentHeight = static_cast<int>(plain->document()->size().height()) *
-                             plain->fontMetrics().lineSpacing();
-        }
-        const bool needsScrolling = documentHeight > t->viewport()->height();
+        const bool needsScrolling = t->verticalScrollBar()->maximum() > 0;
         if (whole) {
             EXPECT_FALSE(needsScrolling);
         } else if (needsScrolling) {
@@ -310,10 +265,24 @@ void expectTidyLayout(qt::QtWindow& w,
     });
 }
 
-int pixelsOtherThan(const QImage& image, const QRect& area, QRgb background) {
+Picture::Picture(QWidget* window, const QString& stem) {
+    QTest::qWait(50); // what changed just now is painted
+    const QPixmap pixmap = window->grab();
+    image = pixmap.toImage();
+    dpr = pixmap.devicePixelRatio();
+    dpi = static_cast<int>(std::lround(window->screen()->logicalDotsPerInchX() * dpr));
+    background = window->palette().color(QPalette::Window).rgb();
+    const QString file =
+        QStringLiteral("%1/%2-%3dpi.png").arg(testOutputDirectory(), stem).arg(dpi);
+    EXPECT_TRUE(pixmap.save(file)) << file.toStdString();
+}
+
+int Picture::marked(const QRectF& area) const {
+    const QRect device(qRound(area.left() * dpr), qRound(area.top() * dpr),
+                       qRound(area.width() * dpr), qRound(area.height() * dpr));
     int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
+    for (int y = device.top(); y <= device.bottom(); ++y) {
+        for (int x = device.left(); x <= device.right(); ++x) {
             count += (image.pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF) ? 1 : 0;
         }
     }

@@ -1,8 +1,9 @@
 // The shared test form on the Qt desktop and its user (real mouse and key events on the widgets),
-// and the helpers every Qt test uses: watchdog, environment, recording opener, pixels, output.
+// and the helpers every Qt test uses: modal users, environment, recording opener, layout, pictures.
 #pragma once
 
 #include "platform/test_form.h"
+#include "scratch.h"
 
 #include "platform/qt/qt_desktop_p.h"
 
@@ -12,8 +13,6 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -51,29 +50,34 @@ struct QtForm {
     }
 };
 
-/// Shows `window` modally and runs `script` inside the modal display once the window is active
-/// and painted; hides the window afterwards should the script leave it shown, and after a
-/// minute in any case, so that a failing script never hangs the tests.
-void runModal(platform::Window& window, const std::function<void()>& script);
-
-/// Waits until `condition` holds, processing events, for at most `ms` milliseconds.
-bool waitFor(const std::function<bool()>& condition, int ms = 5000);
-
-/// The application's active modal widget, once one is shown (nullptr after `ms` milliseconds).
-QWidget* waitForModal(int ms = 5000);
-
 /// Hides every modal window, innermost first, so that each modal display returns.
 void hideModals();
 
-/// For one scope: a modal display still running after a minute fails the test and is ended with
-/// hideModals(), so that a failing script never hangs the tests.
-class ModalWatchdog {
-public:
-    ModalWatchdog();
+/// Runs `show`, which brings up a modal window, and hands the first active modal widget that
+/// `wanted` accepts to `user` once it is exposed. The user must end the display: a window left
+/// shown fails the test and is hidden, as is any modal display after a minute. A window that never
+/// came up fails the test too.
+void withModalWidget(const std::function<bool(QWidget*)>& wanted, const std::string& what,
+                     const std::function<void(QWidget&)>& user, const std::function<void()>& show);
 
-private:
-    QTimer timer_;
-};
+/// withModalWidget for a toolkit dialog of class `Dialog` (a message box, a file dialog, ...).
+template <class Dialog>
+void withModalDialog(const std::function<void(Dialog&)>& user, const std::function<void()>& show) {
+    withModalWidget([](QWidget* w) { return qobject_cast<Dialog*>(w) != nullptr; },
+                    Dialog::staticMetaObject.className(),
+                    [&](QWidget& w) { user(static_cast<Dialog&>(w)); }, show);
+}
+
+/// The library window behind a top-level widget whose design's name begins with `design`, or
+/// nullptr for any other widget.
+qt::QtWindow* libraryWindow(QWidget* widget, std::string_view design);
+
+/// withModalWidget for a library window whose design's name begins with `design`.
+void withModalWindow(std::string_view design, const std::function<void(qt::QtWindow&)>& user,
+                     const std::function<void()>& show);
+
+/// Shows `window` modally and runs `script` inside the display; the script must end it.
+void runModal(platform::Window& window, const std::function<void()>& script);
 
 /// Sets an environment variable for one scope.
 class ScopedEnv {
@@ -93,29 +97,18 @@ private:
 class RecordingOpener {
 public:
     RecordingOpener();
-    /// The first argument, once the opener ran (empty after ten seconds without).
+    /// The first argument of the next opening (empty after ten seconds without one).
     QByteArray received() const;
     /// How many arguments it got ("" before it ran).
     QByteArray argumentCount() const;
 
 private:
-    QTemporaryDir dir_;
+    qvtest::ScratchDir dir_;
     ScopedEnv path_;
 };
 
 /// A left click in the middle of `w`, which must be on screen: what a user can reach.
 void click(QWidget* w);
-
-/// The library window behind a top-level widget whose design's name begins with `design`, or
-/// nullptr for any other widget.
-qt::QtWindow* libraryWindow(QWidget* widget, std::string_view design);
-
-/// Runs `show`, which brings up a library window modally (its design's name beginning with
-/// `design`), and hands that window to `user` once it is active and exposed. The user must end
-/// the display: a window left shown fails the test and is hidden, as is any modal display after
-/// a minute. A window that never came up fails the test.
-void withModalWindow(std::string_view design, const std::function<void(qt::QtWindow&)>& user,
-                     const std::function<void()>& show);
 
 /// A text fits the widget that shows it: nothing is cut off at the sides or the bottom. A text
 /// area that scrolls must show its scroll bar; with `whole` it must not need to scroll at all.
@@ -134,8 +127,17 @@ void expectTidyLayout(qt::QtWindow& w,
                                                const platform::ControlDesign&)>& mayOverlap = {},
                       const std::vector<std::string>& whole = {});
 
-/// Pixels of `image` inside `area` (device pixels) that differ from `background`.
-int pixelsOtherThan(const QImage& image, const QRect& area, QRgb background);
+/// A window as it looked once painted, saved as <stem>-<dpi>dpi.png to testOutputDirectory().
+struct Picture {
+    Picture(QWidget* window, const QString& stem);
+    /// Device pixels inside `area` (logical pixels) that differ from the window's background.
+    int marked(const QRectF& area) const;
+
+    QImage image;
+    qreal dpr;
+    int dpi;
+    QRgb background;
+};
 
 /// The standard output of a program that ran and exited with 0; empty otherwise.
 QString outputOf(const QString& program, const QStringList& arguments);
