@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace qvMsgErr::windows {
@@ -102,6 +103,19 @@ private:
     void timerCountdown_Timer() override;
     void MakeCountdownCaption();
 };
+
+/// Where the two windows' designs differ in the controls they share (twips, colours).
+struct SharedDesign {
+    float buttonLeft, buttonTop;
+    float dontShowWidth;
+    float descriptionLeft, descriptionTop;
+    int32_t descriptionColor;
+    float detailsTop;
+    std::optional<int32_t> promptBack;  ///< the prompt and the check box with its label
+    std::optional<int32_t> detailsBack; ///< the details text
+};
+/// Appends the controls both windows have, in their tab order.
+void addSharedControls(platform::FormDesign& d, const SharedDesign& s);
 
 const platform::FormDesign& frmTessaryClassicDesign();
 const platform::FormDesign& frmTessary2003Design();

@@ -45,46 +45,7 @@ platform::FormDesign makeDesign() {
     d.startCentered = false; // the composition places the window itself
     d.backColor = kLightBlue;
 
-    auto& button =
-        addControl(d, ControlKind::CommandButton, "cmdButton", kArray, 5010, 105, 1140, 390, 0);
-    button.caption = "??";
-    button.visible = false;
-
-    auto& prompt = addControl(d, ControlKind::Label, "lblPrompt", -1, 225, 225, 45, 195, 1);
-    prompt.autoSize = true;
-    prompt.backColor = kLightBlue;
-
-    auto& check = addControl(d, ControlKind::CheckBox, "chkDontShow", -1, 150, 1575, 240, 240, 2);
-    check.visible = false;
-    check.backColor = kLightBlue;
-
-    auto& dontShow =
-        addControl(d, ControlKind::Label, "lblDontShowAgain", -1, 450, 1575, 165, 195, 3);
-    dontShow.visible = false;
-    dontShow.autoSize = true;
-    dontShow.backColor = kLightBlue;
-
-    // Descriptions wrap at the width the composition gives them, the prompt's: each box then
-    // ends 50 twips right of its text, as it starts 50 left of it. Grown on one line instead,
-    // the widest description would push the button column out and stick 300 twips out of its
-    // box. No back colour of their own: the box shows through.
-    auto& description =
-        addControl(d, ControlKind::Label, "lblCmdDesc", kArray, 2775, 255, 1050, 195, 4);
-    description.caption = "Abcdefg12345";
-    description.visible = false;
-    description.autoSize = true;
-    description.wordWrap = true;
-    description.foreColor = kWhite;
-
-    auto& frame = addControl(d, ControlKind::Frame, "FraDetails", -1, 75, 2295, 6090, 1665, 5);
-    frame.caption = "Details";
-    frame.visible = false;
-
-    auto& details = addControl(d, ControlKind::TextBox, "txtDetails", -1, 75, 225, 5865, 1365, 6);
-    details.container = "FraDetails";
-    details.multiLine = true;
-    details.verticalScrollBar = true;
-    details.backColor = kDetailsBack;
+    addSharedControls(d, {5010, 105, 165, 2775, 255, kWhite, 2295, kLightBlue, kDetailsBack});
 
     auto& countdown = addControl(d, ControlKind::Label, "lblCountDown", -1, 135, 1950, 45, 195, 7);
     countdown.visible = false;

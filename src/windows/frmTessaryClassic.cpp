@@ -30,40 +30,7 @@ platform::FormDesign makeDesign() {
     d.keyPreview = true;
     d.startCentered = false; // the composition places the window itself
 
-    auto& button =
-        addControl(d, ControlKind::CommandButton, "cmdButton", kArray, 5025, 150, 1140, 390, 0);
-    button.caption = "??";
-    button.visible = false;
-
-    addControl(d, ControlKind::Label, "lblPrompt", -1, 225, 225, 45, 195, 1).autoSize = true;
-
-    addControl(d, ControlKind::CheckBox, "chkDontShow", -1, 150, 1575, 240, 240, 2).visible = false;
-
-    auto& dontShow =
-        addControl(d, ControlKind::Label, "lblDontShowAgain", -1, 450, 1575, 45, 195, 3);
-    dontShow.visible = false;
-    dontShow.autoSize = true;
-
-    // Descriptions wrap at the width the composition gives them, the prompt's: each box then
-    // ends 50 twips right of its text, as it starts 50 left of it. Grown on one line instead,
-    // the widest description would push the button column out and stick 300 twips out of its
-    // box.
-    auto& description =
-        addControl(d, ControlKind::Label, "lblCmdDesc", kArray, 2700, 150, 1050, 195, 4);
-    description.caption = "Abcdefg12345";
-    description.visible = false;
-    description.autoSize = true;
-    description.wordWrap = true;
-    description.foreColor = kBlack;
-
-    auto& frame = addControl(d, ControlKind::Frame, "FraDetails", -1, 75, 2025, 6090, 1665, 5);
-    frame.caption = "Details";
-    frame.visible = false;
-
-    auto& details = addControl(d, ControlKind::TextBox, "txtDetails", -1, 75, 225, 5865, 1365, 6);
-    details.container = "FraDetails";
-    details.multiLine = true;
-    details.verticalScrollBar = true;
+    addSharedControls(d, {5025, 150, 45, 2700, 150, kBlack, 2025, std::nullopt, std::nullopt});
 
     // A flat box: the border takes the fill colour.
     auto& box = addControl(d, ControlKind::Shape, "shpLabelBack", kArray, 2700, 150, 2190, 465);
