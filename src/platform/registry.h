@@ -1,6 +1,7 @@
 // The registry-like settings store: hives as roots, backslash-separated key paths created on
-// demand, named values of kind 1 (text), 3 (bytes) and 4 (32-bit number). Five operations with
-// the platform's result codes; nothing is thrown for an ordinary failure.
+// demand, named values of kind 1 (text), 3 (bytes) and 4 (32-bit number). Seven operations with
+// the platform's result codes; nothing is thrown for an ordinary failure. Values can be listed
+// and removed; keys cannot.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +29,7 @@ inline constexpr int32_t AccessDenied = 5;  ///< store read-only or cannot be cr
 inline constexpr int32_t InvalidHandle = 6; ///< handle 0 or closed
 inline constexpr int32_t InvalidParameter = 87;
 inline constexpr int32_t MoreData = 234;     ///< buffer too small
+inline constexpr int32_t NoMoreItems = 259;  ///< enumeration index past the last item
 inline constexpr int32_t BadDatabase = 1009; ///< the store file is corrupt or no database
 inline constexpr int32_t IoFailed = 1016;    ///< any other failure of the store
 } // namespace regresult
@@ -48,6 +50,15 @@ public:
     /// Stores exactly these bytes under `name`, replacing any earlier value, durably.
     virtual int32_t RegSetValueExA(HKEY key, const std::string& name, uint32_t kind,
                                    const uint8_t* data, uint32_t size) = 0;
+    /// The name of the value at `index` (0, 1, …) of the key, in the spelling it was first
+    /// stored with; values are ordered by their names folded to lower case (ASCII), compared
+    /// bytewise. NoMoreItems past the last. Needs query access, like RegQueryValueExA; `name` is
+    /// left alone unless the result is Success. Indices count the values as they are at the
+    /// call: a value set or deleted between calls shifts the ones after it.
+    virtual int32_t RegEnumValueA(HKEY key, uint32_t index, std::string& name) = 0;
+    /// Removes the value `name` (any spelling), durably; FileNotFound when there is none. Needs
+    /// set access, like RegSetValueExA.
+    virtual int32_t RegDeleteValueA(HKEY key, const std::string& name) = 0;
     virtual int32_t RegCloseKey(HKEY key) = 0;
 };
 

@@ -121,6 +121,12 @@ public:
                            uint32_t size) override {
         return failing == "set" ? fail() : inner.RegSetValueExA(key, name, kind, data, size);
     }
+    int32_t RegEnumValueA(HKEY key, uint32_t index, std::string& name) override {
+        return inner.RegEnumValueA(key, index, name);
+    }
+    int32_t RegDeleteValueA(HKEY key, const std::string& name) override {
+        return inner.RegDeleteValueA(key, name);
+    }
     int32_t RegCloseKey(HKEY key) override { return inner.RegCloseKey(key); }
     int32_t fail() { return raise ? (raise(), rr::IoFailed) : rr::IoFailed; }
 };

@@ -1,8 +1,9 @@
-// The stores: the five registry operations under the same rules for the SQLite store and the
-// in-memory store; then the SQLite store alone: its file and default path, and what happens when
-// things go wrong. An unusable file or directory gives results, never exceptions, prints nothing
-// and leaves a file that is not ours exactly as it was; several processes write at once, a writer
-// is killed in the middle of its writes, two threads each have a connection.
+// The stores: the registry operations under the same rules for the SQLite store and the
+// in-memory store; then the SQLite store alone: its file and default path, files of the first
+// release and of a newer one, and what happens when things go wrong. An unusable file or directory
+// gives results, never exceptions, prints nothing and leaves a file that is not ours exactly as it
+// was; several processes write at once, a writer is killed in the middle of its writes, two threads
+// each have a connection.
 #include "store_fixtures.h"
 
 #include "support/modRegistry.h"
@@ -57,6 +58,38 @@ Read get(Registry& store, const std::string& path, const std::string& name,
     return read;
 }
 
+struct Listing {
+    std::vector<std::string> names;
+    int32_t end = -1; ///< the result that ended the listing
+};
+
+/// The value names of the key at `path`, as a reader lists them from index 0 on.
+Listing list(Registry& store, const std::string& path, HKEY root = HKEY_CURRENT_USER) {
+    Listing listing;
+    HKEY key = 0;
+    listing.end = store.RegOpenKeyExA(root, path, KEY_READ, key);
+    for (uint32_t index = 0; listing.end == rr::Success && index < 1000; ++index) {
+        std::string name;
+        listing.end = store.RegEnumValueA(key, index, name);
+        if (listing.end == rr::Success) {
+            listing.names.push_back(name);
+        }
+    }
+    store.RegCloseKey(key);
+    return listing;
+}
+
+int32_t remove(Registry& store, const std::string& path, const std::string& name) {
+    HKEY key = 0;
+    int32_t r = store.RegOpenKeyExA(HKEY_CURRENT_USER, path, KEY_WRITE_ALL, key);
+    if (r == rr::Success) {
+        r = store.RegDeleteValueA(key, name);
+    }
+    store.RegCloseKey(key);
+    return r;
+}
+
+using Names = std::vector<std::string>;
 using RegistryStore = BothStores;
 
 TEST_P(RegistryStore, KeepsKindAndExactBytes) {
@@ -103,6 +136,64 @@ TEST_P(RegistryStore, NamesAKeyOrValueCaseInsensitivelyInAsciiOnly) {
     }
 }
 
+TEST_P(RegistryStore, ListsValuesInFoldedOrderUnderTheirFirstSpelling) {
+    // "Zebra" sorts after "_x" only once folded; "\xc3\x84rger" (Ärger) after every ASCII name.
+    for (const std::string name :
+         {"Zebra", "b", "SaveOnClose", "\xc3\x84rger", "_x", "apple", ""}) {
+        ASSERT_EQ(put(*store, "App", name, REG_SZ, name), rr::Success);
+    }
+    // Set again under other spellings: the data changes, the spelling does not.
+    ASSERT_EQ(put(*store, "APP", "SAVEONCLOSE", REG_SZ, "again"), rr::Success);
+    ASSERT_EQ(put(*store, "app", "zebra", REG_SZ, "again"), rr::Success);
+    // Neighbouring keys and another hive have values of their own.
+    ASSERT_EQ(put(*store, "App\\Sub", "inner", REG_SZ, "x"), rr::Success);
+    ASSERT_EQ(put(*store, "Ap", "near", REG_SZ, "x"), rr::Success);
+    ASSERT_EQ(put(*store, "App", "machine", REG_SZ, "x", HKLM), rr::Success);
+
+    const Listing listing = list(*store, "App");
+    EXPECT_EQ(listing.names,
+              (Names{"", "_x", "apple", "b", "SaveOnClose", "Zebra", "\xc3\x84rger"}));
+    EXPECT_EQ(listing.end, rr::NoMoreItems);
+    for (const std::string& name : listing.names) {
+        EXPECT_EQ(get(*store, "App", name).result, rr::Success) << name;
+    }
+    EXPECT_EQ(get(*store, "App", "SaveOnClose").bytes, "again\0"s);
+    EXPECT_EQ(list(*store, "App", HKLM).names, Names{"machine"});
+
+    HKEY key = 0;
+    ASSERT_EQ(store->RegCreateKeyExA(HKEY_CURRENT_USER, "Empty", KEY_WRITE_ALL, key), rr::Success);
+    std::string name = "untouched";
+    EXPECT_EQ(store->RegEnumValueA(key, 0, name), rr::NoMoreItems);
+    EXPECT_EQ(name, "untouched");
+    store->RegCloseKey(key);
+    ASSERT_EQ(store->RegOpenKeyExA(HKEY_CURRENT_USER, "App", KEY_READ, key), rr::Success);
+    EXPECT_EQ(store->RegEnumValueA(key, 0xFFFFFFFFu, name), rr::NoMoreItems);
+    store->RegCloseKey(key);
+}
+
+TEST_P(RegistryStore, DeletesAValueWhateverItsSpelling) {
+    for (const char* path : {"App", "App\\Sub"}) {
+        ASSERT_EQ(put(*store, path, "SaveOnClose", REG_SZ, path), rr::Success);
+    }
+    ASSERT_EQ(put(*store, "App", "Keep", REG_SZ, "1"), rr::Success);
+    // deleted as, the result
+    const std::pair<const char*, int32_t> deletions[] = {
+        {"saveONclose", rr::Success},
+        {"SaveOnClose", rr::FileNotFound}, // already gone
+        {"Missing", rr::FileNotFound},
+        {"", rr::FileNotFound},
+    };
+    for (const auto& [name, result] : deletions) {
+        EXPECT_EQ(remove(*store, "App", name), result) << name;
+    }
+    EXPECT_EQ(get(*store, "App", "SaveOnClose").result, rr::FileNotFound);
+    EXPECT_EQ(list(*store, "App").names, Names{"Keep"});
+    EXPECT_EQ(get(*store, "App\\Sub", "SaveOnClose").bytes, "App\\Sub\0"s);
+    // Stored again, it is a new value with the new spelling.
+    ASSERT_EQ(put(*store, "App", "SAVEonclose", REG_SZ, "2"), rr::Success);
+    EXPECT_EQ(list(*store, "App").names, (Names{"Keep", "SAVEonclose"}));
+}
+
 TEST_P(RegistryStore, KeysNestHivesAreSeparateAndAnOpenKeyServesAsRoot) {
     ASSERT_EQ(put(*store, "Shared\\Path", "v", REG_SZ, "user"), rr::Success);
     EXPECT_EQ(get(*store, "Shared\\Path", "v", HKLM).result, rr::FileNotFound);
@@ -133,9 +224,11 @@ TEST_P(RegistryStore, KeysNestHivesAreSeparateAndAnOpenKeyServesAsRoot) {
 
 TEST_P(RegistryStore, RefusalsHaveTheirOwnResults) {
     ASSERT_EQ(put(*store, "App", "v", REG_SZ, "12345"), rr::Success);
-    HKEY readOnly = 0, noRights = 0, writable = 0, closed = 0;
+    HKEY readOnly = 0, noRights = 0, writable = 0, closed = 0, setOnly = 0;
     ASSERT_EQ(store->RegOpenKeyExA(HKEY_CURRENT_USER, "App", KEY_READ, readOnly), rr::Success);
     ASSERT_EQ(store->RegOpenKeyExA(HKEY_CURRENT_USER, "App", 0, noRights), rr::Success);
+    ASSERT_EQ(store->RegOpenKeyExA(HKEY_CURRENT_USER, "App", 0x2 /* set value */, setOnly),
+              rr::Success);
     ASSERT_EQ(store->RegOpenKeyExA(HKEY_CURRENT_USER, "App", KEY_WRITE_ALL, writable), rr::Success);
     ASSERT_EQ(store->RegOpenKeyExA(HKEY_CURRENT_USER, "App", KEY_READ, closed), rr::Success);
     ASSERT_EQ(store->RegCloseKey(closed), rr::Success);
@@ -148,6 +241,11 @@ TEST_P(RegistryStore, RefusalsHaveTheirOwnResults) {
     const uint8_t byte = 1;
     EXPECT_EQ(store->RegSetValueExA(readOnly, "v", REG_BINARY, &byte, 1), rr::AccessDenied);
     EXPECT_EQ(store->RegQueryValueExA(noRights, "v", kind, nullptr, size), rr::AccessDenied);
+    std::string name = "untouched";
+    EXPECT_EQ(store->RegEnumValueA(noRights, 0, name), rr::AccessDenied);
+    EXPECT_EQ(store->RegEnumValueA(setOnly, 0, name), rr::AccessDenied);
+    EXPECT_EQ(name, "untouched");
+    EXPECT_EQ(store->RegDeleteValueA(readOnly, "v"), rr::AccessDenied);
     EXPECT_EQ(store->RegSetValueExA(writable, "v", REG_BINARY, nullptr, 4), rr::InvalidParameter);
     EXPECT_EQ(store->RegSetValueExA(writable, "v", REG_BINARY, nullptr, 0), rr::Success);
     for (HKEY bad : {HKEY{0}, closed, HKEY{0x12345}}) {
@@ -155,12 +253,16 @@ TEST_P(RegistryStore, RefusalsHaveTheirOwnResults) {
         HKEY out = 99;
         EXPECT_EQ(store->RegQueryValueExA(bad, "v", kind, nullptr, size), rr::InvalidHandle);
         EXPECT_EQ(store->RegSetValueExA(bad, "v", REG_BINARY, &byte, 1), rr::InvalidHandle);
+        EXPECT_EQ(store->RegEnumValueA(bad, 0, name), rr::InvalidHandle);
+        EXPECT_EQ(store->RegDeleteValueA(bad, "v"), rr::InvalidHandle);
         EXPECT_EQ(store->RegCloseKey(bad), rr::InvalidHandle);
         EXPECT_EQ(store->RegOpenKeyExA(bad, "Sub", KEY_READ, out), rr::InvalidHandle);
         EXPECT_EQ(out, 0u);
         EXPECT_EQ(store->RegCreateKeyExA(bad, "Sub", KEY_WRITE_ALL, out), rr::InvalidHandle);
     }
-    for (HKEY key : {readOnly, noRights, writable}) {
+    EXPECT_EQ(store->RegDeleteValueA(setOnly, "v"), rr::Success);
+    EXPECT_EQ(get(*store, "App", "v").result, rr::FileNotFound);
+    for (HKEY key : {readOnly, noRights, writable, setOnly}) {
         store->RegCloseKey(key);
     }
 }
@@ -177,6 +279,9 @@ TEST(SqliteStore, OnlyAWriteCreatesTheFileAndItsValuesOutliveTheObject) {
         SqliteRegistry store(path);
         EXPECT_EQ(get(store, "App", "v").result, rr::FileNotFound);
         EXPECT_EQ(get(store, "", "v").result, rr::FileNotFound);
+        std::string name;
+        EXPECT_EQ(store.RegEnumValueA(HKEY_CURRENT_USER, 0, name), rr::NoMoreItems);
+        EXPECT_EQ(store.RegDeleteValueA(HKEY_CURRENT_USER, "v"), rr::FileNotFound);
         EXPECT_FALSE(std::filesystem::exists(dir.file("not")));
         ASSERT_EQ(put(store, "App", "v", REG_SZ, "42"), rr::Success);
     }
@@ -186,6 +291,86 @@ TEST(SqliteStore, OnlyAWriteCreatesTheFileAndItsValuesOutliveTheObject) {
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     SqliteRegistry again(path);
     EXPECT_EQ(get(again, "APP", "V").bytes, "42\0"s);
+}
+
+/// Runs `statements` on the database at `path` as another program would, and returns the first
+/// column of the last row they produced as text.
+std::string sql(const std::string& path, const std::string& statements) {
+    sqlite3* db = nullptr;
+    std::string last;
+    EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    const auto keep = [](void* out, int, char** columns, char**) {
+        *static_cast<std::string*>(out) = columns[0] != nullptr ? columns[0] : "NULL";
+        return 0;
+    };
+    EXPECT_EQ(sqlite3_exec(db, statements.c_str(), keep, &last, &error), SQLITE_OK)
+        << (error != nullptr ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+    return last;
+}
+
+/// A store as the first release made it: names kept folded only, layout 1.
+constexpr const char* FirstReleaseStore = R"sql(
+CREATE TABLE reg_keys(
+    hive INTEGER NOT NULL,
+    path BLOB NOT NULL,
+    PRIMARY KEY(hive, path)) WITHOUT ROWID;
+CREATE TABLE reg_values(
+    hive INTEGER NOT NULL,
+    path BLOB NOT NULL,
+    name BLOB NOT NULL,
+    kind INTEGER NOT NULL,
+    data BLOB NOT NULL,
+    PRIMARY KEY(hive, path, name)) WITHOUT ROWID;
+PRAGMA application_id = 1903578437;
+PRAGMA user_version = 1;
+INSERT INTO reg_keys VALUES(2147483649, CAST('app' AS BLOB));
+INSERT INTO reg_values VALUES(2147483649, CAST('app' AS BLOB), CAST('saveonclose' AS BLOB), 1,
+                              CAST('6' AS BLOB));
+INSERT INTO reg_values VALUES(2147483649, CAST('app' AS BLOB), CAST('other' AS BLOB), 1,
+                              CAST('5' AS BLOB));
+)sql";
+
+TEST(SqliteStore, AFirstReleaseFileIsReadAsItIsAndUpgradedByTheFirstWrite) {
+    // The first release always chose WAL; a copy may have been switched back.
+    for (const std::string journal : {"WAL", "DELETE"}) {
+        SCOPED_TRACE(journal);
+        ScratchDir dir;
+        const std::string path = dir.file("registry.db");
+        sql(path, "PRAGMA journal_mode=" + journal + ";" + FirstReleaseStore);
+        const std::string before = readFile(path);
+        {
+            SqliteRegistry store(path);
+            EXPECT_EQ(get(store, "App", "SaveOnClose").bytes, "6\0"s);
+            EXPECT_EQ(list(store, "App").names, (Names{"other", "saveonclose"}));
+            EXPECT_EQ(remove(store, "App", "Missing"), rr::FileNotFound);
+        }
+        EXPECT_TRUE(readFile(path) == before) << "reading changed the file";
+        {
+            SqliteRegistry store(path);
+            ASSERT_EQ(put(store, "App", "NewName", REG_SZ, "7"), rr::Success);
+            // An old value written again learns the spelling it is written with.
+            ASSERT_EQ(put(store, "App", "Other", REG_SZ, "8"), rr::Success);
+        }
+        EXPECT_EQ(sql(path, "PRAGMA user_version"), "2");
+        SqliteRegistry store(path);
+        EXPECT_EQ(list(store, "App").names, (Names{"NewName", "Other", "saveonclose"}));
+        EXPECT_EQ(get(store, "app", "SAVEONCLOSE").bytes, "6\0"s);
+        EXPECT_EQ(get(store, "app", "other").bytes, "8\0"s);
+    }
+}
+
+TEST(SqliteStore, AFileMadeNewerWhileOpenIsNotWrittenTo) {
+    ScratchDir dir;
+    const std::string path = dir.file("registry.db");
+    SqliteRegistry store(path);
+    ASSERT_EQ(put(store, "App", "v", REG_SZ, "old"), rr::Success);
+    sql(path, "PRAGMA user_version = 3"); // a later release takes the file over
+    EXPECT_EQ(put(store, "App", "v", REG_SZ, "new"), rr::BadDatabase);
+    EXPECT_EQ(get(store, "App", "v").result, rr::BadDatabase);
+    EXPECT_EQ(sql(path, "SELECT CAST(data AS TEXT) FROM reg_values"), "old");
 }
 
 TEST(SqliteStore, DefaultPathFollowsTheEnvironment) {
@@ -273,6 +458,8 @@ TEST_F(Faults, AFileThatIsNotAHealthyStoreIsLeftAsItWas) {
     sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES('theirs');", nullptr, nullptr,
                  nullptr);
     sqlite3_close(db);
+    writeFile(dir.file("newer.db"), ours);
+    sql(dir.file("newer.db"), "PRAGMA user_version = 3");
     const std::pair<const char*, std::string> cases[] = {
         {"text", std::string(4000, 'x') + "no database\n"},
         {"a header and nothing sound",
@@ -280,6 +467,7 @@ TEST_F(Faults, AFileThatIsNotAHealthyStoreIsLeftAsItWas) {
         {"a store with its pages overwritten", overwritten},
         {"a store cut short", ours.substr(0, ours.size() / 2 + 100)},
         {"someone else's database", readFile(dir.file("theirs.db"))},
+        {"a store of a newer layout", readFile(dir.file("newer.db"))},
     };
     for (const auto& [what, bytes] : cases) {
         SCOPED_TRACE(what);
@@ -295,6 +483,9 @@ TEST_F(Faults, AFileThatIsNotAHealthyStoreIsLeftAsItWas) {
         const uint8_t byte = 1;
         EXPECT_EQ(store.RegSetValueExA(HKEY_CURRENT_USER, "v", REG_BINARY, &byte, 1),
                   rr::BadDatabase);
+        std::string name;
+        EXPECT_EQ(store.RegEnumValueA(HKEY_CURRENT_USER, 0, name), rr::BadDatabase);
+        EXPECT_EQ(store.RegDeleteValueA(HKEY_CURRENT_USER, "v"), rr::BadDatabase);
         EXPECT_TRUE(readFile(path) == bytes) << "the file was changed";
     }
     // An empty file is a store without values, and a bad file is looked at afresh on every

@@ -82,10 +82,48 @@ int32_t MemoryRegistry::RegSetValueExA(HKEY key, const std::string& name, uint32
     if (data == nullptr && size != 0) {
         return InvalidParameter;
     }
-    Value value{kind,
-                data == nullptr ? std::vector<uint8_t>() : std::vector<uint8_t>(data, data + size)};
-    values_[{ref.hive, ref.path, detail::foldCase(name)}] = std::move(value);
+    auto [it, added] = values_.try_emplace({ref.hive, ref.path, detail::foldCase(name)});
+    Value& value = it->second;
+    value.kind = kind;
+    value.bytes =
+        data == nullptr ? std::vector<uint8_t>() : std::vector<uint8_t>(data, data + size);
+    if (added) {
+        value.spelling = name; // a later write under another spelling keeps this one
+    }
     return Success;
+}
+
+int32_t MemoryRegistry::RegEnumValueA(HKEY key, uint32_t index, std::string& name) {
+    std::lock_guard lock(mutex_);
+    detail::KeyRef ref;
+    if (const int32_t r = handles_.use(key, detail::KEY_QUERY_VALUE, ref); r != Success) {
+        return r;
+    }
+    // The map orders folded names bytewise (char_traits<char> compares as unsigned char), as
+    // the SQLite store orders its BLOBs.
+    const auto inKey = [&](const auto& it) {
+        return it != values_.end() && std::get<0>(it->first) == ref.hive &&
+               std::get<1>(it->first) == ref.path;
+    };
+    auto it = values_.lower_bound({ref.hive, ref.path, std::string()});
+    for (uint32_t at = 0; at < index && inKey(it); ++at) {
+        ++it;
+    }
+    if (!inKey(it)) {
+        return NoMoreItems;
+    }
+    name = it->second.spelling;
+    return Success;
+}
+
+int32_t MemoryRegistry::RegDeleteValueA(HKEY key, const std::string& name) {
+    std::lock_guard lock(mutex_);
+    detail::KeyRef ref;
+    if (const int32_t r = handles_.use(key, detail::KEY_SET_VALUE, ref); r != Success) {
+        return r;
+    }
+    return values_.erase({ref.hive, ref.path, detail::foldCase(name)}) != 0 ? Success
+                                                                            : FileNotFound;
 }
 
 int32_t MemoryRegistry::RegCloseKey(HKEY key) {

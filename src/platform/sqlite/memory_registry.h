@@ -1,6 +1,7 @@
 // A settings store held in memory, with the same rules as the SQLite store: hives as separate
-// namespaces, key paths and value names compared ASCII-case-insensitively, key paths normalised,
-// kinds and bytes kept exactly. Nothing outlives the object. Safe to share between threads.
+// namespaces, key paths and value names compared ASCII-case-insensitively (a value keeps the
+// spelling it was first stored with), key paths normalised, kinds and bytes kept exactly. Nothing
+// outlives the object. Safe to share between threads.
 #pragma once
 
 #include "platform/registry.h"
@@ -26,6 +27,8 @@ public:
                              uint32_t& size) override;
     int32_t RegSetValueExA(HKEY key, const std::string& name, uint32_t kind, const uint8_t* data,
                            uint32_t size) override;
+    int32_t RegEnumValueA(HKEY key, uint32_t index, std::string& name) override;
+    int32_t RegDeleteValueA(HKEY key, const std::string& name) override;
     int32_t RegCloseKey(HKEY key) override;
 
     /// Handles currently open (a test sees whether every opened key was closed again).
@@ -35,6 +38,7 @@ private:
     struct Value {
         uint32_t kind = 0;
         std::vector<uint8_t> bytes;
+        std::string spelling; ///< the name as first stored; the map holds it folded
     };
     using KeyName = std::pair<HKEY, std::string>;
     using ValueName = std::tuple<HKEY, std::string, std::string>;

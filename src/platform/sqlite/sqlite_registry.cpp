@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -28,12 +29,16 @@ namespace {
 
 /// Marks a database file as a store of ours ("qvME"); a file without it is never written to.
 constexpr int64_t ApplicationId = 0x71764D45;
-constexpr int64_t SchemaVersion = 1;
+/// 1: the first release. 2: values keep the spelling of their name (column `spelling`).
+constexpr int64_t SchemaVersion = 2;
+/// What a write meets in a file whose layout is newer than ours; mapped to BadDatabase.
+constexpr int UnknownLayout = SQLITE_FORMAT;
 /// How long a call waits for another process's write before it gives up with IoFailed.
 constexpr int BusyTimeoutMs = 10000;
 
 // WITHOUT ROWID: a value is found with one b-tree probe on its full name. Paths and names are
 // BLOBs folded to lower case by us, so any byte sequence is a valid name and comparison is memcmp.
+// `spelling` is the name as first stored; NULL in rows written before it existed.
 constexpr const char* CreateSchema = R"sql(
 CREATE TABLE reg_keys(
     hive INTEGER NOT NULL,
@@ -45,7 +50,14 @@ CREATE TABLE reg_values(
     name BLOB NOT NULL,
     kind INTEGER NOT NULL,
     data BLOB NOT NULL,
+    spelling BLOB,
     PRIMARY KEY(hive, path, name)) WITHOUT ROWID;
+)sql";
+
+/// From layout 1 to 2, inside the transaction of the first write: the old rows keep NULL.
+constexpr const char* UpgradeSchema = R"sql(
+ALTER TABLE reg_values ADD COLUMN spelling BLOB;
+PRAGMA user_version = 2;
 )sql";
 
 std::string schemaScript() {
@@ -268,9 +280,20 @@ struct SqliteRegistry::Impl {
     /// This connection has read the whole file once (or made it): writing cannot touch a
     /// corrupt page that would then be overwritten.
     bool verified = false;
+    /// Set up for writing: WAL journal chosen and the file verified. Reading alone changes
+    /// nothing in the file, not even its journal mode.
+    bool writable = false;
     /// Opened as an unchanging file because its directory cannot be written (see openFile).
     bool frozen = false;
-    Statement keyExists, keyInsert, valueGet, valuePut, begin, commit, rollback;
+    /// The schema version the layout-dependent statements (valueName, valuePut) were made for.
+    int64_t layout = 0;
+    Statement keyExists, keyInsert, valueGet, valuePut, valueName, valueDelete, layoutGet, begin,
+        commit, rollback;
+
+    auto statements() {
+        return std::array{&keyExists,   &keyInsert, &valueGet, &valuePut, &valueName,
+                          &valueDelete, &layoutGet, &begin,    &commit,   &rollback};
+    }
 
     int32_t connect(bool forWrite);
     int32_t openFile(bool forWrite);
@@ -279,6 +302,9 @@ struct SqliteRegistry::Impl {
     int32_t identify(bool forWrite);
     int32_t createSchema();
     int32_t verify();
+    int32_t prepareWrites();
+    int prepareLayout(int64_t version);
+    int adoptLayout(bool upgrade);
     void disconnect();
     void abandon();
 
@@ -295,12 +321,18 @@ struct SqliteRegistry::Impl {
     /// One write transaction around `body`, which returns an SQLite code. BEGIN IMMEDIATE takes
     /// the write lock first (waiting for other processes through the busy timeout), so the body
     /// never meets a lock it cannot wait for.
+    /// A file of layout 1 is upgraded here, so that the upgrade lands with the write or not
+    /// at all; another process may have upgraded it (or made it newer) since we looked.
     template <class Body> int write(Body&& body) {
         int rc = stepOnce(begin.get(), [](sqlite3_stmt*) {});
         if (rc != SQLITE_DONE) {
             return rc;
         }
-        rc = body();
+        const int64_t before = layout;
+        rc = adoptLayout(true);
+        if (rc == SQLITE_OK) {
+            rc = body();
+        }
         if (succeeded(rc)) {
             rc = stepOnce(commit.get(), [](sqlite3_stmt*) {});
             if (rc == SQLITE_DONE) {
@@ -308,6 +340,11 @@ struct SqliteRegistry::Impl {
             }
         }
         stepOnce(rollback.get(), [](sqlite3_stmt*) {});
+        // A rolled-back upgrade takes the spelling column with it; the old statements still fit
+        // whatever the file holds now.
+        if (layout != before && prepareLayout(before) != SQLITE_OK) {
+            disconnect();
+        }
         return rc;
     }
 
@@ -329,8 +366,8 @@ int32_t SqliteRegistry::Impl::connect(bool forWrite) {
     if (db == nullptr) {
         return openFile(forWrite);
     }
-    if (forWrite && !verified) {
-        return verify();
+    if (forWrite && !writable) {
+        return prepareWrites();
     }
     return Success;
 }
@@ -380,6 +417,7 @@ int32_t SqliteRegistry::Impl::openConnection(bool forWrite, bool asFrozen) {
     db = handle;
     generation = g_forkGeneration.load();
     verified = false;
+    writable = false;
     frozen = asFrozen;
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, BusyTimeoutMs);
@@ -415,7 +453,7 @@ int32_t SqliteRegistry::Impl::identify(bool forWrite) {
         return resultOf(rc);
     }
     if (appId == ApplicationId) {
-        if (version != SchemaVersion) {
+        if (version < 1 || version > SchemaVersion) {
             return BadDatabase; // a layout we do not know: leave it to whoever made it
         }
     } else {
@@ -428,14 +466,9 @@ int32_t SqliteRegistry::Impl::identify(bool forWrite) {
         if (const int32_t r = createSchema(); r != Success) {
             return r;
         }
+        version = SchemaVersion;
     }
 
-    // WAL: readers never wait for the writer, and a commit is one append and one fsync.
-    const int rc = retryWhileBusy(
-        [&] { return queryOne(db, "PRAGMA journal_mode=WAL", [](sqlite3_stmt*) {}); });
-    if (rc != SQLITE_OK && forWrite) {
-        return resultOf(rc);
-    }
     // FULL: the WAL is synced at every commit, so a write that returned success survives a
     // power loss, not only a killed process.
     if (const int rc2 = sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
@@ -448,20 +481,90 @@ int32_t SqliteRegistry::Impl::identify(bool forWrite) {
         {&keyInsert, "INSERT OR IGNORE INTO reg_keys(hive, path) VALUES(?1, ?2)"},
         {&valueGet,
          "SELECT kind, data FROM reg_values WHERE hive = ?1 AND path = ?2 AND name = ?3"},
-        {&valuePut, "INSERT OR REPLACE INTO reg_values(hive, path, name, kind, data) "
-                    "VALUES(?1, ?2, ?3, ?4, ?5)"},
+        {&valueDelete, "DELETE FROM reg_values WHERE hive = ?1 AND path = ?2 AND name = ?3"},
+        {&layoutGet, "PRAGMA user_version"},
         {&begin, "BEGIN IMMEDIATE"},
         {&commit, "COMMIT"},
         {&rollback, "ROLLBACK"},
     };
+    int prc = SQLITE_OK;
     for (const auto& [statement, sql] : statements) {
-        const int prc = statement->prepare(db, sql);
-        if (prc != SQLITE_OK) {
-            // Marked as ours but without our tables: damaged.
-            return (prc & 0xFF) == SQLITE_ERROR ? BadDatabase : resultOf(prc);
+        if (prc == SQLITE_OK) {
+            prc = statement->prepare(db, sql);
         }
     }
-    return forWrite && !verified ? verify() : Success;
+    if (prc == SQLITE_OK) {
+        prc = prepareLayout(version);
+    }
+    if (prc != SQLITE_OK) {
+        // Marked as ours but without our tables: damaged.
+        return (prc & 0xFF) == SQLITE_ERROR ? BadDatabase : resultOf(prc);
+    }
+    return forWrite ? prepareWrites() : Success;
+}
+
+int32_t SqliteRegistry::Impl::prepareWrites() {
+    // WAL: readers never wait for the writer, and a commit is one append and one fsync.
+    const int rc = retryWhileBusy(
+        [&] { return queryOne(db, "PRAGMA journal_mode=WAL", [](sqlite3_stmt*) {}); });
+    if (rc != SQLITE_OK) {
+        return fail(rc);
+    }
+    if (!verified) {
+        if (const int32_t r = verify(); r != Success) {
+            return r;
+        }
+    }
+    writable = true;
+    return Success;
+}
+
+int SqliteRegistry::Impl::prepareLayout(int64_t version) {
+    // Layout 1 has no spelling: its names list folded. It is never written as it is (see write).
+    int rc = valueName.prepare(db, version >= 2 ? "SELECT coalesce(spelling, name) FROM reg_values "
+                                                  "WHERE hive = ?1 AND path = ?2 "
+                                                  "ORDER BY name LIMIT 1 OFFSET ?3"
+                                                : "SELECT name FROM reg_values "
+                                                  "WHERE hive = ?1 AND path = ?2 "
+                                                  "ORDER BY name LIMIT 1 OFFSET ?3");
+    if (rc == SQLITE_OK && version >= 2) {
+        // A value set again under another spelling keeps its first one, like the platform
+        // registry; a row from layout 1 takes the first spelling it is written with.
+        rc = valuePut.prepare(db, "INSERT INTO reg_values(hive, path, name, kind, data, spelling) "
+                                  "VALUES(?1, ?2, ?3, ?4, ?5, ?6) "
+                                  "ON CONFLICT(hive, path, name) DO UPDATE SET "
+                                  "kind = excluded.kind, data = excluded.data, "
+                                  "spelling = coalesce(spelling, excluded.spelling)");
+    } else {
+        valuePut.finalize();
+    }
+    if (rc == SQLITE_OK) {
+        layout = version;
+    }
+    return rc;
+}
+
+/// Reads the file's schema version and prepares the statements for it; with `upgrade` (inside a
+/// write transaction) a file of layout 1 is first brought to the current one.
+int SqliteRegistry::Impl::adoptLayout(bool upgrade) {
+    int64_t version = 0;
+    const int rc = stepOnce(
+        layoutGet.get(), [](sqlite3_stmt*) {},
+        [&](sqlite3_stmt* s) { version = sqlite3_column_int64(s, 0); });
+    if (rc != SQLITE_ROW) {
+        return rc == SQLITE_DONE ? SQLITE_CORRUPT : rc;
+    }
+    if (version < 1 || version > SchemaVersion) {
+        return UnknownLayout; // made newer by someone else since we opened it: hands off
+    }
+    if (upgrade && version < SchemaVersion) {
+        if (const int urc = sqlite3_exec(db, UpgradeSchema, nullptr, nullptr, nullptr);
+            urc != SQLITE_OK) {
+            return urc;
+        }
+        version = SchemaVersion;
+    }
+    return version == layout ? SQLITE_OK : prepareLayout(version);
 }
 
 int32_t SqliteRegistry::Impl::createSchema() {
@@ -517,22 +620,22 @@ int32_t SqliteRegistry::Impl::verify() {
 }
 
 void SqliteRegistry::Impl::disconnect() {
-    for (Statement* s :
-         {&keyExists, &keyInsert, &valueGet, &valuePut, &begin, &commit, &rollback}) {
+    for (Statement* s : statements()) {
         s->finalize();
     }
     sqlite3_close_v2(db);
     db = nullptr;
     verified = false;
+    writable = false;
 }
 
 void SqliteRegistry::Impl::abandon() {
-    for (Statement* s :
-         {&keyExists, &keyInsert, &valueGet, &valuePut, &begin, &commit, &rollback}) {
+    for (Statement* s : statements()) {
         s->abandon();
     }
     db = nullptr;
     verified = false;
+    writable = false;
 }
 
 SqliteRegistry::SqliteRegistry(std::string path) : impl_(std::make_unique<Impl>(std::move(path))) {}
@@ -711,9 +814,87 @@ int32_t SqliteRegistry::RegSetValueExA(HKEY key, const std::string& name, uint32
                 bindBytes(s, 3, folded.data(), folded.size());
                 sqlite3_bind_int64(s, 4, kind);
                 bindBytes(s, 5, data, size);
+                bindBytes(s, 6, name.data(), name.size());
             });
         });
         return succeeded(rc) ? Success : impl_->fail(rc);
+    });
+}
+
+int32_t SqliteRegistry::RegEnumValueA(HKEY key, uint32_t index, std::string& name) {
+    return guarded([&]() -> int32_t {
+        std::lock_guard lock(impl_->mutex);
+        detail::KeyRef ref;
+        if (const int32_t r = impl_->handles.use(key, detail::KEY_QUERY_VALUE, ref); r != Success) {
+            return r;
+        }
+        if (const int32_t r = impl_->connect(false); r != Success) {
+            return r == FileNotFound ? NoMoreItems : r; // no store yet: no values anywhere
+        }
+        // Another process may have upgraded the file since: then its spellings can be listed.
+        if (impl_->layout < SchemaVersion) {
+            if (const int rc = impl_->adoptLayout(false); rc != SQLITE_OK) {
+                return impl_->fail(rc);
+            }
+        }
+        bool found = false;
+        const int rc = stepOnce(
+            impl_->valueName.get(),
+            [&](sqlite3_stmt* s) {
+                bindKey(s, ref.hive, ref.path);
+                sqlite3_bind_int64(s, 3, index);
+            },
+            [&](sqlite3_stmt* s) {
+                found = true;
+                const auto* bytes = static_cast<const char*>(sqlite3_column_blob(s, 0));
+                name.assign(bytes != nullptr ? bytes : "",
+                            static_cast<std::size_t>(sqlite3_column_bytes(s, 0)));
+            });
+        if (!succeeded(rc)) {
+            return impl_->fail(rc);
+        }
+        return found ? Success : NoMoreItems;
+    });
+}
+
+int32_t SqliteRegistry::RegDeleteValueA(HKEY key, const std::string& name) {
+    return guarded([&]() -> int32_t {
+        std::lock_guard lock(impl_->mutex);
+        detail::KeyRef ref;
+        if (const int32_t r = impl_->handles.use(key, detail::KEY_SET_VALUE, ref); r != Success) {
+            return r;
+        }
+        const std::string folded = detail::foldCase(name);
+        const auto bindName = [&](sqlite3_stmt* s) {
+            bindKey(s, ref.hive, ref.path);
+            bindBytes(s, 3, folded.data(), folded.size());
+        };
+        // An absent value costs no write lock, makes no file and upgrades nothing.
+        if (const int32_t r = impl_->connect(false); r != Success) {
+            return r;
+        }
+        bool present = false;
+        if (const int rc =
+                stepOnce(impl_->valueGet.get(), bindName, [&](sqlite3_stmt*) { present = true; });
+            !succeeded(rc)) {
+            return impl_->fail(rc);
+        }
+        if (!present) {
+            return FileNotFound;
+        }
+        if (const int32_t r = impl_->connect(true); r != Success) {
+            return r;
+        }
+        bool removed = false;
+        const int rc = impl_->write([&] {
+            const int step = stepOnce(impl_->valueDelete.get(), bindName);
+            removed = sqlite3_changes(impl_->db) != 0;
+            return step;
+        });
+        if (!succeeded(rc)) {
+            return impl_->fail(rc);
+        }
+        return removed ? Success : FileNotFound; // another process removed it meanwhile
     });
 }
 
