@@ -10,5 +10,6 @@
 #include <qvMsgErr/event.h>
 #include <qvMsgErr/headless.h>
 #include <qvMsgErr/identifiers.h>
+#include <qvMsgErr/memory.h>
 #include <qvMsgErr/platform.h>
 #include <qvMsgErr/version.h>

@@ -2,6 +2,7 @@
 // The composition of one message window is in composition.cpp.
 #include <qvMsgErr/clsError.h>
 #include <qvMsgErr/clsMesgBox.h>
+#include <qvMsgErr/memory.h>
 
 #include "error/presenter.h"
 #include "msgbox/numbers.h"
@@ -14,9 +15,6 @@
 namespace qvMsgErr {
 
 namespace {
-
-/// Where the remembered answers live below Reg_Root.
-constexpr const char* kMemorySection = "MessageBox\\ShowMessage";
 
 template <class T, class V> void let(const char* trail, T& option, V&& value) {
     passOn(trail, [&] { option = std::forward<V>(value); });
@@ -254,36 +252,19 @@ void clsMesgBox::SetupButtonNames(int32_t Buttons) {
             int32_t result;
             std::string description;
         };
-        const Entry ok{caption(c.OK, d.OK), qvButtonOK, desc.OK};
-        const Entry cancel{caption(c.Cancel, d.Cancel), qvButtonCancel, desc.Cancel};
-        const Entry abort{caption(c.Abort, d.Abort), qvButtonAbort, desc.Abort};
-        const Entry retry{caption(c.Retry, d.Retry), qvButtonRetry, desc.Retry};
-        const Entry ignore{caption(c.Ignore, d.Ignore), qvButtonIgnore, desc.Ignore};
-        const Entry yes{caption(c.Yes, d.Yes), qvButtonYes, desc.Yes};
-        const Entry no{caption(c.No, d.No), qvButtonNo, desc.No};
-
+        // Indexed by button number.
+        const std::array<Entry, 8> entries{
+            {{},
+             {caption(c.OK, d.OK), qvButtonOK, desc.OK},
+             {caption(c.Cancel, d.Cancel), qvButtonCancel, desc.Cancel},
+             {caption(c.Abort, d.Abort), qvButtonAbort, desc.Abort},
+             {caption(c.Retry, d.Retry), qvButtonRetry, desc.Retry},
+             {caption(c.Ignore, d.Ignore), qvButtonIgnore, desc.Ignore},
+             {caption(c.Yes, d.Yes), qvButtonYes, desc.Yes},
+             {caption(c.No, d.No), qvButtonNo, desc.No}}};
         std::vector<Entry> set;
-        switch (Buttons & 7) {
-        case 0:
-            set = {ok};
-            break;
-        case 1:
-            set = {ok, cancel};
-            break;
-        case 2:
-            set = {abort, retry, ignore};
-            break;
-        case 3:
-            set = {yes, no, cancel};
-            break;
-        case 4:
-            set = {yes, no};
-            break;
-        case 5:
-            set = {retry, cancel};
-            break;
-        default:
-            break; // 6 and 7 name no buttons; ShowMessage refuses them before this
+        for (const qvButtonNumbers number : ButtonSet(Buttons)) {
+            set.push_back(entries.at(static_cast<std::size_t>(number)));
         }
         ButtonTable& t = table_;
         if (!set.empty()) {
@@ -329,7 +310,7 @@ std::string clsMesgBox::ResolveButtonNameText(qvButtonNumbers ButtonNumber, bool
 int32_t clsMesgBox::rememberedAnswer(const std::string& MessageID) const {
     // A store that cannot be read remembers nothing: the message is shown as if it were new.
     return orResult<int32_t>(qvButtonNone, [&] {
-        return MakeInteger(GetRegSetting(MessageID, "", kMemorySection, true));
+        return MakeInteger(GetRegSetting(MessageID, "", msgbox::kMemorySection, true));
     });
 }
 
@@ -343,13 +324,15 @@ void clsMesgBox::rememberAnswer(const std::string& MessageID, int32_t Buttons,
     }
     if (stored != qvButtonNone) {
         // An unwritable store forgets the answer; the message itself has been answered.
-        passOver({[&] { SetRegSetting(MessageID, std::to_string(stored), kMemorySection, true); }});
+        passOver({[&] {
+            SetRegSetting(MessageID, std::to_string(stored), msgbox::kMemorySection, true);
+        }});
     }
 }
 
 int16_t clsMesgBox::GetDontShowIDValue(const std::string& MessageID) {
     return passOn("GetDontShowIDValue&", [&] {
-        return msgbox::strictInteger(GetRegSetting(MessageID, "", kMemorySection, true));
+        return msgbox::strictInteger(GetRegSetting(MessageID, "", msgbox::kMemorySection, true));
     });
 }
 

@@ -4,7 +4,9 @@
 
 #include <qvMsgErr/RunTimeError.h>
 #include <qvMsgErr/enums.h>
+#include <qvMsgErr/memory.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <regex>
@@ -37,24 +39,8 @@ bool definesButtons(int32_t Buttons) {
 }
 
 bool isButtonOfSet(int32_t Buttons, int32_t ButtonNumber) {
-    switch (Buttons & 7) {
-    case 0:
-        return ButtonNumber == qvButtonOK;
-    case 1:
-        return ButtonNumber == qvButtonOK || ButtonNumber == qvButtonCancel;
-    case 2:
-        return ButtonNumber == qvButtonAbort || ButtonNumber == qvButtonRetry ||
-               ButtonNumber == qvButtonIgnore;
-    case 3:
-        return ButtonNumber == qvButtonYes || ButtonNumber == qvButtonNo ||
-               ButtonNumber == qvButtonCancel;
-    case 4:
-        return ButtonNumber == qvButtonYes || ButtonNumber == qvButtonNo;
-    case 5:
-        return ButtonNumber == qvButtonRetry || ButtonNumber == qvButtonCancel;
-    default:
-        return false;
-    }
+    const auto set = ButtonSet(Buttons);
+    return std::find(set.begin(), set.end(), ButtonNumber) != set.end();
 }
 
 int16_t defaultPosition(int32_t Buttons, int16_t buttonCount) {
@@ -125,3 +111,26 @@ std::string dontShowPrompt(const std::string& prompt) {
 }
 
 } // namespace qvMsgErr::msgbox
+
+namespace qvMsgErr {
+
+std::vector<qvButtonNumbers> ButtonSet(int32_t Buttons) {
+    switch (Buttons & 7) {
+    case 0:
+        return {qvButtonOK};
+    case 1:
+        return {qvButtonOK, qvButtonCancel};
+    case 2:
+        return {qvButtonAbort, qvButtonRetry, qvButtonIgnore};
+    case 3:
+        return {qvButtonYes, qvButtonNo, qvButtonCancel};
+    case 4:
+        return {qvButtonYes, qvButtonNo};
+    case 5:
+        return {qvButtonRetry, qvButtonCancel};
+    default:
+        return {};
+    }
+}
+
+} // namespace qvMsgErr

@@ -9,6 +9,8 @@ namespace qvMsgErr::msgbox {
 
 /// Centre value that means "no parent window".
 inline constexpr int32_t kNoParentPosition = -99000;
+/// Where the remembered answers live below Reg_Root.
+inline constexpr const char* kMemorySection = "MessageBox\\ShowMessage";
 /// Flag bit that adds a Help button after the set's buttons.
 inline constexpr int32_t kHelpButton = 0x4000;
 /// Button-table numbers of the two buttons that never answer.

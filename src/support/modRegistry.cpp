@@ -312,6 +312,36 @@ int32_t RegSetKeyValue(HKEY root, const std::string& keyPath, const std::string&
     });
 }
 
+int32_t RegValueNames(HKEY root, const std::string& keyPath, std::vector<std::string>& names) {
+    return passOn("RegValueNames&", [&] {
+        names.clear();
+        Registry& registry = threadRegistry();
+        KeyHandle key(registry);
+        int32_t result = registry.RegOpenKeyExA(root, keyPath, platform::KEY_READ, key.handle);
+        for (uint32_t index = 0; result == regresult::Success; ++index) {
+            std::string name;
+            result = registry.RegEnumValueA(key.handle, index, name);
+            if (result == regresult::Success) {
+                names.push_back(std::move(name));
+            }
+        }
+        return result == regresult::NoMoreItems ? regresult::Success : result;
+    });
+}
+
+int32_t RegDeleteKeyValue(HKEY root, const std::string& keyPath, const std::string& valueName) {
+    return passOn("RegDeleteKeyValue&", [&] {
+        Registry& registry = threadRegistry();
+        KeyHandle key(registry);
+        const int32_t opened =
+            registry.RegOpenKeyExA(root, keyPath, platform::KEY_WRITE_ALL, key.handle);
+        if (opened != regresult::Success) {
+            return opened;
+        }
+        return registry.RegDeleteValueA(key.handle, valueName);
+    });
+}
+
 int32_t QueryValueEx(HKEY key, const std::string& valueName, RegValue& out) {
     return passOn("QueryValueEx&", [&]() -> int32_t {
         Registry& registry = threadRegistry();

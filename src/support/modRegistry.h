@@ -24,6 +24,14 @@ RegValue Reg_QueryValue(platform::HKEY root, const std::string& keyPath,
 int32_t RegSetKeyValue(platform::HKEY root, const std::string& keyPath,
                        const std::string& valueName, const RegValue& value, int32_t kind,
                        bool create);
+/// The names of the values of the key at `keyPath`, in the store's order, into `names`; the
+/// store's result code (FileNotFound when the key is absent, `names` then empty).
+int32_t RegValueNames(platform::HKEY root, const std::string& keyPath,
+                      std::vector<std::string>& names);
+/// Removes one value of the key at `keyPath`; the store's result code (FileNotFound when the key
+/// or the value is absent).
+int32_t RegDeleteKeyValue(platform::HKEY root, const std::string& keyPath,
+                          const std::string& valueName);
 int32_t QueryValueEx(platform::HKEY key, const std::string& valueName, RegValue& out);
 int32_t SetValueEx(platform::HKEY key, const std::string& valueName, int32_t kind,
                    const RegValue& value);
