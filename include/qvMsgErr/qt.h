@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+class QApplication;
 class QWidget;
 
 namespace qvMsgErr::qt {
@@ -28,5 +29,40 @@ void installDesktop();
 /// form, so the message is centred on the screen. A window destroyed before msgBox runs makes
 /// msgBox fail with RunTimeError 91, as any released object does.
 std::unique_ptr<HostObject> parentForm(QWidget* widget);
+
+/// What a host that is no Qt program needs for real windows, for as long as the object lives:
+///
+///     int main(int argc, char** argv) {
+///         qvMsgErr::qt::Application app(argc, argv);
+///         qvMsgErr::clsMesgBox box;   // real windows from here on
+///
+/// Make it on the program's main thread before the library shows anything. It makes a
+/// QApplication when none exists (argc and argv must outlive it, as for QApplication itself) and
+/// installs the Qt desktop on the calling thread. When the host already has a QApplication on this
+/// thread it is used and left alone. It does neither when QVMSGERR_DESKTOP is `headless` (see
+/// qvMsgErr::threadDesktop): the thread keeps the headless desktop and no display is needed; nor
+/// when the process runs a QCoreApplication without widgets, or its QApplication on another
+/// thread, where the library's windows cannot live.
+///
+/// On destruction the Qt desktop it installed is released, and the QApplication it made deleted;
+/// the thread's next desktop is then chosen afresh.
+class Application {
+public:
+    Application(int& argc, char** argv);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    /// The QApplication the library's windows use, or nullptr when the thread has no Qt desktop
+    /// from this object.
+    QApplication* application() const;
+    /// Whether this object made the QApplication (and deletes it again).
+    bool ownsApplication() const;
+
+private:
+    std::unique_ptr<QApplication> owned_;
+    QApplication* used_ = nullptr;
+    std::shared_ptr<platform::Desktop> installed_;
+};
 
 } // namespace qvMsgErr::qt

@@ -2,7 +2,11 @@
 
 #include <qvMsgErr/headless.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <cstdlib>
+#include <string_view>
 
 namespace qvMsgErr {
 
@@ -17,10 +21,19 @@ Apartment& apartment() {
     return state;
 }
 
+bool headlessDesktopRequested() {
+    const char* value = std::getenv("QVMSGERR_DESKTOP");
+    constexpr std::string_view headless = "headless";
+    const std::string_view given = value ? value : "";
+    return std::ranges::equal(given, headless, [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == b;
+    });
+}
+
 platform::Desktop& threadDesktop() {
     Apartment& a = apartment();
     if (!a.desktop) {
-        auto factory = g_defaultDesktopFactory.load();
+        const auto factory = headlessDesktopRequested() ? nullptr : g_defaultDesktopFactory.load();
         a.desktop = factory ? factory() : nullptr;
         if (!a.desktop) {
             a.desktop = std::make_shared<headless::HeadlessDesktop>();

@@ -1,0 +1,57 @@
+# Builds one example against the staged install, as its README says, and runs it on the headless
+# desktop, where every dialog is closed at once as its close box would: the default button
+# answers a message, and the error dialog reports no decision.
+file(REMOVE_RECURSE ${WORK_DIR})
+file(MAKE_DIRECTORY ${WORK_DIR})
+set(build ${WORK_DIR}/build)
+
+# expect(STATUS n OUTPUT regex... COMMAND …): runs a command and checks its exit status and output.
+function(expect)
+  cmake_parse_arguments(ARG "" "STATUS" "OUTPUT;COMMAND" ${ARGN})
+  execute_process(COMMAND ${ARG_COMMAND} RESULT_VARIABLE rc OUTPUT_VARIABLE out
+    ERROR_VARIABLE err)
+  if(NOT rc STREQUAL ARG_STATUS)
+    message(FATAL_ERROR "exit status ${rc}, expected ${ARG_STATUS}: ${ARG_COMMAND}\n${out}\n${err}")
+  endif()
+  foreach(pattern IN LISTS ARG_OUTPUT)
+    if(NOT out MATCHES "${pattern}")
+      message(FATAL_ERROR "no \"${pattern}\" in the output of ${ARG_COMMAND}:\n${out}\n${err}")
+    endif()
+  endforeach()
+endfunction()
+
+# The examples' own code is held to the library's warning flags.
+expect(STATUS 0 COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${build} -G ${GENERATOR}
+  -DCMAKE_PREFIX_PATH=${STAGE} "-DCMAKE_CXX_FLAGS=-Wall -Wextra -Werror")
+expect(STATUS 0 COMMAND ${CMAKE_COMMAND} --build ${build})
+
+set(ENV{QVMSGERR_DESKTOP} headless)
+set(ENV{QT_QPA_PLATFORM} offscreen)
+set(ENV{QVMSGERR_REGISTRY} ${WORK_DIR}/registry.db)
+
+if(EXAMPLE STREQUAL "plain-host")
+  set(statements ${WORK_DIR}/statements.csv)
+  # "Import" is the default button; the file is missing and the error dialog decides nothing.
+  expect(STATUS 1 OUTPUT "Answer: Yes\n" "Not imported\n"
+    COMMAND ${build}/plain-host ${statements})
+  file(WRITE ${statements} "2026-01-02;coffee;-3.20\n2026-01-03;rent;-800.00\n")
+  expect(STATUS 0 OUTPUT "Answer: Yes\n" "Imported 2 statements\n"
+    COMMAND ${build}/plain-host ${statements})
+elseif(EXAMPLE STREQUAL "qt-host")
+  set(ledger ${WORK_DIR}/ledger.txt)
+  expect(STATUS 1 OUTPUT "Backup failed\n" COMMAND ${build}/qt-host --once ${ledger})
+  file(WRITE ${ledger} "2026-01-02;coffee;-3.20\n")
+  expect(STATUS 0 OUTPUT "Backed up to [^\n]*ledger.txt.bak\n"
+    COMMAND ${build}/qt-host --once ${ledger})
+  file(READ ${ledger}.bak copy)
+  if(NOT copy STREQUAL "2026-01-02;coffee;-3.20\n")
+    message(FATAL_ERROR "the backup holds: ${copy}")
+  endif()
+elseif(EXAMPLE STREQUAL "host-test")
+  # The host's tests script the user themselves, on a headless desktop of their own.
+  unset(ENV{QVMSGERR_DESKTOP})
+  expect(STATUS 0 OUTPUT "100% tests passed"
+    COMMAND ${CMAKE_CTEST_COMMAND} --test-dir ${build} --output-on-failure)
+else()
+  message(FATAL_ERROR "unknown example ${EXAMPLE}")
+endif()

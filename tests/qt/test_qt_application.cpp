@@ -1,0 +1,86 @@
+// qt::Application in a process of its own: it makes and deletes QApplications, which the rest of
+// the Qt suite keeps one of for its whole run.
+#include <qvMsgErr/apartment.h>
+#include <qvMsgErr/qt.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "test_qt_application";
+char* g_argv[] = {g_arg0, nullptr};
+
+TEST(QtApplication, MakesUsesOrLeavesTheApplicationAndInstallsTheDesktop) {
+    enum Host { NoApplication, WidgetsApplication, CoreApplication };
+    const struct {
+        const char* variable; // QVMSGERR_DESKTOP, nullptr for unset
+        Host host;
+        bool owns;
+        bool uses;
+        const char* desktop; // the thread's desktop while the object lives
+    } rows[] = {
+        {nullptr, NoApplication, true, true, "qt"},
+        {"auto", NoApplication, true, true, "qt"},
+        {"headless", NoApplication, false, false, "headless"},
+        {nullptr, WidgetsApplication, false, true, "qt"},
+        {"headless", WidgetsApplication, false, false, "headless"},
+        {nullptr, CoreApplication, false, false, "headless"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.variable ? row.variable : "(unset)") + ", host " +
+                     std::to_string(row.host));
+        if (row.variable) {
+            setenv("QVMSGERR_DESKTOP", row.variable, 1);
+        } else {
+            unsetenv("QVMSGERR_DESKTOP");
+        }
+        std::unique_ptr<QCoreApplication> host;
+        if (row.host == WidgetsApplication) {
+            host = std::make_unique<QApplication>(g_argc, g_argv);
+        } else if (row.host == CoreApplication) {
+            host = std::make_unique<QCoreApplication>(g_argc, g_argv);
+        }
+        {
+            qvMsgErr::qt::Application app(g_argc, g_argv);
+            EXPECT_EQ(app.ownsApplication(), row.owns);
+            EXPECT_EQ(app.application() != nullptr, row.uses);
+            if (row.uses) {
+                EXPECT_EQ(app.application(), QCoreApplication::instance());
+            }
+            EXPECT_EQ(qvMsgErr::threadDesktop().name(), row.desktop);
+        }
+        // The host's application outlives the object; one the object made is gone, and with it
+        // the Qt desktop, so the thread's next desktop is headless (or the host's Qt one again).
+        EXPECT_EQ(QCoreApplication::instance(), host.get());
+        const bool hostGui = row.host == WidgetsApplication && !row.variable;
+        qvMsgErr::setThreadDesktop(nullptr);
+        EXPECT_EQ(qvMsgErr::threadDesktop().name(), hostGui ? "qt" : "headless");
+        qvMsgErr::setThreadDesktop(nullptr);
+    }
+    unsetenv("QVMSGERR_DESKTOP");
+}
+
+TEST(QtApplication, ReleasesTheDesktopBeforeTheApplicationGoes) {
+    unsetenv("QVMSGERR_DESKTOP");
+    {
+        qvMsgErr::qt::Application app(g_argc, g_argv);
+        ASSERT_TRUE(app.ownsApplication());
+        // A Qt desktop made by the thread's default choice after the object's own was dropped.
+        qvMsgErr::setThreadDesktop(nullptr);
+        ASSERT_EQ(qvMsgErr::threadDesktop().name(), "qt");
+    }
+    EXPECT_EQ(QCoreApplication::instance(), nullptr);
+    // Still the Qt desktop here would mean widgets outliving their application.
+    EXPECT_EQ(qvMsgErr::threadDesktop().name(), "headless");
+    qvMsgErr::setThreadDesktop(nullptr);
+}
+
+} // namespace

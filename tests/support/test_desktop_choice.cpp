@@ -1,0 +1,76 @@
+// QVMSGERR_DESKTOP: which desktop a thread gets first.
+#include <qvMsgErr/apartment.h>
+#include <qvMsgErr/headless.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <thread>
+
+using namespace qvMsgErr;
+
+namespace {
+
+// Stands in for the Qt desktop's factory: its desktops are told apart by their title.
+std::shared_ptr<platform::Desktop> factoryDesktop() {
+    auto desktop = std::make_shared<headless::HeadlessDesktop>();
+    desktop->setApplicationTitle("from the factory");
+    return desktop;
+}
+
+void setVariable(const std::optional<std::string>& value) {
+    if (value) {
+        ::setenv("QVMSGERR_DESKTOP", value->c_str(), 1);
+    } else {
+        ::unsetenv("QVMSGERR_DESKTOP");
+    }
+}
+
+class DesktopChoice : public ::testing::Test {
+protected:
+    void SetUp() override { setDefaultDesktopFactory(&factoryDesktop); }
+    void TearDown() override {
+        setDefaultDesktopFactory(nullptr);
+        ::unsetenv("QVMSGERR_DESKTOP");
+    }
+};
+
+TEST_F(DesktopChoice, TheVariableOverridesTheFactoryOnlyForHeadless) {
+    const struct {
+        std::optional<std::string> value;
+        bool headless;
+    } rows[] = {
+        {std::nullopt, false}, {"", false},          {"auto", false},    {"qt", false},
+        {"headless", true},    {"HEADLESS", true},   {"Headless", true}, {"headles", false},
+        {"headless ", false},  {"headless2", false}, {"bogus", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.value.value_or("(unset)"));
+        setVariable(row.value);
+        EXPECT_EQ(headlessDesktopRequested(), row.headless);
+        std::string title;
+        std::thread([&] { title = threadDesktop().applicationTitle(); }).join();
+        EXPECT_EQ(title, row.headless ? "Host Application" : "from the factory");
+    }
+}
+
+TEST_F(DesktopChoice, OnlyTheFirstDesktopOfAThreadIsChosenAndAnExplicitOneWins) {
+    std::thread([] {
+        setVariable(std::nullopt);
+        platform::Desktop& first = threadDesktop();
+        setVariable("headless");
+        EXPECT_EQ(&threadDesktop(), &first) << "the thread keeps the desktop it has";
+
+        auto mine = factoryDesktop();
+        setThreadDesktop(mine);
+        EXPECT_EQ(&threadDesktop(), mine.get()) << "a desktop set by the host is used";
+
+        setThreadDesktop(nullptr);
+        EXPECT_EQ(threadDesktop().applicationTitle(), "Host Application")
+            << "the next first desktop reads the variable again";
+    }).join();
+}
+
+} // namespace
