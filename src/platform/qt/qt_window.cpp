@@ -260,6 +260,10 @@ void QtControl::realise(QWidget* parent) {
     if (widget_->parentWidget() != parent) {
         widget_->setParent(parent);
     }
+    // The design name ("cmdButton(2)" for an array element) lets scripts and accessibility tools
+    // find a control as the logic names it.
+    widget_->setObjectName(QString::fromStdString(
+        d_.index < 0 ? d_.name : d_.name + "(" + std::to_string(d_.index) + ")"));
     if (auto* button = qobject_cast<QAbstractButton*>(widget_)) {
         QObject::connect(button, &QAbstractButton::clicked, dialog, [dialog, self] {
             if (dialog->owner) {
@@ -773,6 +777,7 @@ QtWindow::QtWindow(platform::FormDesign design)
     backColor_ = design_.backColor;
 
     dialog_ = new FormDialog(this);
+    dialog_->setObjectName(QString::fromStdString(design_.name));
     dialog_->setWindowTitle(QString::fromUtf8(caption_));
     dialog_->setMouseTracking(true);
     dialog_->installEventFilter(dialog_);

@@ -1,0 +1,119 @@
+// qvmsg: what a command line asks for, how it is parsed, and the two desktops that carry it out.
+#pragma once
+
+#include <qvMsgErr/clsError.h>
+#include <qvMsgErr/clsMesgBox.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace qvmsg {
+
+/// Exit statuses that no button number can be confused with.
+inline constexpr int kExitNotRemembered = 1; ///< memory get / forget: nothing was remembered
+inline constexpr int kExitClosedAll = 8;     ///< error: the user confirmed "Close all"
+inline constexpr int kExitUsage = 64;
+inline constexpr int kExitNoDisplay = 69;
+inline constexpr int kExitRunTimeError = 70;
+
+/// Bad usage: the message is one line, without the program's name.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// One action of the scripted user.
+struct Step {
+    enum Kind { Press, Tick, Untick, Timeout, Close } kind = Press;
+    std::string target; ///< Press: a button number, a caption or a button's name
+};
+
+enum class Platform { Auto, Qt, Headless };
+enum class Command { Message, Error, Memory, Help, Version };
+
+struct Invocation {
+    Command command = Command::Message;
+    std::string helpTopic; ///< the command whose help was asked for
+    Platform platform = Platform::Auto;
+    std::vector<Step> steps;
+    std::string screenshot;
+    int32_t screenshotDelayMs = 0;
+    bool print = false, lowerCase = false, json = false;
+    std::string regRoot = "Software\\qvmsg";
+    std::string store; ///< a store file other than the user's
+
+    // message
+    std::string prompt;
+    int32_t flags = 0;
+    std::string title = qvMsgErr::clsMesgBox::kNoTitle;
+    std::string helpFile;
+    int32_t context = -1;
+    std::string messageID;
+    std::optional<std::vector<float>> parent; ///< left, top, width, height in twips
+    std::vector<std::function<void(qvMsgErr::clsMesgBox&)>> options;
+
+    // error
+    bool modal = true;
+    std::string solution;
+    std::vector<std::function<void(qvMsgErr::clsError&)>> errorOptions;
+
+    // memory
+    std::vector<std::string> memoryArgs;
+};
+
+/// Reads argv; throws UsageError. `--help` and `--version` are commands of their own.
+Invocation parse(const std::vector<std::string>& args);
+/// The synopsis lines, for bad usage.
+std::string synopsis();
+/// The whole help of a command ("" for the message command).
+std::string help(const std::string& topic);
+
+/// A step's target as a button number 0-9 (nullopt when it is a caption or name).
+std::optional<int32_t> buttonNumberOf(const std::string& target);
+/// `caption` as the user reads it: single "&" removed, "&&" kept as one "&", ASCII lower case.
+std::string readable(const std::string& caption);
+/// The button number whose fixed name (OK, Cancel, … No) is `target`, ignoring case.
+std::optional<int32_t> buttonNamed(const std::string& target, qvMsgErr::clsMesgBox& names);
+/// Number of the error dialog's response `target` names ("Close", "Try Again", "Ignore").
+std::optional<int32_t> errorResponseNamed(const std::string& target);
+/// The error dialog's caption of a response (3, 4, 5); "" for another number.
+std::string errorResponseCaption(int32_t response);
+/// Design names of the error dialog's answer buttons, by response.
+std::string errorButtonName(int32_t response);
+
+/// A control of a library window, as the window's design names it.
+struct ControlRef {
+    std::string name;
+    int16_t index = -1;
+};
+
+/// The button of window `window` (its design name) that gives answer `number`: a message
+/// window's button by its place in the set of `flags`, the error dialog's by its response.
+std::optional<ControlRef> answerButton(const std::string& window, int32_t flags, int32_t number);
+
+/// Turns a step's target into a button number: a digit, or a button's fixed name.
+using NumberOf = std::function<std::optional<int32_t>(const std::string&)>;
+
+/// The desktop the program runs on, with the scripted user acting on every window shown.
+class Desk {
+public:
+    virtual ~Desk() = default;
+    /// After a modeless Show: lets the user act on the dialog and waits until it is closed.
+    virtual void settleModeless() = 0;
+    /// What went wrong with the script ("" when nothing did), e.g. a caption no button has.
+    const std::string& failure() const { return failure_; }
+
+protected:
+    std::string failure_;
+};
+
+std::unique_ptr<Desk> makeHeadlessDesk(const Invocation& inv, NumberOf numberOf);
+/// The QApplication must exist. `offscreen`: nobody can answer, so a window still shown when
+/// the script has run out is closed as by its title bar.
+std::unique_ptr<Desk> makeQtDesk(const Invocation& inv, NumberOf numberOf, bool offscreen);
+
+} // namespace qvmsg

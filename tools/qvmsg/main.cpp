@@ -1,0 +1,271 @@
+// qvmsg: message boxes and error dialogs for shell scripts, on the qvMsgErr library.
+#include "cli.h"
+
+#include <qvMsgErr/qvMsgErr.h>
+
+#include <QApplication>
+
+#include <array>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+
+namespace qvmsg {
+
+namespace {
+
+/// `text` as a JSON string; bytes that are not UTF-8 become U+FFFD, so the output always parses.
+std::string json(const std::string& text) {
+    std::string out = "\"";
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+            ++i;
+        } else if (c < 0x20) {
+            static const char* const kHex = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+            ++i;
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+        } else {
+            const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+            bool valid = length != 0 && c < 0xF5 && i + length <= text.size();
+            for (std::size_t k = 1; valid && k < length; ++k) {
+                valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+            }
+            // Overlong three- and four-byte forms and UTF-16 surrogates are not UTF-8 either.
+            const auto second = valid ? static_cast<unsigned char>(text[i + 1]) : 0;
+            valid = valid && !(c == 0xE0 && second < 0xA0) && !(c == 0xED && second >= 0xA0) &&
+                    !(c == 0xF0 && second < 0x90) && !(c == 0xF4 && second >= 0x90);
+            if (valid) {
+                out.append(text, i, length);
+                i += length;
+            } else {
+                out += "\xEF\xBF\xBD";
+                ++i;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+const char* boolean(bool value) {
+    return value ? "true" : "false";
+}
+
+int message(const Invocation& inv, qvMsgErr::clsMesgBox& box) {
+    // The library's own windows are what this program is for; --style standard still asks for
+    // the system's box.
+    box.MsgBoxType(qvMsgErr::Tessary2003);
+    for (const auto& option : inv.options) {
+        option(box);
+    }
+    std::unique_ptr<qvMsgErr::FixedForm> parent;
+    if (inv.parent) {
+        const auto& p = *inv.parent;
+        parent = std::make_unique<qvMsgErr::FixedForm>(p[0], p[1], p[2], p[3]);
+    }
+    const int32_t answer = box.msgBox(inv.prompt, inv.flags, inv.title, inv.helpFile, inv.context,
+                                      inv.messageID, parent.get());
+    const auto number = static_cast<qvMsgErr::qvButtonNumbers>(answer);
+    if (inv.print) {
+        std::cout << box.ResolveButtonNameText(number, inv.lowerCase) << '\n';
+    }
+    if (inv.json) {
+        std::cout << "{\"button\":" << answer
+                  << ",\"name\":" << json(box.ResolveButtonNameText(number, inv.lowerCase))
+                  << ",\"TimeOutOccured\":" << boolean(box.TimeOutOccured)
+                  << ",\"DontShowAgainTicked\":" << boolean(box.DontShowAgainTicked()) << "}\n";
+    }
+    return answer;
+}
+
+int error(const Invocation& inv, Desk& desk) {
+    qvMsgErr::clsError e;
+    for (const auto& option : inv.errorOptions) {
+        option(e);
+    }
+    const int16_t response = e.Show(inv.modal, "", 0, "", inv.solution, "");
+    if (!inv.modal) {
+        desk.settleModeless();
+    }
+    const bool closedAll = e.AbortPending();
+    const int status = closedAll ? kExitClosedAll : inv.modal ? response : 0;
+    const std::string name = closedAll ? "Close all" : errorResponseCaption(status);
+    if (inv.print) {
+        std::cout << (inv.lowerCase ? readable(name) : name) << '\n';
+    }
+    if (inv.json) {
+        std::cout << "{\"response\":" << status << ",\"name\":" << json(name)
+                  << ",\"AbortPending\":" << boolean(closedAll) << "}\n";
+    }
+    return status;
+}
+
+int memory(const Invocation& inv) {
+    qvMsgErr::clsMesgBox box;
+    box.Reg_Root(inv.regRoot);
+    const std::string& verb = inv.memoryArgs.at(0);
+    if (verb == "list") {
+        const auto answers = qvMsgErr::RememberedAnswers();
+        std::ostringstream out;
+        for (const auto& a : answers) {
+            const std::string name = box.ResolveButtonNameText(a.ButtonNumber);
+            if (inv.json) {
+                out << (out.tellp() > 0 ? "," : "") << "{\"id\":" << json(a.MessageID)
+                    << ",\"button\":" << a.ButtonNumber << ",\"name\":" << json(name)
+                    << ",\"stored\":" << json(a.Stored) << "}";
+            } else {
+                out << a.MessageID << '\t' << a.ButtonNumber << '\t' << name << '\n';
+            }
+        }
+        std::cout << (inv.json
+                          ? "{\"root\":" + json(inv.regRoot) + ",\"answers\":[" + out.str() + "]}\n"
+                          : out.str());
+        return 0;
+    }
+    const std::string id = inv.memoryArgs.size() > 1 ? inv.memoryArgs[1] : std::string();
+    if (verb == "get") {
+        const auto answer = qvMsgErr::FindRememberedAnswer(id);
+        if (!answer) {
+            return kExitNotRemembered;
+        }
+        if (inv.json) {
+            std::cout << "{\"id\":" << json(answer->MessageID)
+                      << ",\"button\":" << answer->ButtonNumber
+                      << ",\"name\":" << json(box.ResolveButtonNameText(answer->ButtonNumber))
+                      << ",\"stored\":" << json(answer->Stored) << "}\n";
+        } else {
+            std::cout << answer->ButtonNumber << '\n';
+        }
+        return 0;
+    }
+    if (verb == "forget") {
+        return qvMsgErr::ForgetAnswer(id) ? 0 : kExitNotRemembered;
+    }
+    const int32_t forgotten = qvMsgErr::ForgetAllAnswers();
+    std::cout << (inv.json ? "{\"forgotten\":" + std::to_string(forgotten) + "}"
+                           : "forgot " + std::to_string(forgotten) + " remembered answer" +
+                                 (forgotten == 1 ? "" : "s"))
+              << '\n';
+    return 0;
+}
+
+void quietExceptCritical(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::cerr << text.toStdString() << '\n';
+    }
+}
+
+bool hasValue(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
+int usage(const std::string& problem) {
+    std::cerr << "qvmsg: " << problem << '\n' << synopsis();
+    return kExitUsage;
+}
+
+int run(int argc, char** argv) {
+    Invocation inv;
+    try {
+        inv = parse(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const UsageError& e) {
+        return usage(e.what());
+    }
+    switch (inv.command) {
+    case Command::Help:
+        std::cout << help(inv.helpTopic);
+        return 0;
+    case Command::Version:
+        std::cout << "qvmsg (" << qvMsgErr::kProductName << ") " << qvMsgErr::kVersionString
+                  << '\n';
+        return 0;
+    default:
+        break;
+    }
+    if (!inv.store.empty()) {
+        ::setenv("QVMSGERR_REGISTRY", inv.store.c_str(), 1);
+    }
+
+    try {
+        if (inv.command == Command::Memory) {
+            return memory(inv);
+        }
+        // Real windows where there is a display; without one, Qt renders offscreen when there
+        // is a screenshot to take or a script to answer, and the simulated desktop answers a
+        // script without Qt at all.
+        const bool display =
+            hasValue("DISPLAY") || hasValue("WAYLAND_DISPLAY") || hasValue("QT_QPA_PLATFORM");
+        Platform platform = inv.platform;
+        if (platform == Platform::Auto) {
+            platform = display || !inv.screenshot.empty() ? Platform::Qt
+                       : !inv.steps.empty()               ? Platform::Headless
+                                                          : Platform::Auto;
+        }
+        if (platform == Platform::Auto ||
+            (platform == Platform::Qt && !display && inv.steps.empty() && inv.screenshot.empty())) {
+            std::cerr << "qvmsg: no display to show the window on (set DISPLAY or "
+                         "WAYLAND_DISPLAY, or script the user with --answer)\n";
+            return kExitNoDisplay;
+        }
+        std::unique_ptr<QApplication> app;
+        bool offscreen = false;
+        if (platform == Platform::Qt) {
+            if (!display) {
+                ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            }
+            const std::string qpa =
+                std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
+            offscreen = qpa.rfind("offscreen", 0) == 0 || qpa.rfind("minimal", 0) == 0;
+            // Qt reads options of its own from argv (--style among them): give it none.
+            static int qtArgc = 1;
+            static std::array<char*, 2> qtArgv{argv[0], nullptr};
+            if (offscreen) {
+                // Nobody sees these windows: Qt's notes about what offscreen cannot do are noise.
+                qInstallMessageHandler(quietExceptCritical);
+            }
+            app = std::make_unique<QApplication>(qtArgc, qtArgv.data());
+        }
+
+        qvMsgErr::clsMesgBox box; // also names the buttons for the script
+        box.Reg_Root(inv.regRoot);
+        const NumberOf numberOf = [&](const std::string& target) -> std::optional<int32_t> {
+            if (auto digit = buttonNumberOf(target)) {
+                return digit;
+            }
+            if (auto response =
+                    inv.command == Command::Error ? errorResponseNamed(target) : std::nullopt) {
+                return response;
+            }
+            return buttonNamed(target, box);
+        };
+        const auto desk = platform == Platform::Qt ? makeQtDesk(inv, numberOf, offscreen)
+                                                   : makeHeadlessDesk(inv, numberOf);
+        const int status = inv.command == Command::Error ? error(inv, *desk) : message(inv, box);
+        if (!desk->failure().empty()) {
+            return usage(desk->failure());
+        }
+        return status;
+    } catch (const UsageError& e) {
+        return usage(e.what());
+    } catch (const qvMsgErr::RunTimeError& e) {
+        std::cerr << "qvmsg: error " << e.Number << ": " << e.Description << " (" << e.Source
+                  << ")\n";
+        return kExitRunTimeError;
+    }
+}
+
+} // namespace
+
+} // namespace qvmsg
+
+int main(int argc, char** argv) {
+    return qvmsg::run(argc, argv);
+}

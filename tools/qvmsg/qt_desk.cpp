@@ -1,0 +1,206 @@
+// The scripted user on real Qt windows: it waits for each modal window to come up and settle,
+// renders the first one when asked, then acts on it through the widgets themselves.
+#include "cli.h"
+
+#include <qvMsgErr/qt.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPointer>
+#include <QTimer>
+
+namespace qvmsg {
+
+namespace {
+
+/// How often the scripted user looks for a new window, and how many looks a window gets to
+/// lay itself out and paint before it is rendered or touched.
+constexpr int kPollMs = 50;
+constexpr int kSettleLooks = 3;
+
+QMessageBox::StandardButton standardButton(int32_t number) {
+    switch (number) {
+    case qvMsgErr::qvButtonOK:
+        return QMessageBox::Ok;
+    case qvMsgErr::qvButtonCancel:
+        return QMessageBox::Cancel;
+    case qvMsgErr::qvButtonAbort:
+        return QMessageBox::Abort;
+    case qvMsgErr::qvButtonRetry:
+        return QMessageBox::Retry;
+    case qvMsgErr::qvButtonIgnore:
+        return QMessageBox::Ignore;
+    case qvMsgErr::qvButtonYes:
+        return QMessageBox::Yes;
+    case qvMsgErr::qvButtonNo:
+        return QMessageBox::No;
+    default:
+        return QMessageBox::NoButton;
+    }
+}
+
+class QtDesk final : public Desk {
+public:
+    QtDesk(const Invocation& inv, NumberOf numberOf, bool offscreen)
+        : steps_(inv.steps), flags_(inv.flags), screenshot_(inv.screenshot),
+          screenshotDelayMs_(inv.screenshotDelayMs), offscreen_(offscreen),
+          numberOf_(std::move(numberOf)) {
+        QApplication::setApplicationDisplayName(QStringLiteral("qvmsg"));
+        qvMsgErr::qt::installDesktop();
+        // The library's windows run their own event loops; the timer is served by each of them.
+        QObject::connect(&poll_, &QTimer::timeout, [this] { look(); });
+        poll_.start(kPollMs);
+    }
+
+    void settleModeless() override {
+        // A modeless dialog is no modal widget: watch it until it is gone.
+        QEventLoop loop;
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, [&] {
+            if (!shownWindow()) {
+                loop.quit();
+            }
+        });
+        check.start(kPollMs);
+        loop.exec();
+    }
+
+private:
+    /// The library window the user would act on now: the modal one, else a shown dialog.
+    static QWidget* shownWindow() {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            return modal;
+        }
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && w->objectName() == QLatin1String("dlgError")) {
+                return w;
+            }
+        }
+        return nullptr;
+    }
+
+    void look() {
+        QWidget* w = shownWindow();
+        if (w == nullptr || !w->isVisible() || w == done_) {
+            looks_ = 0;
+            return;
+        }
+        if (w != seen_) {
+            seen_ = w;
+            looks_ = 0;
+            shownFor_.start();
+        }
+        if (++looks_ < kSettleLooks ||
+            (!screenshot_.empty() && shownFor_.elapsed() < screenshotDelayMs_)) {
+            return;
+        }
+        done_ = w;
+        if (!screenshot_.empty()) {
+            render(*w);
+        }
+        // Act after this timer call has returned: a press may open a nested modal loop.
+        QTimer::singleShot(0, w, [this, w] { act(*w); });
+    }
+
+    void render(QWidget& w) {
+        const QString file = QString::fromStdString(screenshot_);
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        if (!w.grab().save(file, "PNG")) {
+            failure_ = "--screenshot: cannot write " + screenshot_;
+        }
+        screenshot_.clear(); // the first window only
+    }
+
+    /// One step on the window; the next look takes the next step while it stays open.
+    void act(QWidget& w) {
+        const QPointer<QWidget> window(&w);
+        if (next_ >= steps_.size() || !failure_.empty()) {
+            if (offscreen_ || !failure_.empty()) {
+                w.close(); // nobody could answer it
+            }
+            return; // on a display the user answers
+        }
+        const Step& step = steps_[next_++];
+        switch (step.kind) {
+        case Step::Tick:
+        case Step::Untick:
+            tick(w, step.kind == Step::Tick);
+            break;
+        case Step::Timeout:
+            return; // the window's own countdown closes it
+        case Step::Close:
+            w.close();
+            break;
+        case Step::Press:
+            press(w, step.target); // may run a nested window's loop before it returns
+            break;
+        }
+        if (window && window->isVisible()) {
+            done_ = nullptr;
+        }
+    }
+
+    void tick(QWidget& w, bool ticked) {
+        for (QCheckBox* box : w.findChildren<QCheckBox*>()) {
+            if (box->isVisible() && box->isEnabled()) {
+                if (box->isChecked() != ticked) {
+                    box->click();
+                }
+                return;
+            }
+        }
+        failure_ = "--answer: " + w.objectName().toStdString() + " has no check box to tick";
+    }
+
+    void press(QWidget& w, const std::string& target) {
+        for (QAbstractButton* b : w.findChildren<QAbstractButton*>()) {
+            if (b->isVisible() && b->isEnabled() &&
+                readable(b->text().toStdString()) == readable(target)) {
+                b->click();
+                return;
+            }
+        }
+        const auto number = numberOf_(target);
+        QAbstractButton* button = nullptr;
+        if (!number) {
+        } else if (auto* box = qobject_cast<QMessageBox*>(&w)) {
+            button = box->button(standardButton(*number));
+        } else if (const auto ref = answerButton(w.objectName().toStdString(), flags_, *number)) {
+            const QString name = QString::fromStdString(
+                ref->index < 0 ? ref->name : ref->name + "(" + std::to_string(ref->index) + ")");
+            button = w.findChild<QAbstractButton*>(name);
+        }
+        if (button != nullptr && button->isVisible()) {
+            button->click();
+        } else {
+            failure_ =
+                "--answer: " + w.objectName().toStdString() + " has no button '" + target + "'";
+        }
+    }
+
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+    int32_t flags_;
+    std::string screenshot_;
+    int32_t screenshotDelayMs_;
+    bool offscreen_;
+    NumberOf numberOf_;
+    QTimer poll_;
+    QPointer<QWidget> seen_, done_;
+    int looks_ = 0;
+    QElapsedTimer shownFor_;
+};
+
+} // namespace
+
+std::unique_ptr<Desk> makeQtDesk(const Invocation& inv, NumberOf numberOf, bool offscreen) {
+    return std::make_unique<QtDesk>(inv, std::move(numberOf), offscreen);
+}
+
+} // namespace qvmsg
