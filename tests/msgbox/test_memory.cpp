@@ -6,6 +6,7 @@
 #include "scratch.h"
 
 #include <qvMsgErr/RunTimeError.h>
+#include <qvMsgErr/memory.h>
 
 namespace msgboxtest {
 namespace {
@@ -145,6 +146,66 @@ TEST_F(MemoryTest, UnusableStoreStillAnswersAndRemembersNothing) {
         EXPECT_EQ(answer(4, 1), qvButtonNo) << path;
         EXPECT_EQ(answer(4, 0), qvButtonYes) << path << ": nothing was remembered";
     }
+}
+
+// What the memory functions show is what the messages answer from, under this thread's root only.
+TEST_F(MemoryTest, ListFindAndForgetWhatMessagesRemember) {
+    answer(4, 1, true, " SaveOnClose ");
+    answer(2, 2, true, "Import");
+    SetRegSetting("Odd", "maybe", "MessageBox\\ShowMessage", true); // another program's text
+    apartment().regRoot = "Software\\Elsewhere";
+    answer(4, 0, true, "SaveOnClose");
+    apartment().regRoot = "Software\\Tests";
+
+    struct Row {
+        std::string id, stored;
+        qvButtonNumbers button;
+    };
+    std::vector<Row> rows;
+    for (const auto& a : RememberedAnswers()) {
+        rows.push_back({a.MessageID, a.Stored, a.ButtonNumber});
+    }
+    ASSERT_EQ(rows.size(), 3U);
+    EXPECT_EQ(rows[0].id + "=" + rows[0].stored, "Import=5");
+    EXPECT_EQ(rows[1].id + "=" + rows[1].stored, "Odd=maybe");
+    EXPECT_EQ(rows[1].button, qvButtonNone);
+    EXPECT_EQ(rows[2].id + "=" + rows[2].stored, "SaveOnClose=7");
+    EXPECT_EQ(rows[2].button, qvButtonNo);
+
+    ASSERT_TRUE(FindRememberedAnswer("  saveonclose ").has_value());
+    EXPECT_EQ(FindRememberedAnswer("  saveonclose ")->ButtonNumber, qvButtonNo);
+    EXPECT_FALSE(FindRememberedAnswer("Nothing").has_value());
+
+    EXPECT_TRUE(ForgetAnswer(" SAVEONCLOSE"));
+    EXPECT_FALSE(ForgetAnswer("SaveOnClose"));
+    const int before = windows;
+    box->DontShowAgainTicked(false);
+    EXPECT_EQ(answer(4, 0, false, "SaveOnClose"), qvButtonYes);
+    EXPECT_EQ(windows, before + 1) << "a forgotten answer asks again";
+    EXPECT_EQ(ForgetAllAnswers(), 2);
+    EXPECT_TRUE(RememberedAnswers().empty());
+    apartment().regRoot = "Software\\Elsewhere";
+    EXPECT_EQ(RememberedAnswers().size(), 1U) << "another root keeps its answers";
+}
+
+TEST_F(MemoryTest, TheMemoryFunctionsReportAStoreTheyCannotRead) {
+    qvtest::ScratchDir dir;
+    const std::string corrupt = dir.file("corrupt.db");
+    qvtest::writeFile(corrupt, std::string(4096, 'x'));
+    setThreadRegistry(std::make_shared<platform::SqliteRegistry>(corrupt));
+    for (const auto& call : std::vector<std::function<void()>>{
+             [] { RememberedAnswers(); }, [] { ForgetAnswer("Q1"); }, [] { ForgetAllAnswers(); }}) {
+        try {
+            call();
+            ADD_FAILURE() << "a corrupt store read as empty";
+        } catch (const RunTimeError& e) {
+            EXPECT_EQ(e.Number, err::PathFileAccess);
+        }
+    }
+    EXPECT_EQ(qvtest::readFile(corrupt), std::string(4096, 'x'));
+    setThreadRegistry(std::make_shared<platform::SqliteRegistry>(dir.file("none/registry.db")));
+    EXPECT_TRUE(RememberedAnswers().empty()) << "no store yet is an empty memory";
+    EXPECT_FALSE(ForgetAnswer("Q1"));
 }
 
 } // namespace
