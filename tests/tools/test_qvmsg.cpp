@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -60,6 +61,15 @@ Outcome qvmsg(const std::vector<std::string>& args, const std::string& store) {
     o.err = qvtest::readFile(errFile);
     return o;
 }
+
+/// A case's `what` as a test name.
+auto caseName = [](const auto& info) {
+    std::string name;
+    for (const char c : std::string(info.param.what)) {
+        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    }
+    return name;
+};
 
 class Qvmsg : public ::testing::Test {
 protected:
@@ -140,13 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"error", "--platform", "headless", "--answer", "close all,no,5", "--print"},
                  5,
                  "Ignore\n"}),
-    [](const auto& info) {
-        std::string name;
-        for (const char c : std::string(info.param.what)) {
-            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        }
-        return name;
-    });
+    caseName);
 
 // The help and version texts are checked by what a user looks for, not word for word.
 TEST_F(Qvmsg, HelpAndVersionSayWhatTheyAre) {
@@ -208,13 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
                {"--platform", "headless", "--position", "1e30,0", "--answer", "1", "Hi"},
                70,
                "qvmsg: error 380: Invalid property value (MsgBox&ShowMessage&qvMsgErr)"}),
-    [](const auto& info) {
-        std::string name;
-        for (const char c : std::string(info.param.what)) {
-            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        }
-        return name;
-    });
+    caseName);
 
 // A ticked box is remembered by one run, answers the next without a window, and is undone by
 // the memory commands.
