@@ -281,6 +281,12 @@ int32_t QtDesktop::systemMessageBox(const std::string& prompt, int32_t flags,
 }
 
 void QtDesktop::beep(int32_t soundType) {
+    // Windows that nobody sees make no sound: an offscreen run (a CI job, a rendering) would
+    // otherwise reach for a sound card that such machines rarely have.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
+        return;
+    }
     const char* id = "bell";
     switch (soundType) {
     case platform::BeepCritical:
