@@ -1,11 +1,13 @@
 // clsMesgBox on the headless desktop: a message answered from the don't-show-again memory in
-// stores of growing size (no window at all), and a whole message in the 2003-style window
-// (composition, layout, sizing, a scripted click, teardown).
+// stores of growing size (no window at all), a whole message in the 2003-style window
+// (composition, layout, sizing, a scripted click, teardown), and the listing of every remembered
+// answer that `qvmsg memory list` shows.
 #include "bench_stores.h"
 
 #include <qvMsgErr/apartment.h>
 #include <qvMsgErr/clsMesgBox.h>
 #include <qvMsgErr/headless.h>
+#include <qvMsgErr/memory.h>
 
 #include <benchmark/benchmark.h>
 
@@ -66,8 +68,32 @@ void BM_WholeMessage(benchmark::State& state) {
     setThreadDesktop(nullptr);
 }
 
+void BM_ListRememberedAnswers(benchmark::State& state) {
+    const auto count = static_cast<int>(state.range(0));
+    setThreadRegistry(std::make_shared<SqliteRegistry>(storeWith(count)));
+    apartment().regRoot = Root;
+    for (auto _ : state) {
+        const auto answers = RememberedAnswers();
+        if (answers.size() != static_cast<std::size_t>(count)) {
+            state.SkipWithError("the listing missed answers");
+            break;
+        }
+        benchmark::DoNotOptimize(answers.data());
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+    apartment().regRoot.clear();
+    setThreadRegistry(nullptr);
+}
+
 } // namespace
 
+BENCHMARK(BM_ListRememberedAnswers)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->DisplayAggregatesOnly(true);
 BENCHMARK(BM_RememberedAnswer)
     ->Arg(1000)
     ->Arg(10000)

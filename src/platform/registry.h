@@ -53,8 +53,10 @@ public:
     /// The name of the value at `index` (0, 1, …) of the key, in the spelling it was first
     /// stored with; values are ordered by their names folded to lower case (ASCII), compared
     /// bytewise. NoMoreItems past the last. Needs query access, like RegQueryValueExA; `name` is
-    /// left alone unless the result is Success. Indices count the values as they are at the
-    /// call: a value set or deleted between calls shifts the ones after it.
+    /// left alone unless the result is Success. Asking for the index after the one listed last
+    /// on the same handle continues after that name (so a listing costs one lookup a value, and
+    /// values deleted or added while listing shift nothing); any other index counts the values
+    /// as they are at the call.
     virtual int32_t RegEnumValueA(HKEY key, uint32_t index, std::string& name) = 0;
     /// Removes the value `name` (any spelling), durably; FileNotFound when there is none. Needs
     /// set access, like RegSetValueExA.

@@ -171,6 +171,27 @@ TEST_P(RegistryStore, ListsValuesInFoldedOrderUnderTheirFirstSpelling) {
     store->RegCloseKey(key);
 }
 
+// Forgetting each value as it is listed (what clearing a memory does) must reach every value,
+// and an index asked out of turn still counts from the first.
+TEST_P(RegistryStore, ListingWhileDeletingMissesNothing) {
+    for (const char* name : {"a", "b", "c", "d", "e"}) {
+        ASSERT_EQ(put(*store, "List", name, REG_SZ, name), rr::Success);
+    }
+    HKEY key = 0;
+    ASSERT_EQ(store->RegOpenKeyExA(HKEY_CURRENT_USER, "List", KEY_WRITE_ALL, key), rr::Success);
+    std::string name;
+    ASSERT_EQ(store->RegEnumValueA(key, 3, name), rr::Success);
+    EXPECT_EQ(name, "d");
+    Names seen;
+    for (uint32_t index = 0; store->RegEnumValueA(key, index, name) == rr::Success; ++index) {
+        seen.push_back(name);
+        EXPECT_EQ(store->RegDeleteValueA(key, name), rr::Success);
+    }
+    store->RegCloseKey(key);
+    EXPECT_EQ(seen, (Names{"a", "b", "c", "d", "e"}));
+    EXPECT_TRUE(list(*store, "List").names.empty());
+}
+
 TEST_P(RegistryStore, DeletesAValueWhateverItsSpelling) {
     for (const char* path : {"App", "App\\Sub"}) {
         ASSERT_EQ(put(*store, path, "SaveOnClose", REG_SZ, path), rr::Success);

@@ -105,14 +105,19 @@ int32_t MemoryRegistry::RegEnumValueA(HKEY key, uint32_t index, std::string& nam
         return it != values_.end() && std::get<0>(it->first) == ref.hive &&
                std::get<1>(it->first) == ref.path;
     };
-    auto it = values_.lower_bound({ref.hive, ref.path, std::string()});
-    for (uint32_t at = 0; at < index && inKey(it); ++at) {
+    // The next index after the last one listed continues after that name, as the SQLite store
+    // does, so that values forgotten while listing never make the listing skip one.
+    const bool continues = index > 0 && listedLast_.key == key && listedLast_.next == index;
+    auto it = continues ? values_.upper_bound({ref.hive, ref.path, listedLast_.folded})
+                        : values_.lower_bound({ref.hive, ref.path, std::string()});
+    for (uint32_t at = 0; !continues && at < index && inKey(it); ++at) {
         ++it;
     }
     if (!inKey(it)) {
         return NoMoreItems;
     }
     name = it->second.spelling;
+    listedLast_ = {key, index + 1, std::get<2>(it->first)};
     return Success;
 }
 

@@ -45,7 +45,14 @@ private:
 
     bool exists(const KeyName& key) const;
 
+    struct Position {
+        HKEY key = 0;
+        uint32_t next = 0;
+        std::string folded;
+    };
+
     mutable std::mutex mutex_;
+    Position listedLast_; ///< where the last enumeration stopped
     detail::HandleTable handles_;
     std::set<KeyName> keys_;
     std::map<ValueName, Value> values_;

@@ -170,6 +170,13 @@ void bindBytes(sqlite3_stmt* s, int column, const void* data, std::size_t size) 
     sqlite3_bind_blob64(s, column, data != nullptr ? data : "", size, SQLITE_STATIC);
 }
 
+/// Column `column` of the current row as bytes.
+std::string columnText(sqlite3_stmt* s, int column) {
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(s, column));
+    return {bytes != nullptr ? bytes : "",
+            static_cast<std::size_t>(sqlite3_column_bytes(s, column))};
+}
+
 /// Binds hive and path as parameters 1 and 2; `path` must outlive the step (SQLITE_STATIC).
 void bindKey(sqlite3_stmt* s, HKEY hive, const std::string& path) {
     sqlite3_bind_int64(s, 1, static_cast<sqlite3_int64>(hive));
@@ -287,12 +294,20 @@ struct SqliteRegistry::Impl {
     bool frozen = false;
     /// The schema version the layout-dependent statements (valueName, valuePut) were made for.
     int64_t layout = 0;
-    Statement keyExists, keyInsert, valueGet, valuePut, valueName, valueDelete, layoutGet, begin,
-        commit, rollback;
+    Statement keyExists, keyInsert, valueGet, valuePut, valueName, valueNameAfter, valueDelete,
+        layoutGet, begin, commit, rollback;
+    /// Where the last enumeration stopped, so that asking for the next index continues after
+    /// the name listed last instead of counting every earlier name again.
+    struct {
+        HKEY key = 0;
+        uint32_t next = 0;
+        std::string folded;
+    } listedLast;
 
     auto statements() {
-        return std::array{&keyExists,   &keyInsert, &valueGet, &valuePut, &valueName,
-                          &valueDelete, &layoutGet, &begin,    &commit,   &rollback};
+        return std::array{&keyExists, &keyInsert,      &valueGet,    &valuePut,
+                          &valueName, &valueNameAfter, &valueDelete, &layoutGet,
+                          &begin,     &commit,         &rollback};
     }
 
     int32_t connect(bool forWrite);
@@ -521,12 +536,13 @@ int32_t SqliteRegistry::Impl::prepareWrites() {
 
 int SqliteRegistry::Impl::prepareLayout(int64_t version) {
     // Layout 1 has no spelling: its names list folded. It is never written as it is (see write).
-    int rc = valueName.prepare(db, version >= 2 ? "SELECT coalesce(spelling, name) FROM reg_values "
-                                                  "WHERE hive = ?1 AND path = ?2 "
-                                                  "ORDER BY name LIMIT 1 OFFSET ?3"
-                                                : "SELECT name FROM reg_values "
-                                                  "WHERE hive = ?1 AND path = ?2 "
-                                                  "ORDER BY name LIMIT 1 OFFSET ?3");
+    const std::string listed = version >= 2 ? "coalesce(spelling, name)" : "name";
+    const std::string select =
+        "SELECT " + listed + ", name FROM reg_values WHERE hive = ?1 AND path = ?2 ";
+    int rc = valueName.prepare(db, (select + "ORDER BY name LIMIT 1 OFFSET ?3").c_str());
+    if (rc == SQLITE_OK) {
+        rc = valueNameAfter.prepare(db, (select + "AND name > ?3 ORDER BY name LIMIT 1").c_str());
+    }
     if (rc == SQLITE_OK && version >= 2) {
         // A value set again under another spelling keeps its first one, like the platform
         // registry; a row from layout 1 takes the first spelling it is written with.
@@ -837,18 +853,24 @@ int32_t SqliteRegistry::RegEnumValueA(HKEY key, uint32_t index, std::string& nam
                 return impl_->fail(rc);
             }
         }
+        auto& last = impl_->listedLast;
+        const bool continues = index > 0 && last.key == key && last.next == index;
+        const std::string after = continues ? last.folded : std::string(); // bound while stepping
         bool found = false;
         const int rc = stepOnce(
-            impl_->valueName.get(),
+            continues ? impl_->valueNameAfter.get() : impl_->valueName.get(),
             [&](sqlite3_stmt* s) {
                 bindKey(s, ref.hive, ref.path);
-                sqlite3_bind_int64(s, 3, index);
+                if (continues) {
+                    bindBytes(s, 3, after.data(), after.size());
+                } else {
+                    sqlite3_bind_int64(s, 3, index);
+                }
             },
             [&](sqlite3_stmt* s) {
                 found = true;
-                const auto* bytes = static_cast<const char*>(sqlite3_column_blob(s, 0));
-                name.assign(bytes != nullptr ? bytes : "",
-                            static_cast<std::size_t>(sqlite3_column_bytes(s, 0)));
+                name = columnText(s, 0);
+                last = {key, index + 1, columnText(s, 1)};
             });
         if (!succeeded(rc)) {
             return impl_->fail(rc);
