@@ -193,7 +193,10 @@ int32_t clsMesgBox::composeAndShow(windows::MessageWindow& frm, const std::strin
     if (answer < qvButtonOK) {
         answer = qvButtonNone;
     }
-    dontShowAgainTicked_ = check.value() == 1;
+    // "Close all", chosen in an error dialog shown while this message was up, unloads the
+    // window during its display: the message then answers as its close box would, and its
+    // check box counts as never ticked.
+    dontShowAgainTicked_ = frm.window().isLoaded() && check.value() == 1;
     if (dontShowAgainTicked_ && !MessageID.empty() && !dontShowIsManual_) {
         rememberAnswer(MessageID, Buttons, answer);
     }
