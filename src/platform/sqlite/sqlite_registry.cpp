@@ -311,6 +311,13 @@ struct SqliteRegistry::Impl {
     }
 
     int32_t connect(bool forWrite);
+    /// The key behind `key` for reading, with the connection open: Success, or why not.
+    int32_t reachForReading(HKEY key, detail::KeyRef& ref) {
+        if (const int32_t r = handles.use(key, detail::KEY_QUERY_VALUE, ref); r != Success) {
+            return r;
+        }
+        return connect(false);
+    }
     int32_t openFile(bool forWrite);
     int32_t openConnection(bool forWrite, bool asFrozen);
     int32_t inspect(int64_t& appId, int64_t& version, int64_t& objects);
@@ -766,10 +773,7 @@ int32_t SqliteRegistry::RegQueryValueExA(HKEY key, const std::string& name, uint
     return guarded([&]() -> int32_t {
         std::lock_guard lock(impl_->mutex);
         detail::KeyRef ref;
-        if (const int32_t r = impl_->handles.use(key, detail::KEY_QUERY_VALUE, ref); r != Success) {
-            return r;
-        }
-        if (const int32_t r = impl_->connect(false); r != Success) {
+        if (const int32_t r = impl_->reachForReading(key, ref); r != Success) {
             return r;
         }
         const std::string folded = detail::foldCase(name);
@@ -841,10 +845,7 @@ int32_t SqliteRegistry::RegEnumValueA(HKEY key, uint32_t index, std::string& nam
     return guarded([&]() -> int32_t {
         std::lock_guard lock(impl_->mutex);
         detail::KeyRef ref;
-        if (const int32_t r = impl_->handles.use(key, detail::KEY_QUERY_VALUE, ref); r != Success) {
-            return r;
-        }
-        if (const int32_t r = impl_->connect(false); r != Success) {
+        if (const int32_t r = impl_->reachForReading(key, ref); r != Success) {
             return r == FileNotFound ? NoMoreItems : r; // no store yet: no values anywhere
         }
         // Another process may have upgraded the file since: then its spellings can be listed.
