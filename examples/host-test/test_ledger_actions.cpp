@@ -77,8 +77,14 @@ TEST_F(LedgerFlows, ConfirmDiscardAnswers) {
     } rows[] = {
         {"Discard", [](ScriptedUser& u) { u.click("cmdButton", kDiscard); }, true, false},
         {"Keep editing", [](ScriptedUser& u) { u.click("cmdButton", kKeep); }, false, false},
-        {"the close box answers the default button", [](ScriptedUser& u) { u.close(); }, false,
-         false},
+        {"a Yes/No question has no close box, and Escape does not answer it",
+         [](ScriptedUser& u) {
+             ASSERT_FALSE(u.window().closeBox());
+             u.keyDown(27);
+             ASSERT_TRUE(u.shown());
+             u.click("cmdButton", kKeep);
+         },
+         false, false},
         {"Enter on the default button", [](ScriptedUser& u) { u.keyDown(13); }, false, false},
         // The count shows 30 down to 0, a second each, and then the default button answers.
         {"nobody, until the countdown has run out", [](ScriptedUser& u) { u.advanceSeconds(31); },

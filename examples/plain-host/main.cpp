@@ -4,7 +4,8 @@
 //
 //     plain-host [statements-file]
 //
-// Exit status: 0 imported (or skipped by the user), 1 not imported, 2 the user chose "Close all".
+// Exit status: 0 imported (or skipped by the user), 1 not imported, 2 the user chose "Close all",
+// 3 nobody could be asked (no display, or unattended without an answer for the question).
 #include <qvMsgErr/qt.h>
 #include <qvMsgErr/qvMsgErr.h>
 
@@ -46,12 +47,19 @@ int32_t askToImport(qvMsgErr::clsMesgBox& box, const std::string& file) {
 
 int main(int argc, char** argv) {
     // Real windows for a program without a QApplication of its own. With QVMSGERR_DESKTOP=headless
-    // (a build machine without a display) every dialog closes at once as its close box would.
+    // (a build machine without a display) the answers come from the file QVMSGERR_ANSWERS names.
     qvMsgErr::qt::Application app(argc, argv);
     const std::string file = argc > 1 ? argv[1] : "statements.csv";
 
     qvMsgErr::clsMesgBox box;
-    const int32_t answer = askToImport(box, file);
+    int32_t answer = qvMsgErr::qvButtonNone;
+    try {
+        answer = askToImport(box, file);
+    } catch (const qvMsgErr::RunTimeError& e) {
+        // Nobody could be asked: the library says why rather than answer in the user's place.
+        std::cerr << "plain-host: " << e.Description << '\n';
+        return 3;
+    }
     // Buttons are known by number; the name is for the log only, captions may say anything.
     std::cout << "Answer: "
               << box.ResolveButtonNameText(static_cast<qvMsgErr::qvButtonNumbers>(answer)) << '\n';

@@ -34,6 +34,14 @@ inline constexpr int32_t PrinterError = 482;
 inline constexpr int32_t CantMoveFocus =
     5; // focus on a hidden or disabled control: 5 as the runtime
 inline constexpr int32_t DialogCancel = 32755; // Cancel was selected.
+// The library's own numbers, in the range automation components keep for themselves
+// (vbObjectError + 513 onwards). Their descriptions always say why and what to do.
+inline constexpr int32_t ObjectErrorBase = -2147221504;
+/// No window can be shown on this thread: no display, a thread that is not the GUI thread, or
+/// no window system linked.
+inline constexpr int32_t NoWindows = ObjectErrorBase + 513;
+/// Unattended: neither the answer file nor the close box answers a message.
+inline constexpr int32_t Unanswered = ObjectErrorBase + 514;
 } // namespace err
 
 /// The runtime's standard description of an error number; "Application-defined or object-defined

@@ -173,6 +173,9 @@ private:
     float CalcMaxHeight(windows::MessageWindow& frm) const;
     void sizeWindow(windows::MessageWindow& frm) const;
     void placeWindow(windows::MessageWindow& frm, int32_t CentreX, int32_t CentreY) const;
+    /// The position that answers the message when nobody is there to (the unattended rules).
+    int16_t unattendedPosition(const windows::MessageWindow& frm, const std::string& Prompt,
+                               const std::string& Title, const std::string& MessageID) const;
     int32_t rememberedAnswer(const std::string& MessageID) const;
     void rememberAnswer(const std::string& MessageID, int32_t Buttons, int32_t Answer) const;
 

@@ -63,9 +63,10 @@
 //   - default colours: windows, buttons, labels, check boxes, frames and panels 0x8000000F (button
 //     face), text boxes and rich-text areas 0x80000005 (window background); text 0x80000012
 //     (button text), in text areas 0x80000008 (window text);
-//   - the virtual clock starts at 2026-01-02 03:04:05 local time unless set; the locale's forms
-//     are "M/D/YYYY h:mm:ss AM" (general date), "Weekday, Month D, YYYY" (long date) and
-//     "HH:MM" (short time);
+//   - dates and times are the real local time until setClock sets a virtual clock, which then
+//     moves only when the script advances it; timers always tick on the virtual clock, which
+//     starts at the real time; the locale's forms are "M/D/YYYY h:mm:ss AM" (general date),
+//     "Weekday, Month D, YYYY" (long date) and "HH:MM" (short time);
 //   - window handles are 1, 2, 3 … in order of creation;
 //   - the application title is "Host Application" until the host sets one; the component directory
 //     is the directory of the loaded library file, the current directory the process's, until set.
@@ -181,7 +182,9 @@ public:
     /// the window still
     /// shown, the desktop sends it a close request (as the title bar would) and records it; should
     /// the handler refuse to close, the window is hidden all the same so that a test never hangs.
-    /// Without a callback a modal window is closed the same way at once.
+    /// A window that refuses the close, or offers no close box, is hidden and showModal raises
+    /// RunTimeError err::Unanswered: the script forgot to answer a question that has no close
+    /// answer, and the desktop does not answer it instead.
     void onModal(std::function<void(ScriptedUser&)> script);
     /// Acts as the user on the newest window of design `windowName` that is shown without a
     /// modal display of its own (a modeless window). False when there is none.
@@ -202,13 +205,16 @@ public:
     void setApplicationTitle(std::string title);
     void setComponentDirectory(std::string dir);
     void setCurrentDirectory(std::string dir);
-    /// Sets the virtual clock (local time).
+    /// Sets the virtual clock (local time): from now on dates and times are read from it.
     void setClock(const std::tm& localTime);
     /// Advances the virtual clock by whole seconds, firing due ticks of enabled timers of shown
     /// windows in order of time, then of window creation.
     void advanceSeconds(int32_t seconds);
 
     // --- record ----------------------------------------------------------------------------
+    /// Keeps every side effect (the default) or none: a process that answers messages
+    /// unattended for days must not hold all of them.
+    void keepRecord(bool keep);
     const std::vector<SideEffect>& sideEffects() const;
     /// What is drawn on a window now: the DrawPicture effects since its last paint began (empty
     /// for an unknown handle).
@@ -218,6 +224,9 @@ public:
 
     // --- platform::Desktop -----------------------------------------------------------------
     std::string name() const override { return "headless"; }
+    /// A modal script or a system message box answer stands in for the user. Without either,
+    /// the library answers by its unattended rules: an answer file, else the close box.
+    bool hasUser() const override;
     std::unique_ptr<platform::Window> createWindow(const platform::FormDesign& design) override;
     int32_t systemMessageBox(const std::string& prompt, int32_t flags, const std::string& title,
                              const std::string& helpFile, int32_t context) override;
@@ -245,7 +254,8 @@ private:
 };
 
 /// The default answer of the system message box for a flag word: the button its default-button
-/// bits (0x100, 0x200, 0x300) choose within its button set, or 1 (OK) for sets 6 and 7.
+/// bits (0x100, 0x200, 0x300) choose within its button set (set 6: Cancel 2, Try Again 10,
+/// Continue 11; set 7 offers OK alone).
 int32_t defaultSystemAnswer(int32_t flags);
 
 } // namespace qvMsgErr::headless

@@ -233,6 +233,10 @@ public:
     virtual void setBackColor(int32_t c) = 0;
     virtual int32_t helpContextId() const = 0;
     virtual void setHelpContextId(int32_t id) = 0;
+    /// Offers or withdraws the title bar's close box. A window without one gets no Close event
+    /// from the user; the desktop still delivers one when something else asks it to close.
+    virtual bool closeBox() const = 0;
+    virtual void setCloseBox(bool enabled) = 0;
 
     /// Shows the window and returns when it is hidden or unloaded; events arrive meanwhile.
     /// RunTimeError 400 when it is shown already.
@@ -306,6 +310,10 @@ public:
     virtual ~Desktop() = default;
     /// A short name for messages and documentation: "headless", "qt".
     virtual std::string name() const = 0;
+    /// Whether someone answers this desktop's modal windows and system message boxes: a person,
+    /// or a script acting as one. Where nobody does, the library never shows a question that
+    /// would wait for ever or answer itself: it answers by its unattended rules and logs it.
+    virtual bool hasUser() const { return true; }
 
     /// Creates the window of `design` and loads it: its controls exist and can be measured,
     /// nothing is visible yet.

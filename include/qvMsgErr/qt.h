@@ -1,9 +1,10 @@
 // Qt 6 Widgets integration: the desktop that shows the library's windows as real dialogs.
-// Link qvMsgErr::qt. A QApplication must exist on the thread before the desktop is used.
 //
-// Once this library is loaded it is the default: the thread that runs the QApplication gets a Qt
-// desktop the first time the library needs one; other threads, and programs without a
-// QApplication, get the headless desktop. installDesktop() makes the choice explicit.
+// A program needs no code of this header for real windows: the thread that runs the program's
+// QApplication gets the Qt desktop the first time the library shows a window, and a program
+// without a QApplication gets one started on its main thread when the first window is needed
+// (the core library loads this one on demand, so no linker flag can lose it). Other threads get
+// RunTimeError err::NoWindows instead of a window. installDesktop() makes the choice explicit.
 #pragma once
 
 #include <qvMsgErr/HostForm.h>
@@ -16,6 +17,11 @@ class QApplication;
 class QWidget;
 
 namespace qvMsgErr::qt {
+
+/// Whether Qt can open its window system in this process (QT_QPA_PLATFORM, else the session's
+/// display): a display that is named but does not answer, or a missing platform plugin, would
+/// make Qt abort the whole process when a QApplication is made. `why` says what is missing.
+bool windowSystemAvailable(std::string* why = nullptr);
 
 /// A new Qt desktop for the calling thread.
 std::shared_ptr<platform::Desktop> makeDesktop();

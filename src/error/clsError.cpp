@@ -5,17 +5,25 @@
 #include "error/solution.h"
 #include "support/apartment.h"
 #include "support/failure.h"
+#include "support/unattended.h"
 #include "support/utilities.h"
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace qvMsgErr {
 
 namespace {
 
 constexpr const char* kActivityLead = "A problem occurred while ";
+
+/// The dialog's answers, for the unattended rules; its close box and Escape answer Close.
+const std::vector<std::pair<int32_t, std::string>> kResponses = {
+    {3, "Close"}, {4, "Try Again"}, {5, "Ignore"}};
 
 /// The component's directory and a file name in it.
 std::string componentFile(const char* name) {
@@ -132,9 +140,17 @@ int16_t clsError::Show(bool Modal, std::string Description, int32_t Number, std:
     // Held to the end of this call even when a nested Show (from a host's Abort callback, say)
     // replaces mdlg_: the dialog may still be running the handler that led there.
     std::shared_ptr<error::dlgError> hold;
+    std::string unshown; // why no dialog could be shown on this thread
     passOver({
         [&] {
-            hold = std::make_shared<error::dlgError>();
+            try {
+                hold = std::make_shared<error::dlgError>();
+            } catch (const RunTimeError& e) {
+                if (e.Number == err::NoWindows) {
+                    unshown = e.Description;
+                }
+                throw;
+            }
             mdlg_ = hold;
             // A dialog reaches this object only while it is the current one.
             const error::dlgError* self = mdlg_.get();
@@ -203,7 +219,15 @@ int16_t clsError::Show(bool Modal, std::string Description, int32_t Number, std:
                                                            : appName_ + " - " + userName_);
         },
         [&] {
-            if (Modal) {
+            if (Modal && !dialog().desktop().hasUser()) {
+                unattended::Question q{"error",
+                                       numberText == "0" ? std::string() : numberText,
+                                       dialog().window().caption(),
+                                       shown,
+                                       kResponses,
+                                       3};
+                mdlg_Response(unattended::answer(q));
+            } else if (Modal) {
                 dialog().window().showModal();
             } else {
                 dialog().window().showModeless();
@@ -230,6 +254,16 @@ int16_t clsError::Show(bool Modal, std::string Description, int32_t Number, std:
             }
             if (mdlg_ == hold) {
                 mdlg_.reset();
+            }
+        },
+        [&] {
+            if (!unshown.empty()) {
+                // Nobody saw the error, so nobody answered it: it goes where someone may read
+                // it, and the host hears "no response".
+                const std::string line = "qvMsgErr: error " + numberText + " \"" + shown +
+                                         "\" could not be shown: " + unshown + "\n";
+                std::fwrite(line.data(), 1, line.size(), stderr);
+                result = qvButtonNone;
             }
         },
     });

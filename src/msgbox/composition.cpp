@@ -4,11 +4,14 @@
 #include <qvMsgErr/clsMesgBox.h>
 
 #include "msgbox/numbers.h"
+#include "platform/system_box.h"
 #include "support/failure.h"
+#include "support/unattended.h"
 #include "windows/MessageWindow.h"
 
 #include <qvMsgErr/apartment.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace qvMsgErr {
@@ -52,6 +55,17 @@ int32_t centredAt(int32_t centre, float size) {
     return msgbox::roundToLong(static_cast<double>(static_cast<int64_t>(centre) - half));
 }
 
+unattended::Question systemBoxQuestion(const std::string& Prompt, int32_t Buttons,
+                                       const std::string& Title, const std::string& MessageID) {
+    unattended::Question q{"system message box", MessageID, Title, Prompt, {}, 0};
+    const std::vector<int32_t> answers = platform::systemBoxAnswers(Buttons);
+    for (const int32_t answer : answers) {
+        q.answers.emplace_back(answer, platform::systemBoxAnswerName(answer));
+    }
+    q.closeAnswer = platform::closeAnswerOf(answers);
+    return q;
+}
+
 } // namespace
 
 int32_t clsMesgBox::ShowMessage(int32_t Style, const std::string& Prompt, int32_t Buttons,
@@ -72,19 +86,25 @@ int32_t clsMesgBox::ShowMessage(int32_t Style, const std::string& Prompt, int32_
                 }
             }
         }
+        platform::Desktop& desktop = threadDesktop();
+        const std::string caption = Title == kNoTitle ? desktop.applicationTitle() : Title;
+        if (Style != TessaryClassic && Style != Tessary2003) {
+            // The system's box has sets of its own beyond the seven buttons (6: Cancel, Try
+            // Again, Continue), so the whole flag word goes to it unchecked.
+            if (!desktop.hasUser()) {
+                return unattended::answer(systemBoxQuestion(Prompt, Buttons, caption, MessageID));
+            }
+            return desktop.systemMessageBox(Prompt, Buttons, caption, HelpFile, Context);
+        }
         if (!msgbox::definesButtons(Buttons)) {
             // Sets 6 and 7 name no buttons: a window would show whatever the last message left.
             throw RunTimeError(err::InvalidCall);
         }
-        platform::Desktop& desktop = threadDesktop();
-        const std::string caption = Title == kNoTitle ? desktop.applicationTitle() : Title;
         if (Style == TessaryClassic) {
             frm = std::make_unique<windows::frmTessaryClassic>();
             timerUse_ = false; // the classic window never counts down
-        } else if (Style == Tessary2003) {
-            frm = std::make_unique<windows::frmTessary2003>();
         } else {
-            return desktop.systemMessageBox(Prompt, Buttons, caption, HelpFile, Context);
+            frm = std::make_unique<windows::frmTessary2003>();
         }
         const int32_t answer = composeAndShow(*frm, Prompt, Buttons, caption, HelpFile, Context,
                                               MessageID, CentreX, CentreY);
@@ -179,7 +199,11 @@ int32_t clsMesgBox::composeAndShow(windows::MessageWindow& frm, const std::strin
         frm.control("lblCountDown").setCaption({}); // the window writes the running count
     }
 
-    frm.showModal();
+    if (frm.desktop().hasUser()) {
+        frm.showModal();
+    } else {
+        frm.g_iButtonIndex = unattendedPosition(frm, Prompt, Title, MessageID);
+    }
 
     int32_t answer = qvButtonNone;
     if (frm.g_iButtonIndex < 0) {
@@ -278,6 +302,15 @@ void clsMesgBox::layoutButtons(windows::MessageWindow& frm, int32_t Buttons) {
         }
     }
 
+    // Escape and the close box answer as on the system's own box, or not at all.
+    const auto& results = t.ButtonResults;
+    const int32_t closeAnswer = platform::closeAnswerOf(platform::systemBoxAnswers(Buttons));
+    const auto closeAt = std::find(results.begin(), results.begin() + t.ButtonCount, closeAnswer);
+    frm.CloseIndex = closeAnswer != 0 && closeAt != results.begin() + t.ButtonCount
+                         ? static_cast<int16_t>(closeAt - results.begin())
+                         : int16_t{-1};
+    w.setCloseBox(frm.CloseIndex >= 0);
+
     first.setDefault(true);
     frm.g_iButtonIndex = 0;
     DefaultIndex = 0;
@@ -303,6 +336,32 @@ void clsMesgBox::layoutButtons(windows::MessageWindow& frm, int32_t Buttons) {
             box.setWidth(first.left() - box.left() - kBoxToColumn);
         }
     }
+}
+
+int16_t clsMesgBox::unattendedPosition(const windows::MessageWindow& frm, const std::string& Prompt,
+                                       const std::string& Title,
+                                       const std::string& MessageID) const {
+    unattended::Question q{"message", MessageID, Title, Prompt, {}, 0};
+    if (frm.CloseIndex >= 0) {
+        q.closeAnswer = table_.ButtonResults.at(static_cast<std::size_t>(frm.CloseIndex));
+    }
+    for (int16_t i = 0; i < table_.ButtonCount; ++i) {
+        const int32_t result = table_.ButtonResults.at(static_cast<std::size_t>(i));
+        if (result >= qvButtonOK) {
+            q.answers.emplace_back(result, msgbox::buttonName(result));
+        }
+    }
+    // A custom caption names its button too ("&Save" for Yes).
+    for (int16_t i = 0; i < table_.ButtonCount; ++i) {
+        const int32_t result = table_.ButtonResults.at(static_cast<std::size_t>(i));
+        if (result >= qvButtonOK) {
+            q.answers.emplace_back(result, table_.ButtonCaptions.at(static_cast<std::size_t>(i)));
+        }
+    }
+    const int32_t answer = unattended::answer(q);
+    const auto& results = table_.ButtonResults;
+    return static_cast<int16_t>(std::find(results.begin(), results.end(), answer) -
+                                results.begin());
 }
 
 float clsMesgBox::CalcMaxHeight(windows::MessageWindow& frm) const {

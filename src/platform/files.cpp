@@ -2,10 +2,13 @@
 
 #include <qvMsgErr/RunTimeError.h>
 
+#include <dlfcn.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,6 +87,19 @@ void replaceFile(const std::string& path, const std::string& bytes) {
         ::unlink(temp.c_str());
         throw RunTimeError(err::PathFileAccess);
     }
+}
+
+std::string libraryDirectory() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&libraryDirectory), &info) != 0 &&
+        info.dli_fname != nullptr) {
+        std::error_code ec;
+        const auto path = std::filesystem::absolute(info.dli_fname, ec);
+        if (!ec) {
+            return path.parent_path().string();
+        }
+    }
+    return {};
 }
 
 } // namespace qvMsgErr::platform

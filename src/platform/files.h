@@ -14,4 +14,7 @@ bool writeAll(int fd, const std::string& bytes);
 /// writable file), the file is rewritten in place. RunTimeError 75 when nothing could be written.
 void replaceFile(const std::string& path, const std::string& bytes);
 
+/// The directory of the loaded core library file (empty when it cannot be told).
+std::string libraryDirectory();
+
 } // namespace qvMsgErr::platform

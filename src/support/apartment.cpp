@@ -1,5 +1,7 @@
 #include "support/apartment.h"
 
+#include "support/auto_desktop.h"
+
 #include <qvMsgErr/headless.h>
 
 #include <algorithm>
@@ -12,7 +14,7 @@ namespace qvMsgErr {
 
 namespace {
 
-std::atomic<std::shared_ptr<platform::Desktop> (*)()> g_defaultDesktopFactory{nullptr};
+std::atomic<DesktopFactory> g_defaultDesktopFactory{nullptr};
 
 } // namespace
 
@@ -33,13 +35,21 @@ bool headlessDesktopRequested() {
 platform::Desktop& threadDesktop() {
     Apartment& a = apartment();
     if (!a.desktop) {
-        const auto factory = headlessDesktopRequested() ? nullptr : g_defaultDesktopFactory.load();
-        a.desktop = factory ? factory() : nullptr;
-        if (!a.desktop) {
-            a.desktop = std::make_shared<headless::HeadlessDesktop>();
+        if (headlessDesktopRequested()) {
+            // Unattended by the host's choice: answers come from the unattended rules, and a
+            // process that runs for days keeps no record of them.
+            auto unattended = std::make_shared<headless::HeadlessDesktop>();
+            unattended->keepRecord(false);
+            a.desktop = std::move(unattended);
+        } else {
+            a.desktop = std::make_shared<AutoDesktop>();
         }
     }
     return *a.desktop;
+}
+
+DesktopFactory defaultDesktopFactory() {
+    return g_defaultDesktopFactory.load();
 }
 
 void setThreadDesktop(std::shared_ptr<platform::Desktop> desktop) {

@@ -38,6 +38,10 @@ struct Apartment {
 /// The calling thread's state.
 Apartment& apartment();
 
+using DesktopFactory = std::shared_ptr<platform::Desktop> (*)();
+/// The factory set with setDefaultDesktopFactory, or nullptr.
+DesktopFactory defaultDesktopFactory();
+
 /// The calling thread's store: $QVMSGERR_REGISTRY, else $XDG_CONFIG_HOME/qvMsgErr/registry.db,
 /// else ~/.config/qvMsgErr/registry.db, opened on first use.
 platform::Registry& threadRegistry();

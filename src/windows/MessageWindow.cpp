@@ -26,6 +26,7 @@ constexpr int32_t kHelpContext = 1;
 constexpr int32_t kHelpContents = 3;
 
 constexpr int16_t kKeyF1 = 112;
+constexpr int16_t kKeyEscape = 27;
 
 constexpr std::string_view kCollapsedMark = " >>";
 constexpr std::string_view kExpandedMark = "<< ";
@@ -112,8 +113,13 @@ void MessageWindow::onEvent(platform::Event& event) {
         }
         break;
     case EventKind::Close:
-        // Left to the desktop: the window hides and g_iButtonIndex still holds the default
-        // button's position, so the title bar's close box answers like the default button.
+        // As on the system's own box: the close box answers Cancel (OK where OK is the only
+        // answer); where the message offers neither, closing it is no answer and is refused.
+        if (CloseIndex >= 0) {
+            g_iButtonIndex = CloseIndex;
+        } else {
+            event.cancel = true;
+        }
         break;
     }
 }
@@ -211,7 +217,12 @@ void MessageWindow::Form_KeyDown(int16_t KeyCode, int16_t Shift) {
             }
         }
     };
-    if (KeyCode == kKeyF1) {
+    if (KeyCode == kKeyEscape && Shift == 0) {
+        // Escape answers what the close box answers, and nothing where that is nothing.
+        if (CloseIndex >= 0) {
+            showAndDecide(trails_.Form_KeyDown, {[&] { cmdButton_Click(CloseIndex); }});
+        }
+    } else if (KeyCode == kKeyF1) {
         const auto isHelp = [](const platform::Control& b) { return b.tag() == kHelpTag; };
         showAndDecide(trails_.Form_KeyDown, {[&] { pressFirst(isHelp); }});
     } else if (KeyCode >= '0' && KeyCode <= 'Z' && Shift != platform::kAlt) {

@@ -33,6 +33,9 @@ public:
     int16_t g_iButtonIndex = 0;
     bool CommandDescriptions = false;
     int32_t IconOffset = 0; ///< 0 none, 1 critical, 2 question, 3 exclamation, 4 information
+    /// The position of the button that Escape and the close box answer with, or -1 when they
+    /// answer nothing (the close box is then withdrawn and Escape does nothing).
+    int16_t CloseIndex = -1;
 
     /// Applies one back colour to the window and its parts.
     virtual void MessageBackColor(const int32_t& NewColor) = 0;

@@ -2,6 +2,7 @@
 // scratch directory, and a record of what the error dialog showed.
 #pragma once
 
+#include "pinned_clock.h"
 #include "scratch.h"
 
 #include "support/apartment.h"
@@ -30,6 +31,7 @@ using Seen = std::array<std::string, 6>;
 class ErrorTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        qvtest::pinClock(*desktop);
         desktop->setComponentDirectory(dir.path());
         qvMsgErr::setThreadDesktop(desktop);
     }

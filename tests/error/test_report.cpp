@@ -7,6 +7,8 @@
 
 #include <qvMsgErr/headless.h>
 
+#include "pinned_clock.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -98,6 +100,7 @@ TEST(ComposingArea, RunsAndSelection) {
 
 class Report : public ::testing::Test {
 protected:
+    void SetUp() override { qvtest::pinClock(desktop); }
     headless::HeadlessDesktop desktop;
     ReportSource source{"  App  \r\n", " user ", "act\r\n", "desc\0"s,
                         "  line 1\r\nline 2 \r\n\r\n"};

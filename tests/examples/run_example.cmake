@@ -1,6 +1,6 @@
-# Builds one example against the staged install, as its README says, and runs it on the headless
-# desktop, where every dialog is closed at once as its close box would: the default button
-# answers a message, and the error dialog reports no decision.
+# Builds one example against the staged install, as its README says, and runs it unattended on
+# the headless desktop: an answer file answers the messages, the close box the rest, and a
+# question neither answers fails instead of being answered.
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
 set(build ${WORK_DIR}/build)
@@ -31,7 +31,17 @@ set(ENV{QVMSGERR_REGISTRY} ${WORK_DIR}/registry.db)
 
 if(EXAMPLE STREQUAL "plain-host")
   set(statements ${WORK_DIR}/statements.csv)
-  # "Import" is the default button; the file is missing and the error dialog decides nothing.
+  # Yes/No has no close answer: without an answer file nobody answers it.
+  expect(STATUS 3 COMMAND ${build}/plain-host ${statements})
+  # Nor with a display that cannot be opened: a clear error, no core dump.
+  unset(ENV{QVMSGERR_DESKTOP})
+  unset(ENV{QT_QPA_PLATFORM})
+  set(ENV{DISPLAY} :97)
+  expect(STATUS 3 COMMAND ${build}/plain-host ${statements})
+  set(ENV{QVMSGERR_DESKTOP} headless)
+  file(WRITE ${WORK_DIR}/answers "# The import question\nid ImportStatements = Yes\n")
+  set(ENV{QVMSGERR_ANSWERS} ${WORK_DIR}/answers)
+  # The file is missing, and the error dialog closes as its close box does.
   expect(STATUS 1 OUTPUT "Answer: Yes\n" "Not imported\n"
     COMMAND ${build}/plain-host ${statements})
   file(WRITE ${statements} "2026-01-02;coffee;-3.20\n2026-01-03;rent;-800.00\n")
@@ -39,6 +49,10 @@ if(EXAMPLE STREQUAL "plain-host")
     COMMAND ${build}/plain-host ${statements})
 elseif(EXAMPLE STREQUAL "qt-host")
   set(ledger ${WORK_DIR}/ledger.txt)
+  # Unanswered, the question is closed as its close box would: Later.
+  expect(STATUS 0 OUTPUT "Backup declined\n" COMMAND ${build}/qt-host --once ${ledger})
+  file(WRITE ${WORK_DIR}/answers "prompt Copy the ledger to * = Back up\r\n")
+  set(ENV{QVMSGERR_ANSWERS} ${WORK_DIR}/answers)
   expect(STATUS 1 OUTPUT "Backup failed\n" COMMAND ${build}/qt-host --once ${ledger})
   file(WRITE ${ledger} "2026-01-02;coffee;-3.20\n")
   expect(STATUS 0 OUTPUT "Backed up to [^\n]*ledger.txt.bak\n"

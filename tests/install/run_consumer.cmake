@@ -21,6 +21,20 @@ if(NOT LAST_OUTPUT MATCHES "qvMsgErr 1.0.0.72 answered 4, message answered 7")
   message(FATAL_ERROR "unexpected consumer output: ${LAST_OUTPUT}")
 endif()
 
+if(WITH_QT)
+  # The linker dropped the Qt desktop, yet the message is a real window on Qt's offscreen screen.
+  run(readelf -d ${WORK_DIR}/consumer/as-needed-consumer)
+  if(LAST_OUTPUT MATCHES "libqvMsgErr-qt")
+    message(FATAL_ERROR "--as-needed kept libqvMsgErr-qt: the test proves nothing")
+  endif()
+  set(ENV{QT_QPA_PLATFORM} offscreen)
+  unset(ENV{QVMSGERR_DESKTOP})
+  run(${WORK_DIR}/consumer/as-needed-consumer ${WORK_DIR}/as-needed.png)
+  if(NOT LAST_OUTPUT MATCHES "answered 7 by a window" OR NOT EXISTS ${WORK_DIR}/as-needed.png)
+    message(FATAL_ERROR "unexpected as-needed consumer output: ${LAST_OUTPUT}")
+  endif()
+endif()
+
 # pkg-config: compile and link the same consumer by hand with the flags it gives.
 file(GLOB pcdir LIST_DIRECTORIES true ${stage}/lib*/pkgconfig ${stage}/lib/*/pkgconfig)
 set(ENV{PKG_CONFIG_PATH} "${pcdir}")

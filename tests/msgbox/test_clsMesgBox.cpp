@@ -1,6 +1,7 @@
 // clsMesgBox as a host uses it: options and their reset, the call, the styles, the countdown and
 // the failures, on the headless desktop.
 #include "msgbox_fixture.h"
+#include "raised.h"
 
 #include <qvMsgErr/RunTimeError.h>
 #include <qvMsgErr/clsError.h>
@@ -103,6 +104,43 @@ TEST_F(MsgBoxTest, ButtonTableAndTags) {
     EXPECT_EQ(box->ResolveButtonNameText(static_cast<qvButtonNumbers>(8)), "Unknown");
 }
 
+TEST_F(MsgBoxTest, CloseBoxAndEscapeAnswerCancelOrOkOrNothing) {
+    // Per button set: what the close box and Escape answer; 0 where they answer nothing (the
+    // close box is withdrawn, Escape does nothing and a script that leaves it open gets an
+    // error rather than an answer).
+    const int32_t closeAnswers[] = {qvButtonOK,     qvButtonCancel, qvButtonNone,
+                                    qvButtonCancel, qvButtonNone,   qvButtonCancel};
+    for (int32_t style : {TessaryClassic, Tessary2003}) {
+        box->MsgBoxType(static_cast<QVMsgBoxType>(style));
+        for (int32_t set = 0; set < 6; ++set) {
+            const int32_t expected = closeAnswers[set];
+            for (const bool escape : {false, true}) {
+                bool offered = false;
+                user([&](ScriptedUser& u) {
+                    offered = u.window().closeBox();
+                    if (escape) {
+                        u.keyDown(27);
+                    } else if (offered) {
+                        u.close();
+                    }
+                });
+                const auto trail = [&] { return std::to_string(set) + (escape ? " Esc" : " X"); };
+                if (expected != qvButtonNone) {
+                    EXPECT_EQ(box->msgBox("Close?", set | 0x100), expected) << trail();
+                } else {
+                    EXPECT_EQ(qvMsgErr::testing::raised([&] {
+                                  box->msgBox("Close?", set | 0x100);
+                              }).Number,
+                              err::Unanswered)
+                        << trail();
+                }
+                EXPECT_EQ(offered, expected != qvButtonNone) << trail();
+                EXPECT_EQ(loadedFormCount(), 0U);
+            }
+        }
+    }
+}
+
 TEST_F(MsgBoxTest, DefaultButtonAnswersAClosedWindowAndTheCountdown) {
     const struct {
         int32_t style, buttons;
@@ -112,9 +150,9 @@ TEST_F(MsgBoxTest, DefaultButtonAnswersAClosedWindowAndTheCountdown) {
     } cases[] = {
         {Tessary2003, 4 | 0x100, true, qvButtonNo, true},            // countdown, second default
         {Tessary2003, 3 | 0x300, true, qvButtonCancel, true},        // third of three
-        {TessaryClassic, 4 | 0x100, true, qvButtonNo, false},        // classic never counts down
+        {TessaryClassic, 3 | 0x100, true, qvButtonCancel, false},    // classic never counts down
         {Tessary2003, 1 | 0x4000 | 0x200, true, qvButtonNone, true}, // Help is no answer
-        {Tessary2003, 2, false, qvButtonAbort, false},               // closed from the title bar
+        {Tessary2003, 1, false, qvButtonCancel, false},              // closed from the title bar
     };
     for (const auto& c : cases) {
         box->MsgBoxType(static_cast<QVMsgBoxType>(c.style));

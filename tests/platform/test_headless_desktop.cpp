@@ -1,5 +1,6 @@
 // The headless desktop: virtual clock and timers, modal display, the record of side effects,
 // system message boxes, date and time texts.
+#include "pinned_clock.h"
 #include "platform/test_form.h"
 
 #include "scratch.h"
@@ -199,7 +200,8 @@ TEST(HeadlessModal, ErrorsAndRefusalsStillEndTheDisplay) {
     auto window = desktop.createWindow(timers("plain", {}));
     EventFunction refusing([](platform::Event& e) { e.cancel = true; });
     window->setHandler(&refusing);
-    window->showModal(); // no script: closed at once, and a refused close must not hang a test
+    // No script: closed at once; a refused close must neither hang a test nor pass for an answer.
+    expectRunTimeError(err::Unanswered, "a refused close", [&] { window->showModal(); });
     EXPECT_EQ(described(desktop.sideEffects()),
               (Strings{"ModalShown window=plain", "CloseRequest window=plain number=1",
                        "Hidden window=plain"}));
@@ -278,10 +280,10 @@ TEST(HeadlessRecord, SideEffectsInOrder) {
 
 TEST(HeadlessSystemMessageBox, AnswersTheDefaultButtonOfTheSet) {
     // The answer for default-button bits 0, 0x100, 0x200, 0x300 of the button sets OK, OK Cancel,
-    // Abort Retry Ignore, Yes No Cancel, Yes No, Retry Cancel, 6 and 7: a default beyond the set's
-    // buttons is its first.
-    const int32_t answers[8][4] = {{1, 1, 1, 1}, {1, 2, 1, 1}, {3, 4, 5, 3}, {6, 7, 2, 6},
-                                   {6, 7, 6, 6}, {4, 2, 4, 4}, {1, 1, 1, 1}, {1, 1, 1, 1}};
+    // Abort Retry Ignore, Yes No Cancel, Yes No, Retry Cancel, Cancel Try Again Continue, and 7
+    // (OK alone): a default beyond the set's buttons is its first.
+    const int32_t answers[8][4] = {{1, 1, 1, 1}, {1, 2, 1, 1}, {3, 4, 5, 3},   {6, 7, 2, 6},
+                                   {6, 7, 6, 6}, {4, 2, 4, 4}, {2, 10, 11, 2}, {1, 1, 1, 1}};
     for (int32_t set = 0; set < 8; ++set) {
         for (int32_t position = 0; position < 4; ++position) {
             for (int32_t other : {0, 0x4000 | 0x20, 0x40000 | 0x10}) { // icon, Help: no matter
@@ -317,8 +319,17 @@ TEST(HeadlessClock, TextsInTheLocaleForms) {
         desktop.setClock(t);
         EXPECT_EQ(texts(desktop), (Strings{c.general, c.longDate, c.shortTime}));
     }
-    // The clock starts at its fixed time and advances.
+    // Unpinned, dates are the real time, whatever the timers' clock does; pinned, they move
+    // with it.
     HeadlessDesktop desktop;
+    desktop.advanceSeconds(21 * 3600);
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    HeadlessDesktop today;
+    today.setClock(local);
+    EXPECT_EQ(texts(desktop)[1], texts(today)[1]);
+    qvtest::pinClock(desktop);
     desktop.advanceSeconds(21 * 3600);
     EXPECT_EQ(texts(desktop),
               (Strings{"1/3/2026 12:04:05 AM", "Saturday, January 3, 2026", "00:04"}));

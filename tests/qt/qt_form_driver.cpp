@@ -153,15 +153,6 @@ void runModal(platform::Window& window, const std::function<void()>& script) {
                     [&](QWidget&) { script(); }, [&] { window.showModal(); });
 }
 
-ScopedEnv::ScopedEnv(const char* name, const std::string& value)
-    : name_(name), old_(qgetenv(name)) {
-    qputenv(name, QByteArray::fromStdString(value));
-}
-
-ScopedEnv::~ScopedEnv() {
-    old_.isNull() ? qunsetenv(name_) : qputenv(name_, old_);
-}
-
 RecordingOpener::RecordingOpener()
     : path_("PATH", dir_.path() + ':' + qEnvironmentVariable("PATH").toStdString()) {
     const std::string opener = dir_.file("xdg-open");

@@ -79,18 +79,7 @@ void withModalWindow(std::string_view design, const std::function<void(qt::QtWin
 /// Shows `window` modally and runs `script` inside the display; the script must end it.
 void runModal(platform::Window& window, const std::function<void()>& script);
 
-/// Sets an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    QByteArray old_;
-};
+using qvtest::ScopedEnv;
 
 /// A fake xdg-open first on PATH for one scope: it records how many arguments it got and its
 /// first argument, byte for byte.

@@ -1,5 +1,8 @@
 // The Qt desktop's system message box, opener, printer, save dialog and environment.
 #include "qt/qt_form_driver.h"
+#include "raised.h"
+
+#include <qvMsgErr/clsMesgBox.h>
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -50,7 +53,7 @@ TEST(QtDesktop, SystemMessageBoxButtonsDefaultEscapeAndHelp) {
         {5 | 0x300, QMB::Retry | QMB::Cancel, QMB::Retry, QMB::NoIcon, Escape, 2},
         {1 | 0x4000 | 0x200, QMB::Ok | QMB::Cancel | QMB::Help, QMB::Help, QMB::NoIcon, Escape, 2},
         {4 | 0x4000, QMB::Yes | QMB::No | QMB::Help, QMB::Yes, QMB::NoIcon, Help, 6},
-        {6, QMB::Ok, QMB::Ok, QMB::NoIcon, Escape, 1},
+        {7, QMB::Ok, QMB::Ok, QMB::NoIcon, Escape, 1},
     };
     const std::string helpFile = "/opt/app/help file.chm";
     for (const auto& row : rows) {
@@ -201,12 +204,45 @@ TEST(QtDesktop, Environment) {
     QGuiApplication::setApplicationDisplayName(oldName);
 }
 
+TEST(QtDesktop, SystemBoxSetSixHasTryAgainAndContinue) {
+    // Qt has no standard buttons for two of Cancel, Try Again, Continue (2, 10, 11).
+    const std::tuple<int32_t, QString, int32_t> rows[] = {
+        {6 | 0x100, "Try Again", 10}, {6 | 0x200, "Continue", 11}, {6, "", 2}};
+    for (const auto& [flags, press, expected] : rows) {
+        int32_t answer = 0;
+        qttest::withModalDialog<QMessageBox>(
+            [&, press = press](QMessageBox& box) {
+                EXPECT_EQ(box.buttons().size(), 3);
+                if (press.isEmpty()) {
+                    QTest::keyClick(&box, Qt::Key_Escape); // Cancel
+                } else {
+                    EXPECT_EQ(box.defaultButton()->text(), press);
+                    box.defaultButton()->click();
+                }
+            },
+            [&, flags = flags] {
+                answer = qt::makeDesktop()->systemMessageBox("Go on?", flags, "t", "", 0);
+            });
+        EXPECT_EQ(answer, expected) << flags;
+    }
+}
+
 TEST(QtDesktop, IsTheDefaultOnTheGuiThreadOnly) {
     setThreadDesktop(nullptr);
     EXPECT_EQ(threadDesktop().name(), "qt");
+    // Another thread gets no window, and hears why, instead of an answer nobody gave.
     std::string otherThread;
-    std::thread([&] { otherThread = threadDesktop().name(); }).join();
-    EXPECT_EQ(otherThread, "headless");
+    RunTimeError refused;
+    std::thread([&] {
+        otherThread = threadDesktop().name();
+        refused = testing::raised([] { clsMesgBox().msgBox("From a worker?", 4); });
+        setThreadDesktop(nullptr);
+    }).join();
+    EXPECT_EQ(otherThread, "none");
+    EXPECT_EQ(refused.Number, err::NoWindows);
+    EXPECT_NE(refused.Description.find("not the thread of the program's QApplication"),
+              std::string::npos)
+        << refused.Description;
     qt::installDesktop();
 }
 

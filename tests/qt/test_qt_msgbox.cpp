@@ -4,6 +4,8 @@
 // that Qt delivers it and draws it well.
 #include "qt/qt_form_driver.h"
 
+#include <qvMsgErr/memory.h>
+
 #include "platform/sqlite/memory_registry.h"
 #include "support/apartment.h"
 #include "support/forms.h"
@@ -138,7 +140,7 @@ TEST_P(QtMessageStyle, ClicksKeysHelpAndTheCloseBoxAnswer) {
         {"Enter presses the default button", {.buttons = 3 | 0x200}, press(13), qvButtonCancel},
         {"N for &No", {.buttons = 3}, press('N'), qvButtonNo},
         {"Alt+N, the desktop's access key", {.buttons = 3}, press('N', platform::kAlt), qvButtonNo},
-        {"the close box answers the default button", {.buttons = 3 | 0x100}, closeBox, qvButtonNo},
+        {"the close box answers Cancel", {.buttons = 3 | 0x100}, closeBox, qvButtonCancel},
         {"F1 opens help", withHelp, help([](qt::QtWindow& w) { QtFormDriver(w).keyDown(112); }),
          qvButtonCancel},
         {"a click on Help opens help", withHelp,
@@ -147,6 +149,32 @@ TEST_P(QtMessageStyle, ClicksKeysHelpAndTheCloseBoxAnswer) {
     for (const auto& r : rows) {
         SCOPED_TRACE(r.what);
         EXPECT_EQ(ask(r.message, r.act), r.answer);
+    }
+}
+
+TEST_P(QtMessageStyle, CloseBoxAndEscapeAnswerCancelOrOkOrNothing) {
+    const int32_t closeAnswers[] = {qvButtonOK,     qvButtonCancel, qvButtonNone,
+                                    qvButtonCancel, qvButtonNone,   qvButtonCancel};
+    for (int32_t set = 0; set < 6; ++set) {
+        for (const bool escape : {false, true}) {
+            SCOPED_TRACE(std::to_string(set) + (escape ? " Escape" : " close box"));
+            const int32_t expected = closeAnswers[set];
+            const auto user = [&](qt::QtWindow& w) {
+                EXPECT_EQ(w.dialog()->windowFlags().testFlag(Qt::WindowCloseButtonHint),
+                          expected != qvButtonNone);
+                if (escape) {
+                    QtFormDriver(w).keyDown(27);
+                } else {
+                    w.dialog()->close();
+                }
+                if (expected == qvButtonNone) {
+                    EXPECT_TRUE(w.isVisible()) << "nothing answers for the user";
+                    click(widget(w, "cmdButton", 0));
+                }
+            };
+            EXPECT_EQ(ask({.buttons = set | 0x100}, user),
+                      expected != qvButtonNone ? expected : ButtonSet(set).front());
+        }
     }
 }
 

@@ -39,7 +39,7 @@ TEST(Apartment, EachThreadSeesItsOwnState) {
 
 TEST(Apartment, TheDesktopComesFromTheFactoryOrIsHeadlessAndCanBeReplaced) {
     std::thread([] {
-        EXPECT_EQ(threadDesktop().name(), "headless");
+        EXPECT_EQ(threadDesktop().name(), "none"); // no window system found yet
         auto mine = std::make_shared<headless::HeadlessDesktop>();
         setThreadDesktop(mine);
         EXPECT_EQ(&threadDesktop(), mine.get());

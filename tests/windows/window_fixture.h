@@ -71,6 +71,7 @@ protected:
             w->control("cmdButton", i).setTag(buttons[i].second);
         }
         w->g_iButtonIndex = defaultIndex;
+        w->CloseIndex = defaultIndex; // as for a message whose Cancel is the default
         return w;
     }
 

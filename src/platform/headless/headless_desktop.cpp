@@ -2,10 +2,9 @@
 #include "platform/headless/headless_p.h"
 
 #include "platform/files.h"
+#include "platform/system_box.h"
 
 #include "support/failure.h"
-
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <array>
@@ -108,6 +107,10 @@ public:
 
     void close() override {
         requireShown();
+        if (!w_.closeBox()) {
+            throw RunTimeError(err::InvalidCall, "The script closes " + w_.design().name +
+                                                     ", which offers no close box");
+        }
         w_.requestClose();
     }
 
@@ -156,35 +159,24 @@ private:
     HeadlessWindow& w_;
 };
 
-std::string libraryDirectory() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&defaultSystemAnswer), &info) != 0 &&
-        info.dli_fname != nullptr) {
-        std::error_code ec;
-        auto path = std::filesystem::absolute(info.dli_fname, ec);
-        if (!ec) {
-            return path.parent_path().string();
-        }
-    }
-    return {};
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Impl
 // ---------------------------------------------------------------------------------------------
 
-HeadlessDesktop::Impl::Impl() {
-    std::tm start{};
-    start.tm_year = 2026 - 1900;
-    start.tm_mon = 0;
-    start.tm_mday = 2;
-    start.tm_hour = 3;
-    start.tm_min = 4;
-    start.tm_sec = 5;
-    clock = detail::clockFrom(start);
+namespace {
+
+detail::Millis realClock() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return detail::clockFrom(local);
 }
+
+} // namespace
+
+HeadlessDesktop::Impl::Impl() : clock(realClock()) {}
 
 HeadlessDesktop::Impl::~Impl() {
     for (auto* w : windows) {
@@ -211,7 +203,12 @@ void HeadlessDesktop::Impl::runModal(HeadlessWindow& window) {
     if (window.isVisible()) {
         window.requestClose();
         if (window.isVisible()) {
-            window.hide(); // a refused close must not leave a test hanging
+            // A window that only an answer closes must not leave a test hanging, nor answer
+            // for the script: the display ends with an error.
+            window.hide();
+            throw RunTimeError(err::Unanswered, "The script left " + window.design().name +
+                                                    " open, and it cannot be closed without "
+                                                    "an answer");
         }
     }
 }
@@ -302,6 +299,16 @@ void HeadlessDesktop::setCurrentDirectory(std::string dir) {
 }
 void HeadlessDesktop::setClock(const std::tm& localTime) {
     impl_->clock = detail::clockFrom(localTime);
+    impl_->clockSet = true;
+}
+void HeadlessDesktop::keepRecord(bool keep) {
+    impl_->keepRecord = keep;
+    if (!keep) {
+        impl_->effects.clear();
+    }
+}
+bool HeadlessDesktop::hasUser() const {
+    return impl_->modalScript != nullptr || impl_->messageBoxAnswer != nullptr;
 }
 void HeadlessDesktop::advanceSeconds(int32_t seconds) {
     impl_->advance(seconds);
@@ -392,7 +399,7 @@ std::string HeadlessDesktop::componentDirectory() const {
     if (impl_->componentDirectory) {
         return *impl_->componentDirectory;
     }
-    std::string dir = libraryDirectory();
+    std::string dir = platform::libraryDirectory();
     return dir.empty() ? currentDirectory() : dir;
 }
 
@@ -406,7 +413,7 @@ std::string HeadlessDesktop::currentDirectory() const {
 }
 
 std::string HeadlessDesktop::dateTimeText(platform::DateFormat format) const {
-    return detail::dateTimeText(impl_->clock, format);
+    return detail::dateTimeText(impl_->clockSet ? impl_->clock : realClock(), format);
 }
 
 platform::PrinterChoice HeadlessDesktop::choosePrinter(int32_t flags) {
@@ -472,20 +479,7 @@ void HeadlessDesktop::shellOpen(const std::string& target) {
 }
 
 int32_t defaultSystemAnswer(int32_t flags) {
-    // The buttons of each set, left to right, as the system box shows them.
-    static const std::array<std::vector<int32_t>, 6> kSets = {{
-        {1},       // OK
-        {1, 2},    // OK Cancel
-        {3, 4, 5}, // Abort Retry Ignore
-        {6, 7, 2}, // Yes No Cancel
-        {6, 7},    // Yes No
-        {4, 2},    // Retry Cancel
-    }};
-    const auto set = static_cast<std::size_t>(flags & 0x7);
-    if (set >= kSets.size()) {
-        return 1;
-    }
-    const auto& buttons = kSets[set];
+    const auto buttons = platform::systemBoxAnswers(flags);
     const auto position = static_cast<std::size_t>((flags & 0x300) >> 8);
     // A default beyond the set's buttons falls back to the first, as the system box does.
     return position < buttons.size() ? buttons[position] : buttons.front();

@@ -170,6 +170,8 @@ public:
     int32_t backColor() const override;
     void setBackColor(int32_t c) override;
     int32_t helpContextId() const override;
+    bool closeBox() const override;
+    void setCloseBox(bool enabled) override;
     void setHelpContextId(int32_t id) override;
 
     void showModal() override;
@@ -232,6 +234,7 @@ private:
     float left_ = 0, top_ = 0, clientWidth_ = 0, clientHeight_ = 0;
     int32_t backColor_;
     int32_t helpContextId_ = 0;
+    bool closeBox_ = true;
     bool loaded_ = true, visible_ = false, shownBefore_ = false, moved_ = false;
     HeadlessControl* focused_ = nullptr;
     HeadlessControl* default_ = nullptr;
@@ -249,7 +252,9 @@ struct HeadlessDesktop::Impl {
     bool printerFails = false;
     std::string applicationTitle = "Host Application";
     std::optional<std::string> componentDirectory, currentDirectory;
-    detail::Millis clock = 0;
+    detail::Millis clock = 0; ///< the timers' clock
+    bool clockSet = false;    ///< dates come from `clock`, not the real time
+    bool keepRecord = true;
     platform::WindowHandle nextHandle = 1;
     /// Every window object alive, in order of creation (unloaded ones too).
     std::vector<detail::HeadlessWindow*> windows;
@@ -259,7 +264,11 @@ struct HeadlessDesktop::Impl {
 
     Impl();
     ~Impl();
-    void record(SideEffect effect) { effects.push_back(std::move(effect)); }
+    void record(SideEffect effect) {
+        if (keepRecord) {
+            effects.push_back(std::move(effect));
+        }
+    }
     detail::HeadlessWindow* loadedWindow(platform::WindowHandle handle) const;
     void advance(int32_t seconds);
     /// Runs the modal display of `window`, which has just been shown.

@@ -556,6 +556,16 @@ void HeadlessWindow::setHelpContextId(int32_t id) {
     helpContextId_ = id;
 }
 
+bool HeadlessWindow::closeBox() const {
+    checkLoaded();
+    return closeBox_;
+}
+
+void HeadlessWindow::setCloseBox(bool enabled) {
+    checkLoaded();
+    closeBox_ = enabled;
+}
+
 void HeadlessWindow::showModal() {
     checkLoaded();
     if (visible_) {

@@ -2,6 +2,7 @@
 #include "platform/qt/qt_desktop_p.h"
 
 #include "platform/files.h"
+#include "platform/system_box.h"
 
 #include <qvMsgErr/apartment.h>
 
@@ -44,6 +45,18 @@ std::string envText(const char* name) {
     return value ? std::string(value) : std::string();
 }
 
+/// Qt's offscreen and minimal platforms: windows that no person can see.
+bool nobodySees() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+/// A variable that answers a dialog in a person's place: heeded only where no person could
+/// see the dialog, so that it can never bypass a user who can.
+std::string unattendedAnswer(const char* variable) {
+    return nobodySees() ? envText(variable) : std::string();
+}
+
 void requireApplication() {
     const auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!app || QThread::currentThread() != app->thread()) {
@@ -82,48 +95,12 @@ protected:
     }
 };
 
-struct ButtonSet {
-    std::vector<QMessageBox::StandardButton> buttons; ///< in the set's order
-    QMessageBox::StandardButton escape;               ///< NoButton: Escape does nothing
-};
-
-ButtonSet buttonSet(int32_t flags) {
-    switch (flags & 0x7) {
-    case 1:
-        return {{QMessageBox::Ok, QMessageBox::Cancel}, QMessageBox::Cancel};
-    case 2:
-        return {{QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore},
-                QMessageBox::NoButton};
-    case 3:
-        return {{QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}, QMessageBox::Cancel};
-    case 4:
-        return {{QMessageBox::Yes, QMessageBox::No}, QMessageBox::NoButton};
-    case 5:
-        return {{QMessageBox::Retry, QMessageBox::Cancel}, QMessageBox::Cancel};
-    default: // 0, and the sets whose answers lie outside 1..7
-        return {{QMessageBox::Ok}, QMessageBox::Ok};
-    }
-}
-
-int32_t answerOf(QMessageBox::StandardButton button) {
-    switch (button) {
-    case QMessageBox::Ok:
-        return 1;
-    case QMessageBox::Cancel:
-        return 2;
-    case QMessageBox::Abort:
-        return 3;
-    case QMessageBox::Retry:
-        return 4;
-    case QMessageBox::Ignore:
-        return 5;
-    case QMessageBox::Yes:
-        return 6;
-    case QMessageBox::No:
-        return 7;
-    default:
-        return 0;
-    }
+/// The standard button of an answer, or NoButton for the answers Qt has no button for.
+QMessageBox::StandardButton standardButtonOf(int32_t answer) {
+    static const QMessageBox::StandardButton kButtons[] = {
+        QMessageBox::NoButton, QMessageBox::Ok,     QMessageBox::Cancel, QMessageBox::Abort,
+        QMessageBox::Retry,    QMessageBox::Ignore, QMessageBox::Yes,    QMessageBox::No};
+    return answer >= 1 && answer <= 7 ? kButtons[answer] : QMessageBox::NoButton;
 }
 
 QMessageBox::Icon iconOf(int32_t flags) {
@@ -242,12 +219,21 @@ int32_t QtDesktop::systemMessageBox(const std::string& prompt, int32_t flags,
     box.setWindowTitle(QString::fromUtf8(title.empty() ? applicationTitle() : title));
     box.setIcon(iconOf(flags));
 
-    const ButtonSet set = buttonSet(flags);
-    std::vector<QPushButton*> order;
-    for (const auto b : set.buttons) {
-        QPushButton* button = box.addButton(b);
-        order.push_back(button);
-        if (b == set.escape) {
+    const std::vector<int32_t> answers = platform::systemBoxAnswers(flags);
+    const int32_t closeAnswer = platform::closeAnswerOf(answers);
+    std::vector<std::pair<QAbstractButton*, int32_t>> order;
+    for (const int32_t answer : answers) {
+        QPushButton* button = nullptr;
+        if (const auto standard = standardButtonOf(answer); standard != QMessageBox::NoButton) {
+            button = box.addButton(standard);
+        } else {
+            // Try Again and Continue have no standard button; their roles place them as the
+            // set's order asks.
+            button = box.addButton(QString::fromStdString(platform::systemBoxAnswerName(answer)),
+                                   QMessageBox::AcceptRole);
+        }
+        order.emplace_back(button, answer);
+        if (answer == closeAnswer) {
             box.setEscapeButton(button);
         }
     }
@@ -258,14 +244,15 @@ int32_t QtDesktop::systemMessageBox(const std::string& prompt, int32_t flags,
         QObject::connect(help, &QAbstractButton::clicked, &box, [this, helpFile, context] {
             showHelp(helpFile, context != 0 ? 1 : 3, context);
         });
-        order.push_back(help);
+        order.emplace_back(help, 0);
     }
-    box.escapeAnswers = set.escape != QMessageBox::NoButton;
+    box.escapeAnswers = closeAnswer != 0;
     if (!box.escapeAnswers) {
         box.setWindowFlag(Qt::WindowCloseButtonHint, false);
     }
     const auto defaultIndex = static_cast<std::size_t>((flags >> 8) & 0x3);
-    box.setDefaultButton(order[defaultIndex < order.size() ? defaultIndex : 0]);
+    box.setDefaultButton(
+        static_cast<QPushButton*>(order[defaultIndex < order.size() ? defaultIndex : 0].first));
     if (flags & (0x1000 | 0x40000)) { // system modal, topmost
         box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     }
@@ -274,17 +261,19 @@ int32_t QtDesktop::systemMessageBox(const std::string& prompt, int32_t flags,
     }
 
     box.exec();
-    if (const int32_t answer = answerOf(box.standardButton(box.clickedButton()))) {
-        return answer;
+    for (const auto& [button, answer] : order) {
+        if (button == box.clickedButton() && answer != 0) {
+            return answer;
+        }
     }
-    return set.escape != QMessageBox::NoButton ? answerOf(set.escape) : answerOf(set.buttons[0]);
+    // Closed without a button: only where the set has a close answer can that happen.
+    return closeAnswer != 0 ? closeAnswer : answers.front();
 }
 
 void QtDesktop::beep(int32_t soundType) {
     // Windows that nobody sees make no sound: an offscreen run (a CI job, a rendering) would
     // otherwise reach for a sound card that such machines rarely have.
-    const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
+    if (nobodySees()) {
         return;
     }
     const char* id = "bell";
@@ -362,7 +351,7 @@ std::string QtDesktop::dateTimeText(platform::DateFormat format) const {
 
 platform::PrinterChoice QtDesktop::choosePrinter(int32_t flags) {
     requireApplication();
-    if (std::string pdf = envText("QVMSGERR_PRINT_TO_PDF"); !pdf.empty()) {
+    if (std::string pdf = unattendedAnswer("QVMSGERR_PRINT_TO_PDF"); !pdf.empty()) {
         chosenPrinter_.reset();
         chosenName_.clear();
         return {false, pdf};
@@ -421,7 +410,7 @@ platform::SaveDialogResult QtDesktop::chooseSaveFile(const platform::SaveDialogS
     requireApplication();
     const QString defaultSuffix = QString::fromStdString(s.defaultExtension);
     QString path;
-    if (std::string answer = envText("QVMSGERR_SAVE_AS"); !answer.empty()) {
+    if (std::string answer = unattendedAnswer("QVMSGERR_SAVE_AS"); !answer.empty()) {
         path = QString::fromStdString(answer);
         if (QFileInfo(path).isRelative() && !s.initialDirectory.empty()) {
             path = QDir(QString::fromStdString(s.initialDirectory)).filePath(path);
@@ -472,25 +461,5 @@ std::shared_ptr<platform::Desktop> makeDesktop() {
 void installDesktop() {
     setThreadDesktop(makeDesktop());
 }
-
-namespace {
-
-// The first desktop of a thread, once this library is loaded: real windows on the thread that
-// runs the QApplication, the headless desktop (nullptr here) anywhere else, because widgets
-// belong to that one thread.
-std::shared_ptr<platform::Desktop> qtDesktopOnGuiThread() {
-    const QCoreApplication* app = QCoreApplication::instance();
-    if (qobject_cast<const QApplication*>(app) != nullptr &&
-        QThread::currentThread() == app->thread()) {
-        return makeDesktop();
-    }
-    return nullptr;
-}
-
-// Linking the Qt desktop is enough for a Qt application to get real windows.
-[[maybe_unused]] const bool kRegisteredAsDefault =
-    (setDefaultDesktopFactory(&qtDesktopOnGuiThread), true);
-
-} // namespace
 
 } // namespace qvMsgErr::qt

@@ -250,6 +250,8 @@ public:
     void setBackColor(int32_t c) override;
     int32_t helpContextId() const override;
     void setHelpContextId(int32_t id) override;
+    bool closeBox() const override;
+    void setCloseBox(bool enabled) override;
 
     void showModal() override;
     void showModeless() override;
@@ -287,6 +289,8 @@ public:
     static QtWindow* byHandle(platform::WindowHandle handle);
 
 private:
+    /// Sets a window flag without hiding the dialog.
+    void setWindowFlag(Qt::WindowType flag, bool on);
     QMargins frameMargins() const;
     QWidget* containerWidget(const std::string& name) const;
     void centre();

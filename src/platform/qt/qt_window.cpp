@@ -1066,6 +1066,16 @@ void QtWindow::setHelpContextId(int32_t id) {
     helpContextId_ = id;
 }
 
+bool QtWindow::closeBox() const {
+    checkLoaded();
+    return dialog_->windowFlags().testFlag(Qt::WindowCloseButtonHint);
+}
+
+void QtWindow::setCloseBox(bool enabled) {
+    checkLoaded();
+    setWindowFlag(Qt::WindowCloseButtonHint, enabled);
+}
+
 int32_t QtWindow::backColor() const {
     checkLoaded();
     return backColor_.value_or(kButtonFace);
@@ -1477,15 +1487,19 @@ bool QtWindow::setTopmost(bool on) {
     if (!loaded_ || !dialog_) {
         return false;
     }
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    return true;
+}
+
+void QtWindow::setWindowFlag(Qt::WindowType flag, bool on) {
     Qt::WindowFlags flags = dialog_->windowFlags();
-    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    flags.setFlag(flag, on);
     // setWindowFlags would hide the dialog and so end its modal display; telling the window
     // system directly keeps it up.
     dialog_->overrideWindowFlags(flags);
     if (QWindow* w = dialog_->windowHandle()) {
         w->setFlags(flags);
     }
-    return true;
 }
 
 QWidget* widgetOf(platform::Control& control) {
