@@ -141,6 +141,34 @@ TEST_F(ErrorTest, ShowReturnsTheLastResponseOfTheObjectsDialogs) {
     }
 }
 
+TEST_F(ErrorTest, NobodyToAskAnswersByTheRulesOrSaysSoOnStandardError) {
+    // No script stands in for the user: the answer file, else Close as by the close box.
+    qvtest::writeFile(dir.file("answers"), "id 61 = Try Again\n");
+    qvtest::ScopedEnv answers("QVMSGERR_ANSWERS", dir.file("answers"));
+    qvtest::ScopedEnv log("QVMSGERR_UNATTENDED_LOG", dir.file("unattended.log"));
+    EXPECT_EQ(clsError().Show(true, "Disk full", 61), 4);
+    EXPECT_EQ(clsError().Show(true, "Not found", 53), 3);
+    EXPECT_EQ(dialogs, 0) << "nothing was shown";
+    EXPECT_NE(qvtest::readFile(dir.file("unattended.log")).find("\terror\t"), std::string::npos);
+
+    // No window system at all: the error goes to standard error, and nobody answered it.
+    class NoWindows final : public HeadlessDesktop {
+        std::unique_ptr<qvMsgErr::platform::Window>
+        createWindow(const qvMsgErr::platform::FormDesign&) override {
+            throw qvMsgErr::RunTimeError(qvMsgErr::err::NoWindows, "no display here");
+        }
+    };
+    qvMsgErr::setThreadDesktop(std::make_shared<NoWindows>());
+    int16_t response = -1;
+    const std::string said = qvtest::stderrOf(dir.file("stderr"), [&] {
+        clsError e;
+        e.Number(61);
+        response = e.Show(true, "Disk full");
+    });
+    EXPECT_EQ(response, 0);
+    EXPECT_EQ(said, "qvMsgErr: error 61 \"Disk full\" could not be shown: no display here\n");
+}
+
 // --- Close all -----------------------------------------------------------------------------------
 
 TEST_F(ErrorTest, CloseAllClosesEveryWindowThenTellsEveryHost) {

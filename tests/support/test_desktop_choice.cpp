@@ -1,5 +1,6 @@
 // QVMSGERR_DESKTOP: which desktop a thread gets first.
 #include <qvMsgErr/apartment.h>
+#include <qvMsgErr/clsMesgBox.h>
 #include <qvMsgErr/headless.h>
 
 #include <gtest/gtest.h>
@@ -51,8 +52,22 @@ TEST_F(DesktopChoice, TheVariableOverridesTheFactoryOnlyForHeadless) {
         setVariable(row.value);
         EXPECT_EQ(headlessDesktopRequested(), row.headless);
         std::string title;
-        std::thread([&] { title = threadDesktop().applicationTitle(); }).join();
+        std::size_t kept = 1;
+        std::thread([&] {
+            title = threadDesktop().applicationTitle();
+            // An unattended desktop answers by the rules, and keeps no record of it: a process
+            // that answers messages for days must not hold every one of them.
+            if (auto* unattended = dynamic_cast<headless::HeadlessDesktop*>(&threadDesktop())) {
+                EXPECT_FALSE(unattended->hasUser());
+                const std::string quiet = "/dev/null";
+                ::setenv("QVMSGERR_UNATTENDED_LOG", quiet.c_str(), 1);
+                EXPECT_EQ(clsMesgBox().msgBox("Go on?", 1), qvButtonCancel);
+                ::unsetenv("QVMSGERR_UNATTENDED_LOG");
+                kept = unattended->sideEffects().size();
+            }
+        }).join();
         EXPECT_EQ(title, row.headless ? "Host Application" : "from the factory");
+        EXPECT_EQ(kept, row.headless ? 0U : 1U);
     }
 }
 

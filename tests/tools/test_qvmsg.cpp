@@ -22,8 +22,10 @@ struct Outcome {
     std::string out, err;
 };
 
-/// Runs qvmsg with `args` and no display, its store in `store`; waits for it to end.
-Outcome qvmsg(const std::vector<std::string>& args, const std::string& store) {
+/// Runs qvmsg with `args` and no display, its store in `store` and `extra` in its environment;
+/// waits for it to end.
+Outcome qvmsg(const std::vector<std::string>& args, const std::string& store,
+              const std::vector<std::string>& extra = {}) {
     qvtest::ScratchDir io;
     const std::string outFile = io.file("out"), errFile = io.file("err");
     posix_spawn_file_actions_t actions;
@@ -34,11 +36,12 @@ Outcome qvmsg(const std::vector<std::string>& args, const std::string& store) {
     for (char** e = environ; *e != nullptr; ++e) {
         const std::string entry = *e;
         if (entry.rfind("DISPLAY=", 0) != 0 && entry.rfind("WAYLAND_DISPLAY=", 0) != 0 &&
-            entry.rfind("QT_QPA_PLATFORM=", 0) != 0 && entry.rfind("QVMSGERR_REGISTRY=", 0) != 0) {
+            entry.rfind("QT_QPA_PLATFORM=", 0) != 0 && entry.rfind("QVMSGERR_", 0) != 0) {
             env.push_back(entry);
         }
     }
     env.push_back("QVMSGERR_REGISTRY=" + store);
+    env.insert(env.end(), extra.begin(), extra.end());
     std::vector<char*> argv{const_cast<char*>(QVMSG_PROGRAM)};
     for (const auto& a : args) {
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -131,10 +134,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "--details", "more", "--answer", "Details >>,ignore", "Go?"},
                  5,
                  ""},
-        // The close box answers the default button, here the second.
+        // The close box answers Cancel, whichever button is the default.
         Answered{"title-bar close",
-                 {"--platform", "headless", "--buttons", "okcancel", "--default", "2", "--answer",
-                  "close", "Go?"},
+                 {"--platform", "headless", "--buttons", "okcancel", "--answer", "close", "Go?"},
                  2,
                  ""},
         Answered{"error: try again",
@@ -206,8 +208,8 @@ INSTANTIATE_TEST_SUITE_P(
         Misuse{"no display",
                {"Hi"},
                69,
-               "qvmsg: no display to show the window on (set DISPLAY or WAYLAND_DISPLAY, or "
-               "script the user with --answer)"},
+               "qvmsg: no display to show the window on (set DISPLAY or WAYLAND_DISPLAY, script "
+               "the user with --answer, or run unattended with QVMSGERR_DESKTOP=headless)"},
         Misuse{"library error",
                {"--platform", "headless", "--position", "1e30,0", "--answer", "1", "Hi"},
                70,
@@ -247,6 +249,33 @@ TEST_F(Qvmsg, AStoreThatIsNoStoreIsReportedNotTakenForEmpty) {
     EXPECT_EQ(o.status, 70);
     EXPECT_EQ(o.err, "qvmsg: error 75: Path/File access error (RememberedAnswers&qvMsgErr)\n");
     EXPECT_EQ(qvtest::readFile(store), std::string(8192, 'x'));
+}
+
+// Nobody to ask: a display that does not answer is said in one line, never a core dump; run
+// unattended, the answer file and the close box answer, each answer is logged, and a question
+// neither answers fails.
+TEST_F(Qvmsg, UnattendedRunsAndDisplaysThatCannotBeOpened) {
+    Outcome o = qvmsg({"Hi"}, store, {"DISPLAY=:97"});
+    EXPECT_EQ(o.status, 69);
+    EXPECT_EQ(o.err.rfind("qvmsg: cannot show a window: ", 0), 0U) << o.err;
+    EXPECT_EQ(o.err.find('\n'), o.err.size() - 1) << o.err;
+
+    const std::vector<std::string> unattended{"QVMSGERR_DESKTOP=headless"};
+    o = qvmsg({"--buttons", "okcancel", "Go?"}, store, unattended);
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("\tmessage\tqvmsg\tGo?\tCancel\tclose box\n"), std::string::npos) << o.err;
+    o = qvmsg({"--buttons", "yesno", "Go?"}, store, unattended);
+    EXPECT_EQ(o.status, 70);
+    EXPECT_NE(o.err.find("Nobody is there to answer \"Go?\""), std::string::npos) << o.err;
+
+    const std::string answers = dir.file("answers"), log = dir.file("unattended.log");
+    qvtest::writeFile(answers, "id Go = No\r\n");
+    o = qvmsg({"--buttons", "yesno", "--id", "Go", "Go?"}, store,
+              {"QVMSGERR_DESKTOP=headless", "QVMSGERR_ANSWERS=" + answers,
+               "QVMSGERR_UNATTENDED_LOG=" + log});
+    EXPECT_EQ(o.status, 7);
+    EXPECT_EQ(o.err, "");
+    EXPECT_NE(qvtest::readFile(log).find("\tGo?\tNo\t" + answers + ":1"), std::string::npos);
 }
 
 // Real Qt widgets, offscreen: the window is rendered, then answered through its own buttons.

@@ -24,9 +24,14 @@ public:
     HeadlessDesk(const Invocation& inv, NumberOf numberOf)
         : steps_(inv.steps), flags_(inv.flags), numberOf_(std::move(numberOf)) {
         desktop_->setApplicationTitle("qvmsg");
-        desktop_->onModal([this](ScriptedUser& u) { act(u); });
-        desktop_->onSystemMessageBox(
-            [this](const qvMsgErr::headless::SystemMessageBoxCall& call) { return answer(call); });
+        // Without steps nobody stands in for the user: the library's unattended rules answer
+        // (QVMSGERR_ANSWERS, else the close box) and log each answer.
+        if (!steps_.empty()) {
+            desktop_->onModal([this](ScriptedUser& u) { act(u); });
+            desktop_->onSystemMessageBox(
+                [this](const qvMsgErr::headless::SystemMessageBoxCall& c) { return answer(c); });
+        }
+        desktop_->keepRecord(false);
         qvMsgErr::setThreadDesktop(desktop_);
     }
 

@@ -1,6 +1,8 @@
 // qvmsg: message boxes and error dialogs for shell scripts, on the qvMsgErr library.
 #include "cli.h"
 
+#include <qvMsgErr/apartment.h>
+#include <qvMsgErr/qt.h>
 #include <qvMsgErr/qvMsgErr.h>
 
 #include <QApplication>
@@ -203,16 +205,26 @@ int run(int argc, char** argv) {
         // script without Qt at all.
         const bool display =
             hasValue("DISPLAY") || hasValue("WAYLAND_DISPLAY") || hasValue("QT_QPA_PLATFORM");
+        // QVMSGERR_DESKTOP=headless: the process runs unattended, as the library does.
+        const bool unattended = qvMsgErr::headlessDesktopRequested() && inv.screenshot.empty();
         Platform platform = inv.platform;
         if (platform == Platform::Auto) {
-            platform = display || !inv.screenshot.empty() ? Platform::Qt
-                       : !inv.steps.empty()               ? Platform::Headless
-                                                          : Platform::Auto;
+            platform = unattended || (!display && inv.screenshot.empty() && !inv.steps.empty())
+                           ? Platform::Headless
+                       : display || !inv.screenshot.empty() ? Platform::Qt
+                                                            : Platform::Auto;
         }
         if (platform == Platform::Auto ||
             (platform == Platform::Qt && !display && inv.steps.empty() && inv.screenshot.empty())) {
             std::cerr << "qvmsg: no display to show the window on (set DISPLAY or "
-                         "WAYLAND_DISPLAY, or script the user with --answer)\n";
+                         "WAYLAND_DISPLAY, script the user with --answer, or run unattended "
+                         "with QVMSGERR_DESKTOP=headless)\n";
+            return kExitNoDisplay;
+        }
+        if (std::string why;
+            platform == Platform::Qt && display && !qvMsgErr::qt::windowSystemAvailable(&why)) {
+            // Qt would abort the process on a display it cannot open.
+            std::cerr << "qvmsg: cannot show a window: " << why << '\n';
             return kExitNoDisplay;
         }
         std::unique_ptr<QApplication> app;
