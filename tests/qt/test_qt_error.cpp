@@ -185,8 +185,8 @@ TEST_F(QtErrorDialog, PrintSaveAndEmailHandTheReportOn) {
     EXPECT_EQ(to, "help@example.org");
     EXPECT_EQ(subject, " Ledger error report ");
     EXPECT_TRUE(mailBody.endsWith("Activity: A problem occurred while saving the ledger | "
-                              "Description: Path/File access error | Details:  | "
-                              "LedgerFile.Save\r\nWriteRecord\r\nOpenStream"))
+                                  "Description: Path/File access error | Details:  | "
+                                  "LedgerFile.Save\r\nWriteRecord\r\nOpenStream"))
         << mailBody.toStdString();
     EXPECT_TRUE(qvtest::readFile(rtf).starts_with("{\\rtf1"));
 
