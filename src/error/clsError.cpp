@@ -3,6 +3,7 @@
 #include "error/dlgError.h"
 #include "error/presenter.h"
 #include "error/solution.h"
+#include "platform/utf8.h"
 #include "support/apartment.h"
 #include "support/failure.h"
 #include "support/unattended.h"
@@ -236,9 +237,12 @@ int16_t clsError::Show(bool Modal, std::string Description, int32_t Number, std:
         },
         [&] {
             if (WriteDebugLog) {
+                // One line per error, whatever the texts hold: a line break in a description
+                // must not read as a further entry.
                 AppendToFile(componentFile("ErrorLog.txt"),
-                             threadDesktop().dateTimeText(platform::DateFormat::GeneralDate) + "," +
-                                 numberText + "," + shown);
+                             platform::withVisibleControls(
+                                 threadDesktop().dateTimeText(platform::DateFormat::GeneralDate) +
+                                 "," + numberText + "," + shown));
             }
         },
         [&] {

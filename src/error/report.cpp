@@ -1,5 +1,8 @@
 #include "error/report.h"
 
+#include <qvMsgErr/RunTimeError.h>
+
+#include "platform/utf8.h"
 #include "support/failure.h"
 #include "support/utilities.h"
 
@@ -363,18 +366,167 @@ void BuildPrintReport(ComposingArea& area, const ReportValues& values) {
     });
 }
 
+namespace {
+
+/// The longest `mailto:` string handed to an opener: well under the 128 KiB that Linux allows one
+/// argument, and under the 32,767 characters of a Windows command line, with room for the
+/// opener to pass it on to the mail program inside a longer command.
+constexpr std::size_t kMailtoLimit = 32000;
+/// The application's name in the subject is cut after this many bytes; a subject is one header
+/// line, and a name of a megabyte says nothing a shorter one does not.
+constexpr std::size_t kSubjectNameLimit = 256;
+constexpr std::string_view kEllipsis = "\u2026";
+constexpr std::string_view kShortenedNote =
+    "\r\n\r\n[This report was shortened to fit an e-mail. Use \"Save\" in the error dialog to "
+    "write the whole report to a file and attach it.]";
+
+bool isAsciiAlnum(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+/// A local part of dot-separated atoms and a host name of letter-digit-hyphen labels: nothing
+/// that a `mailto:` would have to encode, so the address reaches the mail program as it was set.
+bool isPlainAddress(std::string_view address) {
+    const auto at = address.find('@');
+    if (at == std::string_view::npos || address.size() > 254) {
+        return false;
+    }
+    const std::string_view local = address.substr(0, at), domain = address.substr(at + 1);
+    // Dot-separated parts of at most `longest` characters that `isPart` accepts.
+    const auto dotted = [](std::string_view text, std::size_t longest, auto isPart) {
+        if (text.empty() || text.front() == '.' || text.back() == '.' ||
+            text.find("..") != std::string_view::npos) {
+            return false;
+        }
+        for (std::size_t start = 0; start <= text.size();) {
+            const auto end = std::min(text.find('.', start), text.size());
+            const std::string_view part = text.substr(start, end - start);
+            if (part.size() > longest || !std::all_of(part.begin(), part.end(), isPart)) {
+                return false;
+            }
+            start = end + 1;
+        }
+        return true;
+    };
+    const auto atomChar = [](char c) {
+        return isAsciiAlnum(c) || std::string_view("!$'*+-=_~").find(c) != std::string_view::npos;
+    };
+    const auto labelChar = [](char c) { return isAsciiAlnum(c) || c == '-'; };
+    // A host name's labels neither begin nor end with a hyphen.
+    return dotted(local, 64, atomChar) && dotted(domain, 63, labelChar) && domain.front() != '-' &&
+           domain.back() != '-' && domain.find(".-") == std::string_view::npos &&
+           domain.find("-.") == std::string_view::npos;
+}
+
+/// Valid UTF-8 for a header value: ill-formed bytes become U+FFFD, control characters spaces (a
+/// subject is one line).
+std::string subjectText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t c = platform::nextCodePoint(text, i);
+        platform::appendUtf8(out, c < 0x20 || c == 0x7F ? U' ' : c);
+    }
+    return out;
+}
+
+/// Valid UTF-8 for a mail body: ill-formed bytes become U+FFFD, every line break CR LF (as mail
+/// requires), other control characters but the tab their visible pictures.
+std::string bodyText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t c = platform::nextCodePoint(text, i);
+        if (c == '\r' || c == '\n') {
+            out += "\r\n";
+            if (c == '\r' && i < text.size() && text[i] == '\n') {
+                ++i;
+            }
+        } else {
+            platform::appendUtf8(out, c == '\t' ? c : platform::controlPicture(c));
+        }
+    }
+    return out;
+}
+
+/// Appends `text` percent-encoded as a `mailto:` header value: the unreserved characters of URIs
+/// stay, every other byte becomes %XX. A character (a CR LF counts as one) that would take `out`
+/// past `limit` bytes is not appended, nor anything after it. False when `text` did not fit.
+bool appendEncoded(std::string& out, std::string_view text, std::size_t limit) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    const auto plain = [](char c) {
+        return isAsciiAlnum(c) || c == '-' || c == '.' || c == '_' || c == '~';
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t end = i + 1;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+            ++end;
+        }
+        if (text[i] == '\r' && end < text.size() && text[end] == '\n') {
+            ++end;
+        }
+        std::size_t size = 0;
+        for (std::size_t k = i; k < end; ++k) {
+            size += plain(text[k]) ? 1 : 3;
+        }
+        if (out.size() + size > limit) {
+            return false;
+        }
+        for (; i < end; ++i) {
+            const auto byte = static_cast<unsigned char>(text[i]);
+            if (plain(text[i])) {
+                out += text[i];
+            } else {
+                out += '%';
+                out += kHex[byte >> 4];
+                out += kHex[byte & 0xF];
+            }
+        }
+    }
+    return true;
+}
+
+/// The beginning of valid UTF-8 `text`, at most `limit` bytes, ending on a whole character.
+std::string_view cutAt(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) {
+        return text;
+    }
+    while (limit > 0 && (static_cast<unsigned char>(text[limit]) & 0xC0) == 0x80) {
+        --limit;
+    }
+    return text.substr(0, limit);
+}
+
+} // namespace
+
 std::string mailtoAddress(const std::string& supportEmail, const std::string& appName,
                           const std::string& reportText) {
-    // The e-mail program gets the string as the dialog composed it: nothing is percent-encoded,
-    // so spaces, "&" and line breaks of the report reach the message as they are.
-    std::string address;
-    address.reserve(supportEmail.size() + appName.size() + reportText.size() + 48);
-    address.append("mailto:")
-        .append(supportEmail)
-        .append("?subject= ")
-        .append(appName)
-        .append(" error report &body=")
-        .append(reportText);
+    // The report is text to the mail program, never part of the link's structure: a "&cc=" or a
+    // "#" in it must not add a recipient or cut the report off.
+    if (!isPlainAddress(supportEmail)) {
+        throw RunTimeError(err::InvalidCall);
+    }
+    constexpr std::size_t kUnlimited = std::string::npos;
+    std::string address = "mailto:" + supportEmail + "?subject=";
+    const std::string name = subjectText(appName);
+    std::string subject = " ";
+    subject.append(cutAt(name, kSubjectNameLimit));
+    if (subject.size() - 1 < name.size()) {
+        subject.append(kEllipsis);
+    }
+    subject.append(" error report ");
+    appendEncoded(address, subject, kUnlimited);
+    address.append("&body=");
+
+    const std::string body = bodyText(reportText);
+    const std::size_t bodyStart = address.size();
+    if (!appendEncoded(address, body, kMailtoLimit)) {
+        std::string note;
+        appendEncoded(note, kShortenedNote, kUnlimited);
+        address.resize(bodyStart);
+        appendEncoded(address, body, kMailtoLimit - note.size());
+        address.append(note);
+    }
     return address;
 }
 

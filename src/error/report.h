@@ -101,8 +101,13 @@ std::string GetReportText(const ReportValues& values);
 /// paragraph of their own, indented by 250 twips.
 void BuildPrintReport(ComposingArea& area, const ReportValues& values);
 
-/// The string handed to the e-mail program: "mailto:<address>?subject= <app> error report
-/// &body=<report>", nothing escaped.
+/// The link handed to the e-mail program: "mailto:<address>?subject=<subject>&body=<report>",
+/// with subject " <app> error report " and the report percent-encoded (RFC 6068), so that no text
+/// changes who the mail goes to or what it carries. Line breaks of the body become CR LF; control
+/// characters become spaces in the subject and visible pictures in the body; an application name
+/// longer than 256 bytes is cut with "…". A link that would pass 32,000 bytes carries the
+/// beginning of the report and a note that the whole report can be saved. RunTimeError 5 when
+/// `supportEmail` is not a plain address (dot-separated atoms, "@", a host name).
 std::string mailtoAddress(const std::string& supportEmail, const std::string& appName,
                           const std::string& reportText);
 

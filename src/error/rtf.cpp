@@ -14,9 +14,6 @@ namespace qvMsgErr::error {
 
 namespace {
 
-/// Visible stand-ins for control characters: U+2400 + code, and U+2421 for DEL.
-constexpr char32_t kControlPictures = 0x2400;
-constexpr char32_t kDeletePicture = 0x2421;
 /// Word's largest left indent, 22 inches; readers reject or clip larger ones.
 constexpr long kMaxIndent = 31680;
 
@@ -42,11 +39,7 @@ void appendCharacter(std::string& out, char32_t c) {
         out += static_cast<char>(c);
         return;
     }
-    if (c < 0x20) {
-        c += kControlPictures;
-    } else if (c == 0x7F) {
-        c = kDeletePicture;
-    }
+    c = platform::controlPicture(c);
     if (c >= 0x10000) {
         c -= 0x10000;
         appendUnit(out, 0xD800 + (c >> 10));

@@ -44,7 +44,8 @@ bool forget(const std::string& id) {
 
 /// What is stored for `id`; an empty text counts as nothing, as it does for msgBox.
 std::optional<RememberedAnswer> answerFor(std::string id) {
-    std::string stored = GetRegSetting(id, "", msgbox::kMemorySection, true);
+    std::string stored;
+    checkStore(ReadRegSetting(id, msgbox::kMemorySection, true, stored));
     if (stored.empty()) {
         return std::nullopt;
     }

@@ -5,8 +5,6 @@
 #include <dlfcn.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -35,54 +33,32 @@ bool writeAndFlush(int fd, const std::string& bytes) {
     return writeAll(fd, bytes) && ::fsync(fd) == 0;
 }
 
-// The mode a new file would get: 0666 less the process's umask (read without changing it for
-// other threads is not possible, so it is read through /proc where there is one).
-mode_t newFileMode() {
-    mode_t mask = 022;
-    if (int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC); fd >= 0) {
-        char buf[2048];
-        const ssize_t n = ::read(fd, buf, sizeof buf - 1);
-        ::close(fd);
-        if (n > 0) {
-            buf[n] = '\0';
-            if (const char* at = std::strstr(buf, "Umask:")) {
-                mask = static_cast<mode_t>(std::strtoul(at + 6, nullptr, 8));
-            }
-        }
-    }
-    return 0666 & ~mask;
-}
-
-bool writeInPlace(const std::string& path, const std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return false;
-    }
-    const bool ok = writeAndFlush(fd, bytes);
-    return ::close(fd) == 0 && ok;
-}
-
 } // namespace
 
 void replaceFile(const std::string& path, const std::string& bytes) {
     if (path.empty() || path.find('\0') != std::string::npos) {
         throw RunTimeError(err::PathFileAccess);
     }
+    // The name itself is looked at, not what a link there points to: the rename below replaces
+    // a link with the new file and never writes through it.
     struct stat existing {};
-    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    const bool exists = ::lstat(path.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode)) {
         throw RunTimeError(err::PathFileAccess);
     }
+    // mkstemp makes the file with O_EXCL, so nothing planted at the temporary name is followed.
+    // Where no file can be made beside the target, nothing is written: rewriting the target in
+    // place would destroy it on a failure halfway.
     std::string temp = path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
-        if (!writeInPlace(path, bytes)) {
-            throw RunTimeError(err::PathFileAccess);
-        }
-        return;
+        throw RunTimeError(err::PathFileAccess);
     }
-    ::fchmod(fd, exists ? (existing.st_mode & 07777) : newFileMode());
-    const bool written = writeAndFlush(fd, bytes);
+    // A report may hold private data: a new file is the user's alone, whatever the umask; a
+    // file that was there keeps the mode its owner gave it.
+    const bool keepMode = exists && S_ISREG(existing.st_mode);
+    const bool written =
+        ::fchmod(fd, keepMode ? (existing.st_mode & 07777) : 0600) == 0 && writeAndFlush(fd, bytes);
     if (::close(fd) != 0 || !written || ::rename(temp.c_str(), path.c_str()) != 0) {
         ::unlink(temp.c_str());
         throw RunTimeError(err::PathFileAccess);
@@ -100,6 +76,24 @@ std::string libraryDirectory() {
         }
     }
     return {};
+}
+
+std::string openerTarget(const std::string& target, const std::string& currentDirectory) {
+    if (target.empty() || target.front() == '/') {
+        return target;
+    }
+    const auto isAlpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    const auto schemeEnd = target.find_first_not_of(
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.");
+    if (isAlpha(target.front()) && schemeEnd >= 2 && schemeEnd != std::string::npos &&
+        target[schemeEnd] == ':') {
+        return target;
+    }
+    std::string path = currentDirectory;
+    if (path.empty() || path.back() != '/') {
+        path += '/';
+    }
+    return path + target;
 }
 
 } // namespace qvMsgErr::platform

@@ -247,18 +247,49 @@ int16_t readInteger(std::string_view text) {
     return readDecimal(text, negative);
 }
 
+/// The value at `keyPath`, cleaned when `clean`; nothing when it cannot be read. The store's
+/// result: the opening's when the key did not open, else the reading's.
+int32_t queryValue(HKEY root, const std::string& keyPath, const std::string& valueName, bool clean,
+                   RegValue& value) {
+    Registry& registry = threadRegistry();
+    KeyHandle key(registry);
+    value = std::monostate{};
+    if (const int32_t opened =
+            registry.RegOpenKeyExA(root, keyPath, platform::KEY_READ, key.handle);
+        opened != regresult::Success) {
+        return opened;
+    }
+    const int32_t result = QueryValueEx(key.handle, valueName, value);
+    if (clean) {
+        if (auto* text = std::get_if<std::string>(&value)) {
+            value = Cleaned(std::move(*text));
+        }
+    }
+    return result;
+}
+
 } // namespace
 
-std::string GetRegSetting(const std::string& valueName, const std::string& defaultValue,
-                          const std::string& section, bool escaped, HKEY root) {
+int32_t ReadRegSetting(const std::string& valueName, const std::string& section, bool escaped,
+                       std::string& text, HKEY root) {
     return passOn("GetRegSetting&", [&] {
         const std::string keyPath = apartment().regRoot + "\\" + section;
-        std::string text = textOf(Reg_QueryValue(root, keyPath, valueName, true));
+        RegValue value;
+        const int32_t result = passOn(
+            "Reg_QueryValue&", [&] { return queryValue(root, keyPath, valueName, true, value); });
+        text = textOf(value);
         if (escaped) {
             text = replaceAll(replaceAll(text, EscapedNul, Nul), EscapedOne, One);
         }
-        return text.empty() ? defaultValue : text;
+        return result;
     });
+}
+
+std::string GetRegSetting(const std::string& valueName, const std::string& defaultValue,
+                          const std::string& section, bool escaped, HKEY root) {
+    std::string text;
+    ReadRegSetting(valueName, section, escaped, text, root);
+    return text.empty() ? defaultValue : text;
 }
 
 bool SetRegSetting(std::string valueName, const std::string& valueText, const std::string& section,
@@ -281,18 +312,8 @@ int16_t MakeInteger(const std::string& text) noexcept {
 RegValue Reg_QueryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
                         bool clean) {
     return passOn("Reg_QueryValue&", [&] {
-        Registry& registry = threadRegistry();
-        KeyHandle key(registry);
-        // Neither result is looked at: a key that did not open leaves handle 0, on which the read
-        // fails in turn and the value stays nothing.
-        registry.RegOpenKeyExA(root, keyPath, platform::KEY_READ, key.handle);
         RegValue value;
-        QueryValueEx(key.handle, valueName, value);
-        if (clean) {
-            if (auto* text = std::get_if<std::string>(&value)) {
-                value = Cleaned(std::move(*text));
-            }
-        }
+        queryValue(root, keyPath, valueName, clean, value);
         return value;
     });
 }

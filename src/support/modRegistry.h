@@ -13,6 +13,10 @@ namespace qvMsgErr {
 /// A value as read from the store: nothing, text, a 32-bit number or bytes.
 using RegValue = std::variant<std::monostate, std::string, int32_t, std::vector<uint8_t>>;
 
+/// The text stored under Reg_Root & "\" & `section` into `text` (empty when there is none); the
+/// store's result code, FileNotFound when the key or the value is absent.
+int32_t ReadRegSetting(const std::string& valueName, const std::string& section, bool escaped,
+                       std::string& text, platform::HKEY root = platform::HKEY_CURRENT_USER);
 std::string GetRegSetting(const std::string& valueName, const std::string& defaultValue,
                           const std::string& section, bool escaped,
                           platform::HKEY root = platform::HKEY_CURRENT_USER);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qvMsgErr {
@@ -38,8 +39,14 @@ bool AppendToFile(const std::string& path, const std::string& text) noexcept {
         if (path.empty() || path.find('\0') != std::string::npos) {
             return false;
         }
-        FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
-        if (fd.get() < 0) {
+        // Never through a link at the log's name; a FIFO there must not block the caller, and
+        // only a regular file can hold lines. A new log is the user's alone: it may hold private
+        // error texts.
+        FileDescriptor fd(
+            ::open(path.c_str(),
+                   O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600));
+        struct stat st {};
+        if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
             return false;
         }
         // O_APPEND alone keeps one write() whole only up to the pipe-buffer size on some file
@@ -52,7 +59,13 @@ bool AppendToFile(const std::string& path, const std::string& text) noexcept {
         std::string line;
         line.reserve(text.size() + 2);
         line.append(text).append("\r\n");
-        const bool written = platform::writeAll(fd.get(), line);
+        // A line written in part (a full disk) is taken back, so that the next line does not
+        // continue it.
+        const off_t end = ::lseek(fd.get(), 0, SEEK_END);
+        const bool written = end >= 0 && platform::writeAll(fd.get(), line);
+        if (!written && end >= 0) {
+            [[maybe_unused]] const int ignored = ::ftruncate(fd.get(), end);
+        }
         ::flock(fd.get(), LOCK_UN);
         return written;
     });

@@ -8,8 +8,10 @@
 
 namespace qvMsgErr {
 
-/// Appends `text` and CR LF to the file at `path` (created when missing) in one write, under an
-/// advisory lock, so that lines of concurrent writers never interleave. False on any failure.
+/// Appends `text` and CR LF to the file at `path` (created with mode 0600 when missing) in one
+/// write, under an advisory lock, so that lines of concurrent writers never interleave. A link
+/// at `path` is not followed and anything but a regular file is refused; a line that could not
+/// be written whole is taken back. False on any failure.
 bool AppendToFile(const std::string& path, const std::string& text) noexcept;
 
 /// Removes trailing LF, CR and NUL from `text` itself, and returns a copy of the result without

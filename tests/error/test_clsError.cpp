@@ -352,12 +352,15 @@ TEST_F(ErrorTest, LogLinesAreWrittenAfterTheDialogHasClosed) {
         e.Show(true, args...);
         logged = qvtest::readFile(log);
     };
+    // Line breaks and other control characters inside a description stay in its one line.
     show(" Disk full, or nearly\r\nso \r\n");
-    show("", 53);
+    show("a\nb\tc\x1b[2J\x7f\xC2\x85"
+         "d\xE2\x80\xA8\xff",
+         53);
     e.Number(0);
     show("");
-    EXPECT_EQ(logged, "1/2/2026 3:04:05 AM,-7,Disk full, or nearly\r\nso\r\n"
-                      "1/2/2026 3:04:05 AM,53,\r\n"
+    EXPECT_EQ(logged, "1/2/2026 3:04:05 AM,-7,Disk full, or nearly\u240D\u240Aso\r\n"
+                      "1/2/2026 3:04:05 AM,53,a\u240Ab\u2409c\u241B[2J\u2421\u2424d\u2424\xff\r\n"
                       "1/2/2026 3:04:05 AM,0,\r\n");
     EXPECT_EQ(dialogs, 3);
 }

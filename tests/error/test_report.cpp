@@ -5,6 +5,7 @@
 
 #include "scratch.h"
 
+#include <qvMsgErr/RunTimeError.h>
 #include <qvMsgErr/headless.h>
 
 #include "pinned_clock.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -106,15 +108,142 @@ protected:
                         "  line 1\r\nline 2 \r\n\r\n"};
 };
 
-TEST_F(Report, TrimmedValuesGoUnescapedIntoTheEmail) {
-    EXPECT_EQ(
-        mailtoAddress("help@example.com", "App", GetReportText(reportValues(source, desktop))),
-        "mailto:help@example.com?subject= App error report &body=Error Report | "
-        "Date: Friday, January 2, 2026 | Time: 03:04 | Application: App | User: user | "
-        "Activity: act | Description: desc | Details:  | line 1\r\nline 2");
-    for (const std::string& app : {""s, "   "s, " \r\n\0"s}) {
-        source.appName = app;
-        EXPECT_EQ(reportValues(source, desktop).application, kProductName);
+/// The subject and body of a `mailto:` link to `to` that follows the encoding rules byte for
+/// byte: "mailto:", the address, "?subject=", "&body=", and between them only unreserved
+/// characters and %XX with upper-case hex digits. Fails the test otherwise.
+std::pair<std::string, std::string> parseMailto(const std::string& link, const std::string& to) {
+    const std::string head = "mailto:" + to + "?subject=";
+    const auto body = link.find("&body=");
+    if (!link.starts_with(head) || body == std::string::npos) {
+        ADD_FAILURE() << "not a mailto to " << to << ": " << link.substr(0, 300);
+        return {};
+    }
+    const auto decoded = [&](std::size_t from, std::size_t end) {
+        std::string out;
+        for (std::size_t i = from; i < end; ++i) {
+            const char c = link[i];
+            if (c == '%' && i + 2 < end && std::isxdigit(link[i + 1]) &&
+                std::isxdigit(link[i + 2]) && !std::islower(link[i + 1]) &&
+                !std::islower(link[i + 2])) {
+                out += static_cast<char>(std::stoi(link.substr(i + 1, 2), nullptr, 16));
+                i += 2;
+            } else if (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.' ||
+                       c == '_' || c == '~') {
+                out += c;
+            } else {
+                ADD_FAILURE() << "'" << c << "' at " << i << " is neither unreserved nor %XX";
+                return out;
+            }
+        }
+        return out;
+    };
+    return {decoded(head.size(), body), decoded(body + 6, link.size())};
+}
+
+TEST_F(Report, TheEmailCarriesExactlyTheReportToExactlyTheAddress) {
+    const std::string report = GetReportText(reportValues(source, desktop));
+    EXPECT_TRUE(mailtoAddress("help@example.com", "App", report)
+                    .starts_with("mailto:help@example.com?subject=%20App%20error%20report%20"
+                                 "&body=Error%20Report%20%7C%20Date%3A%20Friday%2C%20"));
+    // Hostile texts in every field stay text: the same single recipient, no other header, the
+    // report whole (the rows use CR LF, which the body keeps) unless too long for an opener.
+    const std::string hostile[] = {
+        "x&cc=someone@example.org&bcc=b@example.org&attach=/etc/passwd",
+        "cut # here ? subject=Hi & body=Bye %41%0D%0A %zz",
+        "line\r\nBcc: c@example.org\r\n\r\nbody & = ? # %",
+        std::string(1 << 20, '&'),
+    };
+    for (const std::string& text : hostile) {
+        for (std::string ReportSource::*field :
+             {&ReportSource::appName, &ReportSource::userName, &ReportSource::activity,
+              &ReportSource::description, &ReportSource::details}) {
+            ReportSource s = source;
+            s.*field = text;
+            const ReportValues values = reportValues(s, desktop);
+            const std::string report = GetReportText(values);
+            const std::string link = mailtoAddress("help@example.com", values.application, report);
+            EXPECT_LE(link.size(), 32000U);
+            const auto [subject, body] = parseMailto(link, "help@example.com");
+            if (field != &ReportSource::appName) {
+                EXPECT_EQ(subject, " App error report ");
+            } else if (text.size() < 256) {
+                EXPECT_EQ(subject, " " + std::regex_replace(text, std::regex("[\r\n]"), " ") +
+                                       " error report ");
+            }
+            if (report.size() < 10000) {
+                EXPECT_EQ(body, report);
+            }
+        }
+    }
+}
+
+TEST_F(Report, TheEmailBodyIsMailText) {
+    // Line breaks become CR LF, control characters visible, bytes that are not UTF-8 U+FFFD.
+    const std::string link =
+        mailtoAddress("a@b.org", "A\r\nB\x01\xff", "1\n2\r3\r\n4\t\x01\x7f\xff.");
+    EXPECT_EQ(parseMailto(link, "a@b.org"),
+              std::pair(" A  B \uFFFD error report "s, "1\r\n2\r\n3\r\n4\t\u2401\u2421\uFFFD."s));
+    // A long name is cut on a whole character.
+    const std::string name = std::string(255, 'n') + "\u00e9" + std::string(1000, 'n');
+    EXPECT_EQ(parseMailto(mailtoAddress("a@b.org", name, "r"), "a@b.org").first,
+              " " + std::string(255, 'n') + "\u2026 error report ");
+}
+
+TEST_F(Report, AnEmailTooLongForAnOpenerCarriesTheBeginningAndANote) {
+    // Every alignment of the limit against two-byte characters and CR LF pairs: the cut never
+    // splits either.
+    std::string units;
+    for (int i = 0; i < 20000; ++i) {
+        units += "\u00e9\r\n";
+    }
+    for (std::size_t shift = 0; shift < 12; ++shift) {
+        const std::string text = std::string(shift, 'x') + units;
+        const std::string link = mailtoAddress("a@b.org", "App", text);
+        EXPECT_LE(link.size(), 32000U);
+        EXPECT_GE(link.size(), 31990U);
+        const std::string body = parseMailto(link, "a@b.org").second;
+        const auto note = body.find("\r\n\r\n[This report was shortened");
+        ASSERT_NE(note, std::string::npos);
+        EXPECT_NE(body.find("\"Save\"", note), std::string::npos);
+        const std::string kept = body.substr(0, note);
+        EXPECT_TRUE(text.starts_with(kept));
+        EXPECT_TRUE(kept.ends_with("\n") || kept.ends_with("\u00e9") || kept.ends_with("x"))
+            << shift;
+    }
+}
+
+TEST_F(Report, TheEmailGoesOnlyToAPlainAddress) {
+    for (const char* plain :
+         {"help@example.org", "first.last+tag@sub.example-host.org", "o'neil_~!$*=@localhost"}) {
+        EXPECT_NO_THROW(mailtoAddress(plain, "App", "r")) << plain;
+    }
+    for (const std::string& bad : {""s,
+                                   "help"s,
+                                   "a@b?cc=c@d"s,
+                                   "a@b&cc=c@d"s,
+                                   "a@b,c@d"s,
+                                   "a b@c"s,
+                                   "<a@b>"s,
+                                   "a@b#x"s,
+                                   "a@@b"s,
+                                   ".a@b"s,
+                                   "a..b@c"s,
+                                   "a@-b"s,
+                                   "a@b-"s,
+                                   "a@b..c"s,
+                                   "\"q\"@b"s,
+                                   "a@[1.2.3.4]"s,
+                                   "a@b\r\nBcc: c@d"s,
+                                   "a@b%0A"s,
+                                   "\u00e4@b"s,
+                                   "a@b\0"s,
+                                   std::string(250, 'a') + "@b.c"}) {
+        try {
+            mailtoAddress(bad, "App", "r");
+            ADD_FAILURE() << "accepted " << bad;
+        } catch (const RunTimeError& e) {
+            EXPECT_EQ(e.Number, 5);
+        }
     }
 }
 

@@ -194,7 +194,8 @@ TEST_F(MemoryTest, TheMemoryFunctionsReportAStoreTheyCannotRead) {
     qvtest::writeFile(corrupt, std::string(4096, 'x'));
     setThreadRegistry(std::make_shared<platform::SqliteRegistry>(corrupt));
     for (const auto& call : std::vector<std::function<void()>>{
-             [] { RememberedAnswers(); }, [] { ForgetAnswer("Q1"); }, [] { ForgetAllAnswers(); }}) {
+             [] { RememberedAnswers(); }, [] { FindRememberedAnswer("Q1"); },
+             [] { ForgetAnswer("Q1"); }, [] { ForgetAllAnswers(); }}) {
         try {
             call();
             ADD_FAILURE() << "a corrupt store read as empty";

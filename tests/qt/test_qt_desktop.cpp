@@ -4,6 +4,7 @@
 
 #include <qvMsgErr/clsMesgBox.h>
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeySequence>
@@ -86,6 +87,22 @@ TEST(QtDesktop, SystemMessageBoxButtonsDefaultEscapeAndHelp) {
                                                              "Title", helpFile, 42);
             });
         EXPECT_EQ(answer, row.answer);
+    }
+}
+
+TEST(QtDesktop, HelpFilesReachTheOpenerAsAbsolutePathsNeverAsOptions) {
+    const std::string here = QDir::currentPath().toStdString();
+    const std::pair<std::string, std::string> rows[] = {
+        {"--version", here + "/--version"},
+        {"-x", here + "/-x"},
+        {"help file.html", here + "/help file.html"},
+        {"https://example.org/help", "https://example.org/help"},
+    };
+    for (const auto& [helpFile, argument] : rows) {
+        const RecordingOpener opener;
+        qt::makeDesktop()->showHelp(helpFile, 3, 0);
+        EXPECT_EQ(opener.received().toStdString(), argument);
+        EXPECT_EQ(opener.argumentCount(), "1");
     }
 }
 

@@ -19,6 +19,7 @@
 #include <tuple>
 #include <vector>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -413,7 +414,55 @@ TEST(SqliteStore, DefaultPathFollowsTheEnvironment) {
             EXPECT_EQ(SqliteRegistry::defaultPath(), c[3]);
             EXPECT_EQ(dynamic_cast<const SqliteRegistry&>(*makeDefaultRegistry()).path(), c[3]);
         }
+        // A relative HOME is ignored like an unset one: the password database names the home.
+        const std::string fromPasswd =
+            std::string(::getpwuid(::getuid())->pw_dir) + "/.config/qvMsgErr/registry.db";
+        ::setenv("XDG_CONFIG_HOME", "relative/cfg", 1);
+        for (const char* home : {"relative/home", "", "~/x"}) {
+            ::setenv("HOME", home, 1);
+            EXPECT_EQ(SqliteRegistry::defaultPath(), fromPasswd) << home;
+        }
     });
+}
+
+TEST(SqliteStore, ANewStoreAndItsJournalsAreTheUsersAloneWhateverTheUmask) {
+    const auto mode = [](const std::string& path) {
+        struct stat st {};
+        EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+        return st.st_mode & 07777;
+    };
+    for (const mode_t mask : {0000, 0022}) {
+        ScratchDir dir; // an existing directory: the store file is made, not its directory
+        const std::string path = dir.file("registry.db");
+        const mode_t old = ::umask(mask);
+        {
+            SqliteRegistry store(path);
+            EXPECT_EQ(put(store, "App", "v", REG_SZ, "42"), rr::Success);
+            for (const char* suffix : {"", "-wal", "-shm"}) {
+                EXPECT_EQ(mode(path + suffix), 0600u) << suffix << " umask " << mask;
+            }
+        }
+        ::chmod(path.c_str(), 0640);
+        SqliteRegistry store(path);
+        EXPECT_EQ(put(store, "App", "v", REG_SZ, "43"), rr::Success);
+        ::umask(old);
+        EXPECT_EQ(mode(path), 0640u) << "an existing store keeps its mode";
+    }
+}
+
+TEST(SqliteStore, NoLinkAtAJournalsNameIsFollowed) {
+    for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+        ScratchDir dir;
+        const std::string path = dir.file("registry.db"), owned = dir.file("owned");
+        qvtest::writeFile(owned, "mine");
+        std::filesystem::create_symlink(owned, path + suffix);
+        SqliteRegistry store(path);
+        // SQLite replaces a link at its journal's name or fails the write; either way the file
+        // the link points to is left alone.
+        const int32_t written = put(store, "App", "v", REG_SZ, "42");
+        EXPECT_TRUE(written != rr::Success || !std::filesystem::is_symlink(path + suffix));
+        EXPECT_EQ(qvtest::readFile(owned), "mine") << suffix;
+    }
 }
 
 // --- When things go wrong ----------------------------------------------------------------------

@@ -12,10 +12,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <iostream>
 #include <set>
 #include <sstream>
 #include <tuple>
 
+#include <csignal>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -105,6 +112,152 @@ TEST(ReplaceFile, ReplacesWholeKeepsTheModeAndLeavesNoTemporaryFile) {
             << bad;
     }
     EXPECT_EQ(files(), 1);
+}
+
+TEST(PrivateFiles, NewFilesAreTheUsersAloneExistingOnesKeepTheirMode) {
+    const auto mode = [](const std::string& path) { return fs::status(path).permissions(); };
+    const fs::perms userOnly = fs::perms::owner_read | fs::perms::owner_write;
+    const fs::perms shared = userOnly | fs::perms::group_read | fs::perms::others_read;
+    for (const mode_t mask : {0000, 0022}) {
+        ScratchDir dir;
+        const std::string log = dir.file("ErrorLog.txt"), report = dir.file("report.rtf");
+        const mode_t old = ::umask(mask);
+        EXPECT_TRUE(AppendToFile(log, "x"));
+        platform::replaceFile(report, "x");
+        EXPECT_EQ(mode(log), userOnly) << "umask " << mask;
+        EXPECT_EQ(mode(report), userOnly) << "umask " << mask;
+        fs::permissions(log, shared);
+        fs::permissions(report, shared);
+        EXPECT_TRUE(AppendToFile(log, "y"));
+        platform::replaceFile(report, "y");
+        ::umask(old);
+        EXPECT_EQ(mode(log), shared);
+        EXPECT_EQ(mode(report), shared);
+    }
+}
+
+TEST(PrivateFiles, NoLinkIsFollowedAndNothingButARegularFileIsWritten) {
+    ScratchDir dir;
+    const std::string owned = dir.file("owned.txt"), log = dir.file("ErrorLog.txt"),
+                      report = dir.file("report.rtf");
+    qvtest::writeFile(owned, "mine\n");
+    fs::create_symlink(owned, log);
+    fs::create_symlink(dir.file("nowhere"), dir.file("dangling.txt"));
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    for (const std::string& path : {log, dir.file("dangling.txt"), dir.file("fifo")}) {
+        EXPECT_FALSE(AppendToFile(path, "x")) << path;
+    }
+    // Saving replaces the link itself; the file it pointed to stays as it was.
+    fs::create_symlink(owned, report);
+    platform::replaceFile(report, "report");
+    EXPECT_FALSE(fs::is_symlink(report));
+    EXPECT_EQ(readFile(report), "report");
+    EXPECT_EQ(fs::status(report).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(readFile(owned), "mine\n");
+    EXPECT_FALSE(fs::exists(dir.file("nowhere")));
+    // A writable file in a directory that is not: never rewritten in place.
+    fs::create_directory(dir.file("ro"));
+    qvtest::writeFile(dir.file("ro/report.txt"), "old");
+    fs::permissions(dir.file("ro"), fs::perms::owner_read | fs::perms::owner_exec);
+    qvtest::asUnprivileged({dir.path()}, [&] {
+        EXPECT_EQ(qvMsgErr::testing::raised([&] {
+                      platform::replaceFile(dir.file("ro/report.txt"), "new");
+                  }).Number,
+                  75);
+    });
+    EXPECT_EQ(readFile(dir.file("ro/report.txt")), "old");
+}
+
+/// Runs `check` in a child process in which `dir` runs out of room after `prepare`: either a
+/// 64 KiB tmpfs of the child's own mount namespace, filled to the last page (false when the
+/// child may not mount one), or a file-size limit a few bytes above the files' sizes. `check`
+/// gets a procedure that makes room again.
+bool onAFullDisk(bool tmpfs, const std::string& dir, const std::function<void()>& prepare,
+                 const std::function<void(const std::function<void()>&)>& check) {
+    constexpr int kCannotMount = 77;
+    std::fflush(stdout);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (tmpfs && (::unshare(CLONE_NEWNS) != 0 ||
+                      ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                      ::mount("qvtest", dir.c_str(), "tmpfs", 0, "size=64k") != 0)) {
+            ::_exit(kCannotMount);
+        }
+        prepare();
+        const std::string filler = dir + "/filler";
+        if (tmpfs) {
+            const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+            const std::string page(4096, 'f');
+            while (::write(fd, page.data(), page.size()) > 0) {
+            }
+            ::close(fd);
+        } else {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{16, RLIM_INFINITY};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        check([&] {
+            const rlimit none{RLIM_INFINITY, RLIM_INFINITY};
+            tmpfs ? fs::remove(filler) : ::setrlimit(RLIMIT_FSIZE, &none);
+        });
+        std::fflush(stdout);
+        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    EXPECT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_TRUE(WEXITSTATUS(status) == 0 || (tmpfs && WEXITSTATUS(status) == kCannotMount));
+    return WEXITSTATUS(status) == 0;
+}
+
+TEST(PrivateFiles, AFullDiskLeavesNoPartOfALineOrAReport) {
+    for (const bool tmpfs : {false, true}) {
+        ScratchDir dir;
+        const std::string log = dir.file("ErrorLog.txt"), report = dir.file("report.rtf");
+        const bool ran = onAFullDisk(
+            tmpfs, dir.path(),
+            [&] {
+                ASSERT_TRUE(AppendToFile(log, "first"));
+                qvtest::writeFile(report, "old");
+            },
+            [&](const std::function<void()>& makeRoom) {
+                EXPECT_FALSE(AppendToFile(log, std::string(10000, 'l')));
+                EXPECT_EQ(readFile(log), "first\r\n") << "a part of the line is left";
+                EXPECT_EQ(qvMsgErr::testing::raised([&] {
+                              platform::replaceFile(report, std::string(10000, 'r'));
+                          }).Number,
+                          75);
+                EXPECT_EQ(readFile(report), "old");
+                makeRoom();
+                EXPECT_TRUE(AppendToFile(log, "next"));
+                EXPECT_EQ(readFile(log), "first\r\nnext\r\n");
+                EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2)
+                    << "a temporary file is left";
+            });
+        if (!ran) {
+            std::cout << "[   NOTE   ] no tmpfs of our own here; the file-size limit stood in\n";
+        }
+    }
+}
+
+TEST(OpenerTarget, PathsBecomeAbsoluteUrisStayAsTheyAre) {
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {"--version", "/work", "/work/--version"},
+        {"-x", "/work/", "/work/-x"},
+        {"help file.html", "/", "/help file.html"},
+        {"docs/-h.html", "/w", "/w/docs/-h.html"},
+        {"/abs/--y", "/w", "/abs/--y"},
+        {"https://example.org/help", "/w", "https://example.org/help"},
+        {"mailto:a@b.org?subject=x", "/w", "mailto:a@b.org?subject=x"},
+        {"c:help", "/w", "/w/c:help"}, // one letter is no scheme
+        {"-x:y", "/w", "/w/-x:y"},     // a scheme begins with a letter
+        {"1ab:x", "/w", "/w/1ab:x"},
+        {"ab cd:x", "/w", "/w/ab cd:x"},
+        {"", "/w", ""},
+    };
+    for (const auto& [target, here, expected] : rows) {
+        EXPECT_EQ(platform::openerTarget(target, here), expected) << target;
+    }
 }
 
 TEST(TrimText, TrimsTheCallersTextAndTheResult) {

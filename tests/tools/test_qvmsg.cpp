@@ -245,9 +245,21 @@ TEST_F(Qvmsg, MemoryCommandsSeeAndUndoWhatATickedBoxRemembered) {
 
 TEST_F(Qvmsg, AStoreThatIsNoStoreIsReportedNotTakenForEmpty) {
     qvtest::writeFile(store, std::string(8192, 'x'));
-    const Outcome o = run({"memory", "list"});
-    EXPECT_EQ(o.status, 70);
-    EXPECT_EQ(o.err, "qvmsg: error 75: Path/File access error (RememberedAnswers&qvMsgErr)\n");
+    const std::pair<std::vector<std::string>, const char*> rows[] = {
+        {{"memory", "list"}, "RememberedAnswers"},
+        {{"memory", "get", "X"}, "FindRememberedAnswer"},
+        {{"memory", "forget", "X"}, "ForgetAnswer"},
+        {{"memory", "clear"}, "ForgetAllAnswers"},
+    };
+    for (const auto& [args, source] : rows) {
+        const Outcome o = run(args);
+        EXPECT_EQ(o.status, 70);
+        EXPECT_EQ(o.err, std::string("qvmsg: error 75: Path/File access error (") + source +
+                             "&qvMsgErr)\n");
+    }
+    // A message still asks and answers.
+    EXPECT_EQ(
+        run(with(kYesNo, {"--dont-show", "--id", "X", "--answer", "tick,no", "Save?"})).status, 7);
     EXPECT_EQ(qvtest::readFile(store), std::string(8192, 'x'));
 }
 

@@ -124,6 +124,13 @@ private:
             if (offscreen_ || !failure_.empty()) {
                 w.close(); // nobody could answer it
             }
+            if (offscreen_ && window && window->isVisible()) {
+                // A question without a close answer (Yes/No): ending it here would answer for
+                // somebody, so it ends as a mistake of the call instead.
+                failure_ = "nobody can answer " + w.objectName().toStdString() +
+                           " offscreen, and it has no close box: say the answer with --answer";
+                window->hide();
+            }
             return; // on a display the user answers
         }
         const Step& step = steps_[next_++];

@@ -119,9 +119,12 @@ QMessageBox::Icon iconOf(int32_t flags) {
 }
 
 void openWithDesktopHandler(const std::string& target) {
-    // No shell between us and the opener: the string arrives as one argument, byte for byte.
-    // A missing opener is no error of ours.
-    QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromUtf8(target)});
+    // No shell between us and the opener: the string arrives as one argument, byte for byte, a
+    // path made absolute so that it cannot read as an option. A missing opener is no error of
+    // ours.
+    QProcess::startDetached(
+        QStringLiteral("xdg-open"),
+        {QString::fromUtf8(platform::openerTarget(target, QDir::currentPath().toStdString()))});
 }
 
 /// Lays the runs out as paragraphs: CR LF starts a new one; a run's indent applies to every

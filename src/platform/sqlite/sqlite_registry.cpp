@@ -15,6 +15,7 @@
 #include <thread>
 #include <utility>
 
+#include <fcntl.h>
 #include <pthread.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -112,6 +113,19 @@ int32_t resultOfErrno(int error) {
 bool isDirectory(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+/// Makes a missing store file empty, readable by the user only: remembered answers are nobody
+/// else's business, and SQLite would make it 0644 less the umask. Its journal and WAL files take
+/// the store file's mode. An empty file becomes a store on the first write.
+int32_t makePrivateFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return errno == EEXIST ? Success : resultOfErrno(errno); // there already: SQLite decides
+    }
+    const bool ok = ::fchmod(fd, 0600) == 0;
+    ::close(fd);
+    return ok ? Success : IoFailed;
 }
 
 /// Creates the directories above the file at `path` (mode 0700, as for any per-user config).
@@ -399,7 +413,8 @@ int32_t SqliteRegistry::Impl::openFile(bool forWrite) {
         return AccessDenied; // no home directory to keep a store in
     }
     if (forWrite) {
-        if (const int32_t r = makeParentDirectories(path); r != Success) {
+        if (int32_t r = makeParentDirectories(path);
+            r != Success || (r = makePrivateFile(path)) != Success) {
             return r;
         }
     } else {
@@ -679,14 +694,16 @@ std::string SqliteRegistry::defaultPath() {
         return std::string(config) + "/qvMsgErr/registry.db";
     }
     std::string home;
-    if (const char* env = std::getenv("HOME"); env != nullptr && *env != '\0') {
+    // A relative HOME would put the store wherever the program happens to run: it is ignored
+    // like an unset one, and the password database names the home directory.
+    if (const char* env = std::getenv("HOME"); env != nullptr && *env == '/') {
         home = env;
     } else {
         struct passwd entry {};
         struct passwd* found = nullptr;
         char buffer[4096];
         if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr &&
-            found->pw_dir != nullptr) {
+            found->pw_dir != nullptr && found->pw_dir[0] == '/') {
             home = found->pw_dir;
         }
     }
