@@ -206,21 +206,26 @@ int32_t clsMesgBox::composeAndShow(windows::MessageWindow& frm, const std::strin
     }
 
     int32_t answer = qvButtonNone;
-    if (frm.g_iButtonIndex < 0) {
+    const bool closedAll = !frm.window().isLoaded();
+    if (closedAll) {
+        // "Close all", chosen in an error dialog shown while this message was up, unloaded the
+        // window: the message answers as its close box would (nothing for Yes/No), and its
+        // check box counts as never ticked.
+        if (frm.CloseIndex >= 0) {
+            answer = table_.ButtonResults.at(static_cast<std::size_t>(frm.CloseIndex));
+        }
+    } else if (frm.g_iButtonIndex < 0) {
         TimeOutOccured = true;
         answer = table_.ButtonResults.at(static_cast<std::size_t>(DefaultIndex));
     } else {
         answer = table_.ButtonResults.at(static_cast<std::size_t>(frm.g_iButtonIndex));
     }
-    // A message whose default is Help or Details, ended by its countdown or its close box, was
-    // answered by no button at all.
+    // A message whose default is Help or Details, ended by its countdown, was answered by no
+    // button at all.
     if (answer < qvButtonOK) {
         answer = qvButtonNone;
     }
-    // "Close all", chosen in an error dialog shown while this message was up, unloads the
-    // window during its display: the message then answers as its close box would, and its
-    // check box counts as never ticked.
-    dontShowAgainTicked_ = frm.window().isLoaded() && check.value() == 1;
+    dontShowAgainTicked_ = !closedAll && check.value() == 1;
     if (dontShowAgainTicked_ && !MessageID.empty() && !dontShowIsManual_) {
         rememberAnswer(MessageID, Buttons, answer);
     }

@@ -184,27 +184,31 @@ TEST_F(MsgBoxTest, DefaultButtonAnswersAClosedWindowAndTheCountdown) {
 }
 
 // An error shown while a message is up (a host's timer, a window's own failure), closed with a
-// confirmed "Close all": every window of the library goes, and the message still answers.
-TEST_F(MsgBoxTest, CloseAllDuringAMessageAnswersItsDefaultAndRemembersNothing) {
+// confirmed "Close all": every window of the library goes, and the message answers as its close
+// box would, which for Yes/No is nothing.
+TEST_F(MsgBoxTest, CloseAllDuringAMessageAnswersAsItsCloseBoxAndRemembersNothing) {
     for (const auto style : {Tessary2003, TessaryClassic}) {
-        bool aborted = false;
-        desktop->onSystemMessageBox([](const auto&) { return qvButtonYes; }); // "Close all?"
-        user([&](ScriptedUser& u) {
-            if (u.windowName() == "dlgError") {
-                u.click("cmdAbort");
-                return;
-            }
-            u.tick("chkDontShow");
-            clsError err;
-            err.Abort.connect([&] { aborted = true; });
-            err.Show(true, "Disk full", 61);
-        });
-        box->MsgBoxType(style);
-        box->DontShowAgain(true);
-        EXPECT_EQ(box->msgBox("Save?", 4 | 0x100, "T", "", -1, "Q"), qvButtonNo) << style;
-        EXPECT_TRUE(aborted);
-        EXPECT_FALSE(box->DontShowAgainTicked());
-        EXPECT_EQ(remembered("Q"), "");
+        for (const auto& [buttons, expected] :
+             {std::pair(4 | 0x100, qvButtonNone), std::pair(3 | 0x100, qvButtonCancel)}) {
+            bool aborted = false;
+            desktop->onSystemMessageBox([](const auto&) { return qvButtonYes; }); // "Close all?"
+            user([&](ScriptedUser& u) {
+                if (u.windowName() == "dlgError") {
+                    u.click("cmdAbort");
+                    return;
+                }
+                u.tick("chkDontShow");
+                clsError err;
+                err.Abort.connect([&] { aborted = true; });
+                err.Show(true, "Disk full", 61);
+            });
+            box->MsgBoxType(style);
+            box->DontShowAgain(true);
+            EXPECT_EQ(box->msgBox("Save?", buttons, "T", "", -1, "Q"), expected) << style;
+            EXPECT_TRUE(aborted);
+            EXPECT_FALSE(box->DontShowAgainTicked());
+            EXPECT_EQ(remembered("Q"), "");
+        }
     }
 }
 

@@ -28,7 +28,8 @@
 //   [x] System message box from the whole flag word, Help button that keeps the box open
 //   [x] Sounds through libcanberra's event sounds when built with it, else QApplication::beep
 //   [x] Printer dialog and printing through QTextDocument; save dialog; xdg-open; topmost flag
-//   [x] Answers without a dialog, for tests and runs without a user: QVMSGERR_PRINT_TO_PDF=file
+//   [x] Answers without a dialog where nobody can see one (offscreen, minimal):
+//   QVMSGERR_PRINT_TO_PDF=file
 //       prints to that PDF, QVMSGERR_SAVE_AS=path answers the save dialog (relative to its
 //       initial directory), QVMSGERR_COMPONENT_DIR=dir sets the component directory
 //   [~] Outer window size: the real frame where the window system reports one; on the offscreen
