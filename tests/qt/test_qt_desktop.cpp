@@ -107,6 +107,31 @@ TEST(QtDesktop, HelpFilesReachTheOpenerAsAbsolutePathsNeverAsOptions) {
 }
 
 // What the opener and the printer receive is checked with the error report they are made for.
+TEST(QtDesktop, SoundOnlyWhereThereIsAnOutput) {
+    const ScopedEnv noServer("PULSE_SERVER", std::nullopt);
+    const struct {
+        std::vector<std::string> files; ///< below a scratch directory: "run/…", "snd/…"
+        bool available;
+    } rows[] = {
+        {{}, false},
+        {{"snd/pcmC0D0c", "snd/controlC0"}, false}, // capture only
+        {{"snd/pcmC0D0p"}, true},
+        {{"run/pulse/native"}, true},
+        {{"run/pipewire-0"}, true},
+    };
+    for (const auto& row : rows) {
+        qvtest::ScratchDir dir;
+        std::filesystem::create_directories(dir.file("run"));
+        std::filesystem::create_directories(dir.file("snd"));
+        for (const auto& f : row.files) {
+            std::filesystem::create_directories(std::filesystem::path(dir.file(f)).parent_path());
+            qvtest::writeFile(dir.file(f), "");
+        }
+        EXPECT_EQ(qt::soundOutputAvailable(dir.file("run"), dir.file("snd")), row.available)
+            << ::testing::PrintToString(row.files);
+    }
+}
+
 TEST(QtDesktop, OpenerOrPrinterMissing) {
     for (const char* bad : {"/nonexistent/dir/report.pdf", ""}) {
         expectRunTimeError(482, std::string("printing to '") + bad + "'", [&] {

@@ -164,6 +164,24 @@ void compose(QTextDocument& doc, const platform::FormattedDocument& runs, double
 // Sounds
 // ---------------------------------------------------------------------------------------------
 
+bool soundOutputAvailable(const std::string& runtimeDir, const std::string& deviceDir) {
+    if (!envText("PULSE_SERVER").empty()) {
+        return true;
+    }
+    if (!runtimeDir.empty()) {
+        for (const char* server : {"/pulse/native", "/pipewire-0"}) {
+            if (QFileInfo::exists(QString::fromStdString(runtimeDir + server))) {
+                return true;
+            }
+        }
+    }
+    // ALSA playback devices are pcmC<card>D<device>p.
+    const QStringList playback =
+        QDir(QString::fromStdString(deviceDir))
+            .entryList({QStringLiteral("pcmC*D*p")}, QDir::System | QDir::Files);
+    return !playback.isEmpty();
+}
+
 struct QtDesktop::Sound {
 #ifdef QVMSGERR_HAVE_CANBERRA
     ca_context* context = nullptr;
@@ -177,6 +195,12 @@ struct QtDesktop::Sound {
 
     bool play(const char* eventId) {
         if (broken) {
+            return false;
+        }
+        // Without a sound server or an output device, the sound system would print its
+        // failure to the host's standard error on every message.
+        if (!context && !soundOutputAvailable(envText("XDG_RUNTIME_DIR"), "/dev/snd")) {
+            broken = true;
             return false;
         }
         if (!context) {

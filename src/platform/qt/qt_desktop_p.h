@@ -107,6 +107,10 @@ std::string toText(const QString& text);
 
 QFont toQFont(const platform::Font& font, const QFont& base);
 
+/// Whether a sound can be played: a sound server (PULSE_SERVER, or a PulseAudio or PipeWire
+/// socket in `runtimeDir`) or an ALSA playback device in `deviceDir` ("/dev/snd").
+bool soundOutputAvailable(const std::string& runtimeDir, const std::string& deviceDir);
+
 /// Artwork of a stock picture, `size` × `size` device-independent pixels at `dpr`, with pixels
 /// of `maskColor` (BGR; negative: none) transparent.
 QImage stockPicture(platform::StockPicture picture, int size, int32_t maskColor, qreal dpr);
