@@ -11,6 +11,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <filesystem>
+
 using namespace qvMsgErr;
 using namespace qvbench;
 
@@ -26,18 +29,23 @@ void BM_RememberedAnswer(benchmark::State& state) {
         messages.emplace_back(name, kSetOf[1 + n % 7]);
     }
     auto desktop = std::make_shared<headless::HeadlessDesktop>();
+    desktop->onModal([](headless::ScriptedUser& user) { user.click("cmdButton", 0); });
     setThreadDesktop(desktop);
     setThreadRegistry(std::make_shared<SqliteRegistry>(storeWith(count)));
     {
+        FloorRead floor(storeWith(count));
         clsMesgBox box;
         box.Reg_Root(Root);
         box.MsgBoxType(Tessary2003);
         std::size_t i = 0;
-        for (auto _ : state) {
-            box.DontShowAgain(true);
-            const auto& [name, set] = messages[i++ % messages.size()];
-            benchmark::DoNotOptimize(box.msgBox("Remembered?", set, "T", "", -1, name));
-        }
+        interleaved(
+            state,
+            [&] {
+                box.DontShowAgain(true);
+                const auto& [name, set] = messages[i % messages.size()];
+                benchmark::DoNotOptimize(box.msgBox("Remembered?", set, "T", "", -1, name));
+            },
+            [&] { benchmark::DoNotOptimize(floor.read(messages[i++ % messages.size()].first)); });
     }
     if (!desktop->sideEffects(headless::EffectKind::ModalShown).empty()) {
         state.SkipWithError("a window was shown: an answer was not remembered");
@@ -70,34 +78,78 @@ void BM_WholeMessage(benchmark::State& state) {
 
 void BM_ListRememberedAnswers(benchmark::State& state) {
     const auto count = static_cast<int>(state.range(0));
-    setThreadRegistry(std::make_shared<SqliteRegistry>(storeWith(count)));
+    const std::string path = storeWith(count);
+    setThreadRegistry(std::make_shared<SqliteRegistry>(path));
     apartment().regRoot = Root;
-    for (auto _ : state) {
-        const auto answers = RememberedAnswers();
-        if (answers.size() != static_cast<std::size_t>(count)) {
-            state.SkipWithError("the listing missed answers");
-            break;
-        }
-        benchmark::DoNotOptimize(answers.data());
+    std::size_t listed = 0, floorRows = 0;
+    interleaved(
+        state, [&] { listed = RememberedAnswers().size(); }, [&] { floorRows = floorList(path); });
+    if (listed != static_cast<std::size_t>(count) || floorRows != listed) {
+        state.SkipWithError("the listing missed answers");
     }
     state.SetItemsProcessed(state.iterations() * count);
     apartment().regRoot.clear();
     setThreadRegistry(nullptr);
 }
 
+/// Forgetting every answer of a key, on a fresh copy of the store each time (copied outside the
+/// timing), against one DELETE on another copy.
+void BM_ForgetAllAnswers(benchmark::State& state) {
+    const auto count = static_cast<int>(state.range(0));
+    const std::string original = storeWith(count), ours = original + ".ours",
+                      theirs = original + ".floor";
+    using Clock = std::chrono::steady_clock;
+    double ourTotal = 0, floorTotal = 0;
+    for (auto _ : state) {
+        for (const auto& copy : {ours, theirs}) {
+            std::filesystem::copy_file(original, copy,
+                                       std::filesystem::copy_options::overwrite_existing);
+        }
+        setThreadRegistry(std::make_shared<SqliteRegistry>(ours));
+        apartment().regRoot = Root;
+        const auto start = Clock::now();
+        const int32_t forgotten = ForgetAllAnswers();
+        const auto middle = Clock::now();
+        const std::size_t deleted = floorClear(theirs);
+        const auto end = Clock::now();
+        setThreadRegistry(nullptr);
+        if (forgotten != count || deleted != static_cast<std::size_t>(count)) {
+            state.SkipWithError("not every answer was forgotten");
+            break;
+        }
+        const double ourTime = std::chrono::duration<double>(middle - start).count();
+        ourTotal += ourTime;
+        floorTotal += std::chrono::duration<double>(end - middle).count();
+        state.SetIterationTime(ourTime);
+    }
+    if (floorTotal > 0) {
+        state.counters["floor_ms"] = floorTotal / static_cast<double>(state.iterations()) * 1e3;
+        state.counters["ratio"] = ourTotal / floorTotal;
+    }
+    apartment().regRoot.clear();
+}
+
 } // namespace
 
 BENCHMARK(BM_ListRememberedAnswers)
-    ->Arg(100)
-    ->Arg(1000)
     ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
-    ->Repetitions(3)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
+BENCHMARK(BM_ForgetAllAnswers)
+    ->Arg(10000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
     ->DisplayAggregatesOnly(true);
 BENCHMARK(BM_RememberedAnswer)
     ->Arg(1000)
-    ->Arg(10000)
     ->Arg(100000)
+    ->Arg(1000000)
+    ->UseManualTime()
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(9)
     ->DisplayAggregatesOnly(true);

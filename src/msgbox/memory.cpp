@@ -29,12 +29,6 @@ void checkStore(int32_t result) {
     }
 }
 
-std::vector<std::string> rememberedIDs() {
-    std::vector<std::string> names;
-    checkStore(RegValueNames(platform::HKEY_CURRENT_USER, memoryKey(), names));
-    return names;
-}
-
 /// Removes one value; false when it was not there.
 bool forget(const std::string& id) {
     const int32_t result = RegDeleteKeyValue(platform::HKEY_CURRENT_USER, memoryKey(), id);
@@ -42,10 +36,8 @@ bool forget(const std::string& id) {
     return result == platform::regresult::Success;
 }
 
-/// What is stored for `id`; an empty text counts as nothing, as it does for msgBox.
-std::optional<RememberedAnswer> answerFor(std::string id) {
-    std::string stored;
-    checkStore(ReadRegSetting(id, msgbox::kMemorySection, true, stored));
+/// The answer `stored` for `id`; an empty text counts as nothing, as it does for msgBox.
+std::optional<RememberedAnswer> answerOf(std::string id, std::string stored) {
     if (stored.empty()) {
         return std::nullopt;
     }
@@ -60,19 +52,24 @@ std::optional<RememberedAnswer> answerFor(std::string id) {
 
 std::vector<RememberedAnswer> RememberedAnswers() {
     return passOn("RememberedAnswers&", [] {
+        // One read of the whole key: a store of a million answers lists in one pass.
         std::vector<RememberedAnswer> answers;
-        for (std::string& id : rememberedIDs()) {
-            if (auto answer = answerFor(std::move(id))) {
-                answers.push_back(std::move(*answer));
-            }
-        }
+        checkStore(
+            ReadRegSettings(msgbox::kMemorySection, true, [&](std::string& id, std::string& text) {
+                if (auto answer = answerOf(std::move(id), std::move(text))) {
+                    answers.push_back(std::move(*answer));
+                }
+            }));
         return answers;
     });
 }
 
 std::optional<RememberedAnswer> FindRememberedAnswer(const std::string& MessageID) {
-    return passOn("FindRememberedAnswer&",
-                  [&] { return answerFor(msgbox::trimSpaces(MessageID)); });
+    return passOn("FindRememberedAnswer&", [&] {
+        std::string id = msgbox::trimSpaces(MessageID), stored;
+        checkStore(ReadRegSetting(id, msgbox::kMemorySection, true, stored));
+        return answerOf(std::move(id), std::move(stored));
+    });
 }
 
 bool ForgetAnswer(const std::string& MessageID) {
@@ -81,10 +78,9 @@ bool ForgetAnswer(const std::string& MessageID) {
 
 int32_t ForgetAllAnswers() {
     return passOn("ForgetAllAnswers&", [] {
+        // One transaction: one durable commit for the whole key, not one an answer.
         int32_t forgotten = 0;
-        for (const std::string& id : rememberedIDs()) {
-            forgotten += forget(id) ? 1 : 0;
-        }
+        checkStore(DeleteRegSettings(msgbox::kMemorySection, forgotten));
         return forgotten;
     });
 }

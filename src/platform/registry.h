@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qvMsgErr::platform {
 
@@ -33,6 +35,13 @@ inline constexpr int32_t NoMoreItems = 259;  ///< enumeration index past the las
 inline constexpr int32_t BadDatabase = 1009; ///< the store file is corrupt or no database
 inline constexpr int32_t IoFailed = 1016;    ///< any other failure of the store
 } // namespace regresult
+
+/// One value as a listing delivers it.
+struct StoredValue {
+    std::string name; ///< in the spelling it was first stored with
+    uint32_t kind = 0;
+    std::string bytes; ///< as RegQueryValueExA delivers them (a text with its NUL)
+};
 
 class Registry {
 public:
@@ -62,6 +71,24 @@ public:
     /// set access, like RegSetValueExA.
     virtual int32_t RegDeleteValueA(HKEY key, const std::string& name) = 0;
     virtual int32_t RegCloseKey(HKEY key) = 0;
+
+    /// The value `name` of the key `path` below `root`, in one call and with no handle left
+    /// open: its kind, and its bytes as RegQueryValueExA delivers them (a text with its
+    /// terminating NUL). FileNotFound when the key or the value is absent; the opening's and the
+    /// reading's other results as they are. This one opens, asks for the size, reads and closes;
+    /// a store that can read a value in one lookup does so instead.
+    virtual int32_t ReadValue(HKEY root, const std::string& path, const std::string& name,
+                              uint32_t& kind, std::string& bytes);
+    /// Every value of the key `path` below `root`, handed to `each` in RegEnumValueA's order (it
+    /// may take the value's texts), as one consistent picture: a writer meanwhile makes it miss or
+    /// repeat no name. FileNotFound when the key is absent. This one enumerates and reads value by
+    /// value; a store that can read them in one query does so instead.
+    virtual int32_t ReadValues(HKEY root, const std::string& path,
+                               const std::function<void(StoredValue&)>& each);
+    /// Removes every value of the key `path` below `root`, durably; `removed` counts them.
+    /// FileNotFound when the key is absent. This one deletes value by value; a store that can
+    /// do it in one transaction does so instead.
+    virtual int32_t DeleteValues(HKEY root, const std::string& path, int32_t& removed);
 };
 
 /// The store every thread uses unless told otherwise: the per-user SQLite database (see

@@ -247,19 +247,60 @@ int16_t readInteger(std::string_view text) {
     return readDecimal(text, negative);
 }
 
+/// A value as the store delivered it (`read` is the store's result) in its kind's form: a text
+/// with its NUL, bytes with a NUL after them, a number. -1 for a kind the layer does not know.
+int32_t valueOf(int32_t read, uint32_t kind, std::string bytes, RegValue& out) {
+    if (read != regresult::Success) {
+        return read;
+    }
+    switch (kind) {
+    case platform::REG_SZ:
+        out = std::move(bytes);
+        return read;
+    case platform::REG_BINARY: {
+        std::vector<uint8_t> data(bytes.begin(), bytes.end());
+        data.push_back(0);
+        out = std::move(data);
+        return read;
+    }
+    case platform::REG_DWORD: {
+        // Read into a number's four bytes: a longer value does not fit them.
+        int32_t number = 0;
+        if (bytes.size() > sizeof number) {
+            return regresult::MoreData;
+        }
+        std::memcpy(&number, bytes.data(), bytes.size());
+        out = number;
+        return read;
+    }
+    default:
+        return -1;
+    }
+}
+
+/// What a setting reads as: the value as text, with the escapes of NUL and 1 undone when
+/// `escaped`.
+std::string settingText(RegValue&& value, bool escaped) {
+    auto* held = std::get_if<std::string>(&value);
+    std::string text = held != nullptr ? std::move(*held) : textOf(value);
+    // Both escapes begin with byte 1: a text without one has nothing to undo.
+    if (escaped && text.find(One) != std::string::npos) {
+        text = replaceAll(replaceAll(text, EscapedNul, Nul), EscapedOne, One);
+    }
+    return text;
+}
+
 /// The value at `keyPath`, cleaned when `clean`; nothing when it cannot be read. The store's
 /// result: the opening's when the key did not open, else the reading's.
 int32_t queryValue(HKEY root, const std::string& keyPath, const std::string& valueName, bool clean,
                    RegValue& value) {
-    Registry& registry = threadRegistry();
-    KeyHandle key(registry);
+    uint32_t kind = 0;
+    std::string bytes;
     value = std::monostate{};
-    if (const int32_t opened =
-            registry.RegOpenKeyExA(root, keyPath, platform::KEY_READ, key.handle);
-        opened != regresult::Success) {
-        return opened;
-    }
-    const int32_t result = QueryValueEx(key.handle, valueName, value);
+    const int32_t read = passOn("QueryValueEx&", [&] {
+        return threadRegistry().ReadValue(root, keyPath, valueName, kind, bytes);
+    });
+    const int32_t result = valueOf(read, kind, std::move(bytes), value);
     if (clean) {
         if (auto* text = std::get_if<std::string>(&value)) {
             value = Cleaned(std::move(*text));
@@ -277,11 +318,31 @@ int32_t ReadRegSetting(const std::string& valueName, const std::string& section,
         RegValue value;
         const int32_t result = passOn(
             "Reg_QueryValue&", [&] { return queryValue(root, keyPath, valueName, true, value); });
-        text = textOf(value);
-        if (escaped) {
-            text = replaceAll(replaceAll(text, EscapedNul, Nul), EscapedOne, One);
-        }
+        text = settingText(std::move(value), escaped);
         return result;
+    });
+}
+
+int32_t ReadRegSettings(const std::string& section, bool escaped,
+                        const std::function<void(std::string& name, std::string& text)>& each,
+                        HKEY root) {
+    return passOn("ReadRegSettings&", [&] {
+        return threadRegistry().ReadValues(
+            root, apartment().regRoot + "\\" + section, [&](platform::StoredValue& v) {
+                RegValue value;
+                valueOf(regresult::Success, v.kind, std::move(v.bytes), value);
+                if (auto* text = std::get_if<std::string>(&value)) {
+                    *text = Cleaned(std::move(*text));
+                }
+                std::string text = settingText(std::move(value), escaped);
+                each(v.name, text);
+            });
+    });
+}
+
+int32_t DeleteRegSettings(const std::string& section, int32_t& removed, HKEY root) {
+    return passOn("DeleteRegSettings&", [&] {
+        return threadRegistry().DeleteValues(root, apartment().regRoot + "\\" + section, removed);
     });
 }
 
@@ -333,23 +394,6 @@ int32_t RegSetKeyValue(HKEY root, const std::string& keyPath, const std::string&
     });
 }
 
-int32_t RegValueNames(HKEY root, const std::string& keyPath, std::vector<std::string>& names) {
-    return passOn("RegValueNames&", [&] {
-        names.clear();
-        Registry& registry = threadRegistry();
-        KeyHandle key(registry);
-        int32_t result = registry.RegOpenKeyExA(root, keyPath, platform::KEY_READ, key.handle);
-        for (uint32_t index = 0; result == regresult::Success; ++index) {
-            std::string name;
-            result = registry.RegEnumValueA(key.handle, index, name);
-            if (result == regresult::Success) {
-                names.push_back(std::move(name));
-            }
-        }
-        return result == regresult::NoMoreItems ? regresult::Success : result;
-    });
-}
-
 int32_t RegDeleteKeyValue(HKEY root, const std::string& keyPath, const std::string& valueName) {
     return passOn("RegDeleteKeyValue&", [&] {
         Registry& registry = threadRegistry();
@@ -372,48 +416,11 @@ int32_t QueryValueEx(HKEY key, const std::string& valueName, RegValue& out) {
         if (result != regresult::Success) {
             return result;
         }
-        uint32_t readKind = 0;
-        switch (kind) {
-        case platform::REG_SZ: {
-            std::string buffer(size, '\0');
-            uint32_t written = size;
-            result = registry.RegQueryValueExA(key, valueName, readKind,
-                                               reinterpret_cast<uint8_t*>(buffer.data()), written);
-            if (result == regresult::Success) {
-                // The count includes the terminating NUL, which the caller's cleaning removes.
-                buffer.resize(std::min(written, size));
-                out = std::move(buffer);
-            } else {
-                out = std::monostate{};
-            }
-            break;
-        }
-        case platform::REG_BINARY: {
-            std::vector<uint8_t> bytes(std::size_t{size} + 1);
-            uint32_t written = size;
-            result = registry.RegQueryValueExA(key, valueName, readKind, bytes.data(), written);
-            if (result == regresult::Success) {
-                out = std::move(bytes);
-            } else {
-                out = std::monostate{};
-            }
-            break;
-        }
-        case platform::REG_DWORD: {
-            uint8_t bytes[4] = {};
-            uint32_t written = sizeof bytes;
-            result = registry.RegQueryValueExA(key, valueName, readKind, bytes, written);
-            if (result == regresult::Success) {
-                int32_t number = 0;
-                std::memcpy(&number, bytes, sizeof number);
-                out = number;
-            }
-            break;
-        }
-        default:
-            return -1;
-        }
-        return result;
+        std::string bytes(size, '\0');
+        result = registry.RegQueryValueExA(key, valueName, kind,
+                                           reinterpret_cast<uint8_t*>(bytes.data()), size);
+        bytes.resize(std::min<std::size_t>(size, bytes.size()));
+        return valueOf(result, kind, std::move(bytes), out);
     });
 }
 

@@ -4,7 +4,9 @@
 #include "platform/registry.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -28,10 +30,16 @@ RegValue Reg_QueryValue(platform::HKEY root, const std::string& keyPath,
 int32_t RegSetKeyValue(platform::HKEY root, const std::string& keyPath,
                        const std::string& valueName, const RegValue& value, int32_t kind,
                        bool create);
-/// The names of the values of the key at `keyPath`, in the store's order, into `names`; the
-/// store's result code (FileNotFound when the key is absent, `names` then empty).
-int32_t RegValueNames(platform::HKEY root, const std::string& keyPath,
-                      std::vector<std::string>& names);
+/// Every value under Reg_Root & "\" & `section`, its name and text as ReadRegSetting reads it,
+/// handed to `each` (which may take them) in the store's order, read at once; the store's
+/// result code (FileNotFound when the key is absent).
+int32_t ReadRegSettings(const std::string& section, bool escaped,
+                        const std::function<void(std::string& name, std::string& text)>& each,
+                        platform::HKEY root = platform::HKEY_CURRENT_USER);
+/// Removes every value under Reg_Root & "\" & `section` at once, durably; `removed` counts
+/// them. The store's result code (FileNotFound when the key is absent).
+int32_t DeleteRegSettings(const std::string& section, int32_t& removed,
+                          platform::HKEY root = platform::HKEY_CURRENT_USER);
 /// Removes one value of the key at `keyPath`; the store's result code (FileNotFound when the key
 /// or the value is absent).
 int32_t RegDeleteKeyValue(platform::HKEY root, const std::string& keyPath,

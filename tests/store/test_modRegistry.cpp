@@ -141,7 +141,7 @@ TEST_F(Failures, AFailingStoreGivesFalseOrTheDefaultAndItsErrorsPassOnWithATrail
     ASSERT_TRUE(SetRegSetting("Id", "6", Section, true));
     // the failing operation, whether the layer writes, the trail of the error passed on
     const std::tuple<const char*, bool, const char*> cases[] = {
-        {"open", false, "GetRegSetting&Reg_QueryValue&store"},
+        {"open", false, "GetRegSetting&Reg_QueryValue&QueryValueEx&store"}, // one read step
         {"query", false, "GetRegSetting&Reg_QueryValue&QueryValueEx&store"},
         {"create", true, "SetRegSetting&RegSetKeyValue&store"},
         {"set", true, "SetRegSetting&RegSetKeyValue&SetValueEx&store"},

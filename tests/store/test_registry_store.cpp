@@ -161,6 +161,34 @@ TEST_P(RegistryStore, ListsValuesInFoldedOrderUnderTheirFirstSpelling) {
     EXPECT_EQ(get(*store, "App", "SaveOnClose").bytes, "again\0"s);
     EXPECT_EQ(list(*store, "App", HKLM).names, Names{"machine"});
 
+    // Read at once, value by value, and cleared at once: the same names, kinds and bytes.
+    std::vector<StoredValue> all;
+    const auto collect = [&all](StoredValue& v) { all.push_back(v); };
+    ASSERT_EQ(store->ReadValues(HKEY_CURRENT_USER, "app", collect), rr::Success);
+    Names names;
+    for (const auto& v : all) {
+        names.push_back(v.name);
+        uint32_t kind = 0;
+        std::string bytes;
+        EXPECT_EQ(store->ReadValue(HKEY_CURRENT_USER, "App", v.name, kind, bytes), rr::Success);
+        EXPECT_EQ(std::tie(v.kind, v.bytes), std::tie(kind, bytes)) << v.name;
+        EXPECT_EQ(bytes, get(*store, "App", v.name).bytes) << v.name;
+    }
+    EXPECT_EQ(names, listing.names);
+    int32_t removed = 0;
+    EXPECT_EQ(store->DeleteValues(HKEY_CURRENT_USER, "APP", removed), rr::Success);
+    EXPECT_EQ(removed, 7);
+    all.clear();
+    EXPECT_EQ(store->ReadValues(HKEY_CURRENT_USER, "App", collect), rr::Success);
+    EXPECT_TRUE(all.empty());
+    EXPECT_EQ(list(*store, "App\\Sub").names, Names{"inner"}) << "only the key itself is cleared";
+    EXPECT_EQ(list(*store, "Ap").names, Names{"near"});
+    EXPECT_EQ(store->ReadValues(HKEY_CURRENT_USER, "Missing", collect), rr::FileNotFound);
+    EXPECT_EQ(store->DeleteValues(HKEY_CURRENT_USER, "Missing", removed), rr::FileNotFound);
+    uint32_t kind = 0;
+    std::string bytes;
+    EXPECT_EQ(store->ReadValue(HKEY_CURRENT_USER, "Missing", "x", kind, bytes), rr::FileNotFound);
+
     HKEY key = 0;
     ASSERT_EQ(store->RegCreateKeyExA(HKEY_CURRENT_USER, "Empty", KEY_WRITE_ALL, key), rr::Success);
     std::string name = "untouched";

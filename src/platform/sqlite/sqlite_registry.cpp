@@ -309,7 +309,7 @@ struct SqliteRegistry::Impl {
     /// The schema version the layout-dependent statements (valueName, valuePut) were made for.
     int64_t layout = 0;
     Statement keyExists, keyInsert, valueGet, valuePut, valueName, valueNameAfter, valueDelete,
-        layoutGet, begin, commit, rollback;
+        valuesGet, valuesDelete, layoutGet, begin, commit, rollback;
     /// Where the last enumeration stopped, so that asking for the next index continues after
     /// the name listed last instead of counting every earlier name again.
     struct {
@@ -319,13 +319,50 @@ struct SqliteRegistry::Impl {
     } listedLast;
 
     auto statements() {
-        return std::array{&keyExists, &keyInsert,      &valueGet,    &valuePut,
-                          &valueName, &valueNameAfter, &valueDelete, &layoutGet,
-                          &begin,     &commit,         &rollback};
+        return std::array{&keyExists,      &keyInsert,   &valueGet,  &valuePut,     &valueName,
+                          &valueNameAfter, &valueDelete, &valuesGet, &valuesDelete, &layoutGet,
+                          &begin,          &commit,      &rollback};
     }
 
     int32_t connect(bool forWrite);
     /// The key behind `key` for reading, with the connection open: Success, or why not.
+    /// Steps the lookup of value `name` of `ref`; `row` sees the kind and data when it exists.
+    template <class Row>
+    int lookUpValue(const detail::KeyRef& ref, const std::string& name, Row&& row) {
+        const std::string folded = detail::foldCase(name);
+        return stepOnce(
+            valueGet.get(),
+            [&](sqlite3_stmt* s) {
+                bindKey(s, ref.hive, ref.path);
+                bindBytes(s, 3, folded.data(), folded.size());
+            },
+            std::forward<Row>(row));
+    }
+    /// The key `path` below `root` (a hive or an open handle that grants `right`), with the
+    /// connection open for reading: Success, or why not.
+    int32_t reachKey(HKEY root, const std::string& path, uint32_t right, detail::KeyRef& ref) {
+        detail::KeyRef base;
+        if (const int32_t r = handles.use(root, right, base); r != Success) {
+            return r;
+        }
+        auto key = handles.resolve(root, path);
+        if (!key) {
+            return InvalidHandle;
+        }
+        ref = std::move(*key);
+        return connect(false);
+    }
+    /// Success when the key exists, else FileNotFound (or why it cannot be told).
+    int32_t keyResult(const detail::KeyRef& ref) {
+        if (ref.path.empty()) {
+            return Success; // the hive itself
+        }
+        bool present = false;
+        if (const int rc = keyPresent(ref, present); !succeeded(rc)) {
+            return fail(rc);
+        }
+        return present ? Success : FileNotFound;
+    }
     int32_t reachForReading(HKEY key, detail::KeyRef& ref) {
         if (const int32_t r = handles.use(key, detail::KEY_QUERY_VALUE, ref); r != Success) {
             return r;
@@ -519,6 +556,7 @@ int32_t SqliteRegistry::Impl::identify(bool forWrite) {
         {&valueGet,
          "SELECT kind, data FROM reg_values WHERE hive = ?1 AND path = ?2 AND name = ?3"},
         {&valueDelete, "DELETE FROM reg_values WHERE hive = ?1 AND path = ?2 AND name = ?3"},
+        {&valuesDelete, "DELETE FROM reg_values WHERE hive = ?1 AND path = ?2"},
         {&layoutGet, "PRAGMA user_version"},
         {&begin, "BEGIN IMMEDIATE"},
         {&commit, "COMMIT"},
@@ -564,6 +602,12 @@ int SqliteRegistry::Impl::prepareLayout(int64_t version) {
     int rc = valueName.prepare(db, (select + "ORDER BY name LIMIT 1 OFFSET ?3").c_str());
     if (rc == SQLITE_OK) {
         rc = valueNameAfter.prepare(db, (select + "AND name > ?3 ORDER BY name LIMIT 1").c_str());
+    }
+    if (rc == SQLITE_OK) {
+        rc = valuesGet.prepare(db, ("SELECT " + listed +
+                                    ", kind, data FROM reg_values WHERE hive = ?1 AND path = ?2 "
+                                    "ORDER BY name")
+                                       .c_str());
     }
     if (rc == SQLITE_OK && version >= 2) {
         // A value set again under another spelling keeps its first one, like the platform
@@ -793,40 +837,60 @@ int32_t SqliteRegistry::RegQueryValueExA(HKEY key, const std::string& name, uint
         if (const int32_t r = impl_->reachForReading(key, ref); r != Success) {
             return r;
         }
-        const std::string folded = detail::foldCase(name);
         bool found = false;
         int32_t result = Success;
-        const int rc = stepOnce(
-            impl_->valueGet.get(),
-            [&](sqlite3_stmt* s) {
-                bindKey(s, ref.hive, ref.path);
-                bindBytes(s, 3, folded.data(), folded.size());
-            },
-            [&](sqlite3_stmt* s) {
-                found = true;
-                kind = static_cast<uint32_t>(sqlite3_column_int64(s, 0));
-                const void* bytes = sqlite3_column_blob(s, 1);
-                const auto stored = static_cast<uint32_t>(sqlite3_column_bytes(s, 1));
-                const uint32_t delivered = detail::deliveredSize(kind, stored);
-                if (data == nullptr) {
-                    size = delivered;
-                } else if (size < delivered) {
-                    size = delivered;
-                    result = MoreData;
-                } else {
-                    if (stored != 0) {
-                        std::memcpy(data, bytes, stored);
-                    }
-                    if (delivered > stored) {
-                        data[stored] = 0;
-                    }
-                    size = delivered;
+        const int rc = impl_->lookUpValue(ref, name, [&](sqlite3_stmt* s) {
+            found = true;
+            kind = static_cast<uint32_t>(sqlite3_column_int64(s, 0));
+            const void* bytes = sqlite3_column_blob(s, 1);
+            const auto stored = static_cast<uint32_t>(sqlite3_column_bytes(s, 1));
+            const uint32_t delivered = detail::deliveredSize(kind, stored);
+            if (data == nullptr) {
+                size = delivered;
+            } else if (size < delivered) {
+                size = delivered;
+                result = MoreData;
+            } else {
+                if (stored != 0) {
+                    std::memcpy(data, bytes, stored);
                 }
-            });
+                if (delivered > stored) {
+                    data[stored] = 0;
+                }
+                size = delivered;
+            }
+        });
         if (!succeeded(rc)) {
             return impl_->fail(rc);
         }
         return found ? result : FileNotFound;
+    });
+}
+
+int32_t SqliteRegistry::ReadValue(HKEY root, const std::string& path, const std::string& name,
+                                  uint32_t& kind, std::string& bytes) {
+    // One indexed lookup: a value exists only in a key that exists, so an absent key reads as
+    // an absent value, as the opening would have said.
+    return guarded([&]() -> int32_t {
+        std::lock_guard lock(impl_->mutex);
+        detail::KeyRef ref;
+        if (const int32_t r = impl_->reachKey(root, path, detail::KEY_QUERY_VALUE, ref);
+            r != Success) {
+            return r;
+        }
+        bool found = false;
+        const int rc = impl_->lookUpValue(ref, name, [&](sqlite3_stmt* s) {
+            found = true;
+            kind = static_cast<uint32_t>(sqlite3_column_int64(s, 0));
+            const auto* data = static_cast<const char*>(sqlite3_column_blob(s, 1));
+            const auto stored = static_cast<uint32_t>(sqlite3_column_bytes(s, 1));
+            bytes.assign(data != nullptr ? data : "", stored);
+            bytes.resize(detail::deliveredSize(kind, stored), '\0');
+        });
+        if (!succeeded(rc)) {
+            return impl_->fail(rc);
+        }
+        return found ? Success : FileNotFound;
     });
 }
 
@@ -935,6 +999,64 @@ int32_t SqliteRegistry::RegDeleteValueA(HKEY key, const std::string& name) {
             return impl_->fail(rc);
         }
         return removed ? Success : FileNotFound; // another process removed it meanwhile
+    });
+}
+
+int32_t SqliteRegistry::ReadValues(HKEY root, const std::string& path,
+                                   const std::function<void(StoredValue&)>& each) {
+    // One statement is one read transaction: a writer meanwhile changes nothing it sees.
+    return guarded([&]() -> int32_t {
+        std::lock_guard lock(impl_->mutex);
+        detail::KeyRef ref;
+        if (const int32_t r = impl_->reachKey(root, path, detail::KEY_QUERY_VALUE, ref);
+            r != Success) {
+            return r;
+        }
+        sqlite3_stmt* s = impl_->valuesGet.get();
+        bindKey(s, ref.hive, ref.path);
+        // Reset on every way out, a throwing `each` included, so that the snapshot ends.
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> resetting(s, sqlite3_reset);
+        int rc = SQLITE_OK;
+        bool any = false;
+        StoredValue value;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            any = true;
+            value.name = columnText(s, 0);
+            value.kind = static_cast<uint32_t>(sqlite3_column_int64(s, 1));
+            value.bytes = columnText(s, 2);
+            value.bytes.resize(detail::deliveredSize(value.kind, value.bytes.size()), '\0');
+            each(value);
+        }
+        if (!succeeded(rc)) {
+            return impl_->fail(rc);
+        }
+        return any ? Success : impl_->keyResult(ref);
+    });
+}
+
+int32_t SqliteRegistry::DeleteValues(HKEY root, const std::string& path, int32_t& removed) {
+    removed = 0;
+    return guarded([&]() -> int32_t {
+        std::lock_guard lock(impl_->mutex);
+        detail::KeyRef ref;
+        if (const int32_t r = impl_->reachKey(root, path, detail::KEY_SET_VALUE, ref);
+            r != Success) {
+            return r;
+        }
+        if (const int32_t r = impl_->keyResult(ref); r != Success) {
+            return r;
+        }
+        if (const int32_t r = impl_->connect(true); r != Success) {
+            return r;
+        }
+        // One transaction, one commit: clearing costs one fsync, not one a value.
+        const int rc = impl_->write([&] {
+            const int step = stepOnce(impl_->valuesDelete.get(),
+                                      [&](sqlite3_stmt* s) { bindKey(s, ref.hive, ref.path); });
+            removed = sqlite3_changes(impl_->db);
+            return step;
+        });
+        return succeeded(rc) ? Success : impl_->fail(rc);
     });
 }
 

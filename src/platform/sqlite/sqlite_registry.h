@@ -52,6 +52,11 @@ public:
     int32_t RegEnumValueA(HKEY key, uint32_t index, std::string& name) override;
     int32_t RegDeleteValueA(HKEY key, const std::string& name) override;
     int32_t RegCloseKey(HKEY key) override;
+    int32_t ReadValue(HKEY root, const std::string& path, const std::string& name, uint32_t& kind,
+                      std::string& bytes) override;
+    int32_t ReadValues(HKEY root, const std::string& path,
+                       const std::function<void(StoredValue&)>& each) override;
+    int32_t DeleteValues(HKEY root, const std::string& path, int32_t& removed) override;
 
 private:
     struct Impl;
