@@ -21,7 +21,7 @@ using namespace qvMsgErr;
 
 namespace {
 
-enum Desktop : int64_t { Headless, Qt };
+enum Desktop : int64_t { Headless, QtDesktop };
 enum Shape : int64_t { Word, Lines };
 
 /// `size` bytes of text: one word without a space, or lines of seven letters.
@@ -57,7 +57,7 @@ void clickWhenShown(const char* name, int16_t index) {
 class OnDesktop {
 public:
     OnDesktop(int64_t which, const char* button, int16_t index = -1)
-        : qt_(which == Qt), button_(button), index_(index) {
+        : qt_(which == QtDesktop), button_(button), index_(index) {
         if (qt_) {
             setThreadDesktop(qt::makeDesktop());
         } else {
@@ -114,7 +114,7 @@ void BM_LongDetails(benchmark::State& state) {
 
 void sizes(benchmark::internal::Benchmark* b) {
     b->ArgNames({"qt", "bytes", "lines"});
-    for (const int64_t desktop : {Headless, Qt}) {
+    for (const int64_t desktop : {Headless, QtDesktop}) {
         for (const int64_t shape : {Word, Lines}) {
             for (const int64_t size : {16 << 10, 128 << 10, 1 << 20}) {
                 b->Args({desktop, size, shape});
@@ -130,8 +130,9 @@ BENCHMARK(BM_LongDetails)->Apply(sizes);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen"); // measured without a display, as in the tests
+    }
     const qt::Application app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
