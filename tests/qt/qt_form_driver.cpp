@@ -176,6 +176,24 @@ QByteArray RecordingOpener::argumentCount() const {
     return QByteArray::fromStdString(qvtest::readFile(dir_.file("xdg-open.count")));
 }
 
+const std::vector<std::pair<std::string, std::string>>& mebibyteTexts() {
+    static const auto texts = [] {
+        std::string lines, parts;
+        while (lines.size() < (1U << 20)) {
+            lines += "a line\r\n";
+            parts += "Part&Proc";
+        }
+        lines.resize(lines.size() - 2); // no line end for the dialogs to trim
+        return std::vector<std::pair<std::string, std::string>>{
+            {"one word", std::string(1 << 20, 'w')},
+            {"short lines", lines},
+            {"&-separated", parts},
+            {"invalid UTF-8", std::string(1 << 20, '\xff')},
+        };
+    }();
+    return texts;
+}
+
 void click(QWidget* w) {
     ASSERT_NE(w, nullptr);
     ASSERT_TRUE(w->isVisible()) << "a hidden " << w->metaObject()->className();

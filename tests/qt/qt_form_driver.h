@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qvMsgErr::qttest {
@@ -95,6 +96,10 @@ private:
     qvtest::ScratchDir dir_;
     ScopedEnv path_;
 };
+
+/// Texts of a mebibyte that once took Qt minutes to lay out, each with what it is: one word,
+/// 131,072 short lines, "&"-separated parts (lines in an error's details), no UTF-8 at all.
+const std::vector<std::pair<std::string, std::string>>& mebibyteTexts();
 
 /// A left click in the middle of `w`, which must be on screen: what a user can reach.
 void click(QWidget* w);

@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTextEdit>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -156,6 +157,30 @@ TEST_F(QtErrorDialog, NoTextChangesWhoTheMailGoesToOrWhatItCarries) {
               "Details:  | " + QString(shown).replace("&", "\r\n").trimmed()}) {
             EXPECT_TRUE(body.contains(part)) << part.toStdString();
         }
+    }
+}
+
+// Every text of the dialog a mebibyte long: it comes up at once (its test has a minute), the areas
+// hand back exactly what they were given, and an area that shows only part of its text cannot be
+// edited, since an edit could not reach the rest.
+TEST_F(QtErrorDialog, MebibyteTextsShowAtOnceAndStayWhole) {
+    for (const auto& [what, text] : qttest::mebibyteTexts()) {
+        SCOPED_TRACE(what);
+        ledger.AppName(text);
+        ledger.UserName(text);
+        qttest::withModalWindow(
+            "dlgError",
+            [&](qt::QtWindow& w) {
+                QtFormDriver(w).click("cmdDetails");
+                for (const char* name : {"rtfDescription", "rtfSolution"}) {
+                    EXPECT_TRUE(w.control(name).text() == text) << name; // megabytes: not printed
+                }
+                const auto* details =
+                    qobject_cast<QTextEdit*>(qt::widgetOf(w.control("rtfDetails")));
+                EXPECT_TRUE(details && details->isReadOnly());
+                QtFormDriver(w).click("cmdClose");
+            },
+            [&] { ledger.Show(true, text, 75, text, text, text); });
     }
 }
 

@@ -240,6 +240,38 @@ TEST_F(QtMessage, TheCountdownClosesThe2003WindowWithTheDefaultAnswer) {
     EXPECT_TRUE(box.TimeOutOccured);
 }
 
+// Every text of a message a mebibyte long: the window comes up at once (its test has a minute) and
+// every control hands back exactly what it was given.
+TEST_F(QtMessage, MebibyteTextsShowAtOnceAndStayWhole) {
+    for (const auto& [what, text] : qttest::mebibyteTexts()) {
+        SCOPED_TRACE(what);
+        box.MsgBoxType(Tessary2003);
+        box.CmdDescriptions(true);
+        box.DescYes(text);
+        box.DetailsButton(true);
+        box.DetailsString(text);
+        box.DontShowAgain(true);
+        box.DontShowAgainPrompt(text);
+        box.TimerUse(true);
+        box.TimerSeconds(3600);
+        box.TimerCountDownCaption = text;
+        int32_t answer = 0;
+        qttest::withModalWindow(
+            "frmTessary",
+            [&](qt::QtWindow& w) {
+                // Compared whole, not printed: a failure would print megabytes.
+                EXPECT_TRUE(w.caption() == text);
+                for (const char* name : {"lblPrompt", "chkDontShow", "txtDetails"}) {
+                    EXPECT_TRUE(w.control(name).caption() == text) << name;
+                }
+                EXPECT_TRUE(w.control("lblCmdDesc", 0).caption() == text);
+                click(widget(w, "cmdButton", 1));
+            },
+            [&] { answer = box.msgBox(text, 4, text, "", -1, "LongTexts"); });
+        EXPECT_EQ(answer, qvButtonNo);
+    }
+}
+
 TEST_F(QtMessage, TheStandardStyleAsksThroughTheSystemMessageBox) {
     box.MsgBoxType(Standard);
     int32_t answer = 0;

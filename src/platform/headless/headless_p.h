@@ -25,8 +25,6 @@ inline SideEffect effect(EffectKind kind) {
 
 // --- text metrics ------------------------------------------------------------------------------
 
-/// The text split into code points, each as its UTF-8 bytes (a stray byte counts as one).
-std::vector<std::string> codePoints(const std::string& text);
 /// The lines a label shows: hard breaks at CR LF, CR or LF; with `wordWrap`, each line broken at
 /// its last space that fits `width`, a longer word cut.
 std::vector<std::string> labelLines(const std::string& caption, bool wordWrap, float width);

@@ -9,18 +9,27 @@
 
 namespace qvMsgErr::headless::detail {
 
-std::vector<std::string> codePoints(const std::string& text) {
-    std::vector<std::string> out;
-    out.reserve(text.size());
+namespace {
+
+/// Where each code point of `text` starts, then its size (a stray byte counts as one).
+std::vector<std::size_t> codePointStarts(const std::string& text) {
+    std::vector<std::size_t> starts;
+    starts.reserve(text.size() + 1);
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t start = i;
+        starts.push_back(i);
         platform::nextCodePoint(text, i);
-        out.push_back(text.substr(start, i - start));
     }
-    return out;
+    starts.push_back(text.size());
+    return starts;
 }
 
-namespace {
+std::size_t codePointCount(const std::string& text) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++count) {
+        platform::nextCodePoint(text, i);
+    }
+    return count;
+}
 
 std::vector<std::string> hardLines(const std::string& text) {
     std::vector<std::string> lines(1);
@@ -37,44 +46,43 @@ std::vector<std::string> hardLines(const std::string& text) {
     return lines;
 }
 
-std::string join(const std::vector<std::string>& points, std::size_t from, std::size_t to) {
-    std::string out;
-    for (std::size_t i = from; i < to; ++i) {
-        out += points[i];
-    }
-    return out;
-}
-
 void wrapInto(const std::string& line, std::size_t perLine, std::vector<std::string>& out) {
-    const auto points = codePoints(line);
+    // Code points are addressed by where they start, not copied one by one: a mebibyte word
+    // would otherwise be a million strings.
+    const auto at = codePointStarts(line);
+    const std::size_t count = at.size() - 1;
+    const auto space = [&](std::size_t i) { return at[i + 1] - at[i] == 1 && line[at[i]] == ' '; };
+    const auto piece = [&](std::size_t from, std::size_t to) {
+        return line.substr(at[from], at[to] - at[from]);
+    };
     std::size_t start = 0;
-    while (points.size() - start > perLine) {
+    while (count - start > perLine) {
         // The break goes at the last space that leaves at most perLine characters before it;
         // a space right after a full line counts, since the space itself is not shown.
         std::size_t breakAt = 0;
         for (std::size_t i = start + perLine; i > start; --i) {
-            if (points[i] == " ") {
+            if (space(i)) {
                 breakAt = i;
                 break;
             }
         }
         if (breakAt == 0) {
-            out.push_back(join(points, start, start + perLine));
+            out.push_back(piece(start, start + perLine));
             start += perLine;
             continue;
         }
         std::size_t end = breakAt;
-        while (end > start && points[end - 1] == " ") {
+        while (end > start && space(end - 1)) {
             --end;
         }
-        out.push_back(join(points, start, end));
+        out.push_back(piece(start, end));
         start = breakAt;
-        while (start < points.size() && points[start] == " ") {
+        while (start < count && space(start)) {
             ++start;
         }
     }
-    if (start < points.size()) {
-        out.push_back(join(points, start, points.size()));
+    if (start < count) {
+        out.push_back(piece(start, count));
     }
 }
 
@@ -102,7 +110,7 @@ TextSize labelSize(const std::string& caption, bool wordWrap, float width) {
     const auto lines = labelLines(caption, wordWrap, width);
     std::size_t longest = 0;
     for (const auto& line : lines) {
-        longest = std::max(longest, codePoints(line).size());
+        longest = std::max(longest, codePointCount(line));
     }
     return {wordWrap ? width : static_cast<float>(longest) * kCharWidth,
             static_cast<float>(lines.size()) * kLineHeight};

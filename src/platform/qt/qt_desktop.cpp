@@ -242,8 +242,9 @@ int32_t QtDesktop::systemMessageBox(const std::string& prompt, int32_t flags,
     requireApplication();
     SystemBox box(dialogParent());
     box.setTextFormat(Qt::PlainText);
-    box.setText(fromText(prompt));
-    box.setWindowTitle(QString::fromUtf8(title.empty() ? applicationTitle() : title));
+    box.setText(visiblePart(fromText(prompt), QFontMetricsF(box.font()), true));
+    box.setWindowTitle(visiblePart(QString::fromUtf8(title.empty() ? applicationTitle() : title),
+                                   QFontMetricsF(box.font()), false));
     box.setIcon(iconOf(flags));
 
     const std::vector<int32_t> answers = platform::systemBoxAnswers(flags);

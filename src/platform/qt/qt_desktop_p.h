@@ -8,6 +8,9 @@
 //   [x] Self-sizing labels measured with the label's own font (one line, or wrapped at the width)
 //   [x] "&" marks the access key of buttons, check boxes and frames ("&&" is a literal "&");
 //       labels show their caption literally, as a QLabel without buddy does
+//   [x] Long texts: a caption shows what a screen can (visiblePart), a wrapping label breaks a
+//       word wider than itself anywhere, a text area shows kAreaShows characters and a note, and
+//       is read-only then; caption(), text() and reports keep every byte
 //   [x] Colours: BGR values, and system colour indexes mapped onto the palette (systemColor)
 //   [x] Fonts by name, fractional point size and weight ("Arial", 6.75 pt, bold)
 //   [x] Modal display in the dialog's own event loop (hiding or unloading ends it); modeless
@@ -47,6 +50,7 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QLocale>
 #include <QMargins>
@@ -104,6 +108,26 @@ QStringList nameFilters(const std::string& filter);
 /// CR LF and CR as "\n" for Qt, and back to CR LF.
 QString fromText(const std::string& text);
 std::string toText(const QString& text);
+
+// What widgets are given to lay out of a text (qt_text.cpp); the text itself is kept elsewhere.
+
+/// What a caption shows in `fm`'s font: as much as a screen can show, an ellipsis where it is cut.
+/// Wrapped, that is a screenful of lines; unwrapped, each line as wide as the screen.
+QString visiblePart(const QString& text, const QFontMetricsF& fm, bool wrap);
+/// What a label `width` pixels wide shows: visiblePart, and where it wraps, each word wider than
+/// the label breakable after any character.
+QString labelText(const QString& text, const QFontMetricsF& fm, bool wrap, qreal width);
+
+/// The most characters a text area shows; a note after them tells how many more there are.
+constexpr qsizetype kAreaShows = 32768;
+/// A text area with a longer word breaks every line where the width ends, not between words.
+constexpr qsizetype kLongestWord = 1024;
+struct AreaText {
+    QString shown;
+    bool whole;     ///< false: cut after kAreaShows characters
+    bool longWords; ///< a word longer than kLongestWord characters is shown
+};
+AreaText areaText(const QString& text);
 
 QFont toQFont(const platform::Font& font, const QFont& base);
 

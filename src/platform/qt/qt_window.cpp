@@ -94,14 +94,32 @@ QString widgetText(QWidget* w) {
     return {};
 }
 
+/// Puts `text` into a multi-line area as areaText shows it. Only a whole text can be edited: an
+/// edit of a cut one could not reach the part not shown, which the area's text still holds.
+template <class Area> void showInArea(Area* area, const QString& text) {
+    const AreaText shown = areaText(text);
+    area->setWordWrapMode(shown.longWords ? QTextOption::WrapAnywhere
+                                          : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    area->setReadOnly(!shown.whole);
+    if (!shown.whole) {
+        area->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    }
+    area->setPlainText(shown.shown);
+}
+
 void setWidgetText(QWidget* w, const QString& text) {
     if (auto* e = qobject_cast<QPlainTextEdit*>(w)) {
-        e->setPlainText(text);
+        showInArea(e, text);
     } else if (auto* e = qobject_cast<QTextEdit*>(w)) {
-        e->setPlainText(text);
+        showInArea(e, text);
     } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
         e->setText(text);
     }
+}
+
+/// What a title bar is given of a window's caption.
+QString titleOf(const std::string& caption) {
+    return visiblePart(QString::fromUtf8(caption), QFontMetricsF(QGuiApplication::font()), false);
 }
 
 std::unordered_map<platform::WindowHandle, QtWindow*>& liveWindows() {
@@ -623,21 +641,20 @@ void QtControl::applyCaption() {
     if (!widget_) {
         return;
     }
-    const QString caption = fromText(d_.caption);
+    const auto caption = [&] {
+        return visiblePart(fromText(d_.caption), QFontMetricsF(widget_->font()), false);
+    };
     switch (d_.kind) {
     case ControlKind::CommandButton:
     case ControlKind::CheckBox:
-        static_cast<QAbstractButton*>(widget_.data())->setText(caption);
+        static_cast<QAbstractButton*>(widget_.data())->setText(caption());
         break;
-    case ControlKind::Label: {
-        auto* l = static_cast<QLabel*>(widget_.data());
-        l->setWordWrap(d_.wordWrap);
-        l->setText(caption);
+    case ControlKind::Label:
+        static_cast<QLabel*>(widget_.data())->setWordWrap(d_.wordWrap);
         measure();
         break;
-    }
     case ControlKind::Frame:
-        static_cast<QGroupBox*>(widget_.data())->setTitle(caption);
+        static_cast<QGroupBox*>(widget_.data())->setTitle(caption());
         break;
     default:
         break;
@@ -687,7 +704,7 @@ void QtControl::applyFont() {
     }
     // A default-constructed QFont sets nothing, so the widget inherits what the design leaves open.
     widget_->setFont(toQFont(d_.font, QFont()));
-    measure();
+    applyCaption(); // how much of a caption is shown depends on the font
 }
 
 void QtControl::syncTimer(bool restart) {
@@ -704,12 +721,21 @@ void QtControl::syncTimer(bool restart) {
 }
 
 void QtControl::measure() {
-    if (!widget_ || d_.kind != ControlKind::Label || !d_.autoSize) {
+    if (!widget_ || d_.kind != ControlKind::Label) {
         return;
     }
     const QFontMetricsF fm(widget_->font());
-    const QString text = fromText(d_.caption);
     const TwipScale& s = window_.scale();
+    // What a wrapping label shows depends on its width; the label is measured with what it shows.
+    const QString text =
+        labelText(fromText(d_.caption), fm, d_.wordWrap, std::max(1, toPixels(d_.width, s.x)));
+    auto* label = static_cast<QLabel*>(widget_.data());
+    if (label->text() != text) {
+        label->setText(text);
+    }
+    if (!d_.autoSize) {
+        return;
+    }
     if (!d_.wordWrap) {
         const QSizeF size = text.isEmpty() ? QSizeF(0, fm.height()) : fm.size(0, text);
         d_.width = static_cast<float>(std::ceil(size.width()) * s.x);
@@ -778,7 +804,7 @@ QtWindow::QtWindow(platform::FormDesign design)
 
     dialog_ = new FormDialog(this);
     dialog_->setObjectName(QString::fromStdString(design_.name));
-    dialog_->setWindowTitle(QString::fromUtf8(caption_));
+    dialog_->setWindowTitle(titleOf(caption_));
     dialog_->setMouseTracking(true);
     dialog_->installEventFilter(dialog_);
     applyClientSize();
@@ -942,7 +968,7 @@ void QtWindow::setCaption(const std::string& text) {
     checkLoaded();
     caption_ = text;
     if (dialog_) {
-        dialog_->setWindowTitle(QString::fromUtf8(text));
+        dialog_->setWindowTitle(titleOf(text));
     }
 }
 
