@@ -1,6 +1,7 @@
 // qt::Application in a process of its own: it makes and deletes QApplications, which the rest of
 // the Qt suite keeps one of for its whole run.
 #include <qvMsgErr/apartment.h>
+#include <qvMsgErr/clsMesgBox.h>
 #include <qvMsgErr/qt.h>
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -85,6 +87,34 @@ TEST(QtApplication, ReleasesTheDesktopBeforeTheApplicationGoes) {
     // Still the Qt desktop here would mean widgets outliving their application.
     EXPECT_EQ(qvMsgErr::threadDesktop().name(), "none");
     qvMsgErr::setThreadDesktop(nullptr);
+}
+
+// A program without a QApplication: a question that needs no window starts nothing; the first
+// window starts an application on the main thread, and another thread hears why it cannot.
+TEST(QtApplication, AProgramWithoutOneGetsOneWhenTheFirstWindowIsNeeded) {
+    unsetenv("QVMSGERR_DESKTOP");
+    qvMsgErr::platform::FormDesign probe;
+    probe.name = "frmProbe";
+    probe.clientWidth = 1500;
+    probe.clientHeight = 900;
+    ASSERT_EQ(QCoreApplication::instance(), nullptr);
+    qvMsgErr::clsMesgBox box;
+    EXPECT_EQ(QCoreApplication::instance(), nullptr) << "made before any window was needed";
+    std::string elsewhere;
+    std::thread([&] {
+        try {
+            qvMsgErr::threadDesktop().createWindow(probe);
+        } catch (const qvMsgErr::RunTimeError& e) {
+            elsewhere = std::to_string(e.Number) + " " + e.Description;
+        }
+        qvMsgErr::setThreadDesktop(nullptr);
+    }).join();
+    EXPECT_NE(elsewhere.find(std::to_string(qvMsgErr::err::NoWindows) + " "), std::string::npos);
+    EXPECT_NE(elsewhere.find("main thread"), std::string::npos) << elsewhere;
+
+    const auto window = qvMsgErr::threadDesktop().createWindow(probe);
+    EXPECT_NE(qobject_cast<QApplication*>(QCoreApplication::instance()), nullptr);
+    EXPECT_EQ(qvMsgErr::threadDesktop().name(), "qt");
 }
 
 } // namespace
