@@ -1,5 +1,6 @@
-// Windows with very long texts on both desktops: a whole message whose prompt is one long word or
-// many short lines, and an error dialog whose details are. Each run builds the window, fills it,
+// Windows on the Qt desktop: the heap after many messages, and very long texts on both desktops,
+// a whole message whose prompt is one long word or many short lines, and an error dialog whose
+// details are. Each run builds the window, fills it,
 // shows it, paints every control once and answers it with a click; the time should grow with the
 // text's length, never with its square.
 #include <qvMsgErr/apartment.h>
@@ -13,6 +14,8 @@
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
+
+#include <malloc.h>
 
 #include <memory>
 #include <string>
@@ -111,6 +114,37 @@ void BM_LongDetails(benchmark::State& state) {
     }
     state.SetBytesProcessed(state.iterations() * state.range(1));
 }
+
+/// The heap a process keeps after showing 1,500 messages on Qt (after 50 to warm up), in the
+/// 2003 style (`style` 2) or the classic one (1): windows come and go, so it should not grow.
+void BM_HeapAfterManyWindows(benchmark::State& state) {
+    OnDesktop desktop(QtDesktop, "cmdButton", 0);
+    clsMesgBox box;
+    const auto ask = [&] {
+        box.MsgBoxType(static_cast<QVMsgBoxType>(state.range(0)));
+        box.CmdDescriptions(true);
+        box.DescYes("Saves the ledger");
+        desktop.answerNext();
+        benchmark::DoNotOptimize(box.msgBox("Save the ledger?", 3 | 32, "Ledger"));
+    };
+    for (auto _ : state) {
+        for (int i = 0; i < 50; ++i) {
+            ask();
+        }
+        const std::size_t before = mallinfo2().uordblks;
+        for (int i = 0; i < 1500; ++i) {
+            ask();
+        }
+        state.counters["heap_growth_MB"] =
+            (static_cast<double>(mallinfo2().uordblks) - static_cast<double>(before)) / 1e6;
+    }
+}
+BENCHMARK(BM_HeapAfterManyWindows)
+    ->Arg(Tessary2003)
+    ->Arg(TessaryClassic)
+    ->ArgName("style")
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 void sizes(benchmark::internal::Benchmark* b) {
     b->ArgNames({"qt", "bytes", "lines"});
