@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace msgboxtest {
 namespace {
@@ -47,24 +48,42 @@ TEST_F(MsgBoxTest, OneShotOptionsResetAfterACompletedCallOnly) {
     box->DetailsButton(true);
     box->DetailsString("more");
     box->DontShowIsManual(true);
+    box->DontShowIsValidForCancel(true);
+    box->DontShowForceButton(qvButtonOK);
+    box->DontShowAgainPrompt("Never again");
+    box->FormPosition(true);
+    box->FormLeft(15);
+    box->FormTop(15);
+    box->TimerUse(true);
     box->UseSounds = false;
     std::vector<std::string> seen;
     user([&](ScriptedUser& u) {
+        auto& w = u.window();
         seen.push_back(u.control("cmdButton", 0).caption() + "|" +
                        u.control("cmdButton", 1).caption() + "|" +
-                       u.control("lblCmdDesc", 0).caption());
+                       u.control("lblCmdDesc", 0).caption() + "|" +
+                       std::to_string(w.elements("cmdButton").size()) + "|" +
+                       u.control("lblDontShowAgain").caption() + "|" +
+                       (u.control("lblCountDown").visible() ? "countdown" : "") + "|" +
+                       (w.left() == 15 ? "at 15" : "centred"));
         u.click("cmdButton", 0);
     });
-    EXPECT_EQ(box->msgBox("First", 1), qvButtonOK);
+    box->DontShowAgain(true);
+    EXPECT_EQ(box->msgBox("First", 1, "T", "", -1, "Reset"), qvButtonOK);
     EXPECT_EQ(box->DetailsString(), "");
     EXPECT_FALSE(box->DontShowIsManual());
     EXPECT_FALSE(box->CmdDescriptions());
+    EXPECT_FALSE(box->DontShowIsValidForCancel());
+    EXPECT_EQ(box->DontShowForceButton(), qvButtonNone);
     EXPECT_TRUE(box->UseSounds);
 
     box->CmdDescriptions(true);
-    EXPECT_EQ(box->msgBox("Second", 1), qvButtonOK);
+    box->DontShowAgain(true);
+    EXPECT_EQ(box->msgBox("Second", 1, "T", "", -1, "Reset2"), qvButtonOK);
     // A standing caption takes effect from the next reset on.
-    EXPECT_EQ(seen, (std::vector<std::string>{"Fine|Cancel|Carries on", "OK|Stop|Carries on"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "Fine|Cancel|Carries on|3|Never again|countdown|at 15",
+                        "OK|Stop|Carries on|2|Don't show this message again||centred"}));
 
     // A failed call leaves every option as the host set it.
     box->ButtonOK("Kept");
@@ -82,6 +101,25 @@ TEST_F(MsgBoxTest, RegRootAndSharedErrorBelongToTheThread) {
     EXPECT_FALSE(apartment().sharedError) << "destroying any object releases the error object";
     box = std::make_unique<clsMesgBox>();
     EXPECT_TRUE(apartment().sharedError);
+
+    // A root that cannot be written is shown in the error dialog, never thrown, and the old
+    // root stays; a getter that fails passes its name on.
+    const std::string huge(1 << 20, 'r');
+    std::string details;
+    user([&](ScriptedUser& u) {
+        details = u.control("rtfDetails").text();
+        u.click("cmdClose");
+    });
+    failNextAllocationFrom = huge.size();
+    EXPECT_NO_THROW(box->Reg_Root(huge));
+    EXPECT_EQ(box->Reg_Root(), "Software\\Ledger");
+    EXPECT_EQ(details.rfind("Public Property Let Reg_Root(newAppRoot As String)", 0), 0U)
+        << details;
+    box->DetailsString(huge);
+    failNextAllocationFrom = huge.size();
+    const RunTimeError e = errorOf([&] { (void)box->DetailsString(); });
+    EXPECT_EQ(std::tie(e.Number, e.Source),
+              std::make_tuple(err::OutOfMemory, std::string("Get DetailsString&qvMsgErr")));
 }
 
 TEST_F(MsgBoxTest, ButtonTableAndTags) {
@@ -147,12 +185,14 @@ TEST_F(MsgBoxTest, DefaultButtonAnswersAClosedWindowAndTheCountdown) {
         bool timer;
         int32_t answer;
         bool timedOut;
+        int16_t press = -1; // the button pressed a second into the countdown
     } cases[] = {
         {Tessary2003, 4 | 0x100, true, qvButtonNo, true},            // countdown, second default
         {Tessary2003, 3 | 0x300, true, qvButtonCancel, true},        // third of three
         {TessaryClassic, 3 | 0x100, true, qvButtonCancel, false},    // classic never counts down
         {Tessary2003, 1 | 0x4000 | 0x200, true, qvButtonNone, true}, // Help is no answer
         {Tessary2003, 1, false, qvButtonCancel, false},              // closed from the title bar
+        {Tessary2003, 4 | 0x100, true, qvButtonYes, false, 0},       // a press ends the countdown
     };
     for (const auto& c : cases) {
         box->MsgBoxType(static_cast<QVMsgBoxType>(c.style));
@@ -168,6 +208,9 @@ TEST_F(MsgBoxTest, DefaultButtonAnswersAClosedWindowAndTheCountdown) {
             for (int s = 0; s < 5 && u.shown(); ++s) {
                 u.advanceSeconds(1);
                 countdown.push_back(u.control("lblCountDown").caption());
+                if (c.press >= 0) {
+                    u.click("cmdButton", c.press);
+                }
             }
             if (u.shown()) {
                 u.close();
@@ -241,23 +284,31 @@ TEST_F(MsgBoxTest, WindowFillingHelpSoundAndTitle) {
         std::string caption;
         int32_t helpCommand; // 0: no help attached
         int32_t beep;        // -1: none
+        int32_t backColor;   // set before the call; -1: none
+        int32_t windowBack;  // the window's colour: a colour set once stays for later messages
     } cases[] = {
-        {0x4000, "~NO~TITLE~", "h.chm", 0, true, "Ledger", 3, 0},
-        {64 | 0x4000, "", "h.chm", 1234, true, "", 1, 64},
-        {16 | 0x4000, "T", "h.chm", -1, false, "T", 0, -1},
-        {32 | 0x4000, "T", "", 5, true, "T", 0, 32},
+        {0x4000, "~NO~TITLE~", "h.chm", 0, true, "Ledger", 3, 0, -1, 0xFFE0C0},
+        {64 | 0x4000, "", "h.chm", 1234, true, "", 1, 64, 0, 0},
+        {16 | 0x4000, "T", "h.chm", -1, false, "T", 0, -1, -1, 0},
+        {32 | 0x4000, "T", "", 5, true, "T", 0, 32, 0x123456, 0x123456},
     };
     for (const auto& c : cases) {
         desktop->clearSideEffects();
+        if (c.backColor >= 0) {
+            box->BackColor(c.backColor);
+        }
         std::string caption;
+        int32_t back = -1;
         user([&](ScriptedUser& u) {
             caption = u.window().caption();
+            back = u.window().backColor();
             u.keyDown(112); // F1 presses Help
             u.click("cmdButton", 0);
         });
         box->UseSounds = c.sounds;
         EXPECT_EQ(box->msgBox("Text", c.buttons, c.title, c.helpFile, c.context), qvButtonOK);
         EXPECT_EQ(caption, c.caption);
+        EXPECT_EQ(back, c.windowBack) << c.buttons;
         const auto help = desktop->sideEffects(EffectKind::Help);
         const auto beeps = desktop->sideEffects(EffectKind::Beep);
         ASSERT_EQ(beeps.size(), c.beep < 0 ? 0U : 1U) << c.buttons;

@@ -38,6 +38,13 @@ TEST_F(MemoryTest, TickedAnswerIsRememberedForItsSetOnly) {
     box->DontShowAgain(true);
     EXPECT_EQ(box->msgBox("Save?", 4, "T", "", -1, "  Q1 "), qvButtonNo);
     EXPECT_EQ(windows, before) << "answered from the memory";
+    // In the system's style too the memory answers first, and no countdown ran out.
+    box->TimeOutOccured = true;
+    box->MsgBoxType(Standard);
+    box->DontShowAgain(true);
+    EXPECT_EQ(box->msgBox("Save?", 4, "T", "", -1, "Q1"), qvButtonNo);
+    EXPECT_FALSE(box->TimeOutOccured);
+    EXPECT_TRUE(desktop->sideEffects(EffectKind::SystemMessageBox).empty());
     // For a set without No the message is shown, and its box starts ticked as the last one
     // was left, so the untouched box remembers OK.
     EXPECT_EQ(answer(1, 0, false), qvButtonOK);

@@ -106,11 +106,15 @@ public:
     std::function<void()> raise;
     MemoryRegistry inner;
 
+    std::vector<std::string> paths; ///< every key path opened or created, in order
+
     int32_t RegOpenKeyExA(HKEY root, const std::string& path, uint32_t access, HKEY& out) override {
+        paths.push_back(path);
         return failing == "open" ? fail() : inner.RegOpenKeyExA(root, path, access, out);
     }
     int32_t RegCreateKeyExA(HKEY root, const std::string& path, uint32_t access,
                             HKEY& out) override {
+        paths.push_back(path);
         return failing == "create" ? fail() : inner.RegCreateKeyExA(root, path, access, out);
     }
     int32_t RegQueryValueExA(HKEY key, const std::string& name, uint32_t& kind, uint8_t* data,
@@ -163,6 +167,21 @@ TEST_F(Failures, AFailingStoreGivesFalseOrTheDefaultAndItsErrorsPassOnWithATrail
         EXPECT_EQ(std::tie(e.Number, e.Description, e.Source, e.HelpFile, e.HelpContext),
                   std::make_tuple(err::DeviceIOError, "disk gone", trail, "help.chm", 12));
         EXPECT_EQ(store->inner.openHandles(), 0u) << "a key was left open";
+    }
+}
+
+TEST_F(Failures, TheRootAndTheSectionMakeTheKeyPathEvenWhenTheRootIsEmpty) {
+    // the thread's root, the key path the store is handed
+    const std::pair<const char*, const char*> cases[] = {
+        {"Software\\Tests", "Software\\Tests\\MessageBox\\ShowMessage"},
+        {"", "\\MessageBox\\ShowMessage"},
+    };
+    for (const auto& [root, path] : cases) {
+        apartment().regRoot = root;
+        store->paths.clear();
+        EXPECT_TRUE(SetRegSetting("Id", root, Section, true));
+        EXPECT_EQ(GetRegSetting("Id", "", Section, true), root);
+        EXPECT_EQ(store->paths, (std::vector<std::string>{path, path})) << root;
     }
 }
 

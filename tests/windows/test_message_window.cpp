@@ -125,6 +125,32 @@ TEST_F(WindowTest, BackColourReachesItsPartsOnly) {
     }
 }
 
+// A procedure that fails names itself in the error dialog, each style in its own words.
+TEST_F(WindowTest, AFailingProcedureIsNamedInTheErrorDialog) {
+    // style, what fails, the details shown
+    const std::tuple<Style, bool, const char*> cases[] = {
+        {Style::Classic, true, "Property Let MessageBackColor\r\n"},
+        {Style::Office, true, "Public Property Let MessageBackColor\r\n"},
+        {Style::Classic, false, "cmdButton_Click\r\n"},
+        {Style::Office, false, "cmdButton_Click\r\n"},
+    };
+    for (const auto& [style, colour, details] : cases) {
+        SCOPED_TRACE(details);
+        auto w = open(style, {{"OK", ""}});
+        if (colour) { // a window already unloaded
+            w->window().unload();
+            w->MessageBackColor(0x123456);
+        } else { // Escape answers with a button that is not there
+            w->CloseIndex = 7;
+            run(*w, [](ScriptedUser& u) {
+                u.keyDown(27);
+                u.click("cmdButton", 0);
+            });
+        }
+        EXPECT_EQ(std::exchange(errors, {}), std::vector<std::string>{details});
+    }
+}
+
 TEST_F(WindowTest, UnfocusableDefaultIsReportedByTheClassicWindowOnly) {
     for (const Style style : kBothStyles) {
         SCOPED_TRACE(nameOf(style));
