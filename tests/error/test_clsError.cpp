@@ -102,27 +102,6 @@ TEST_P(ShowFills, TheDialog) {
 INSTANTIATE_TEST_SUITE_P(Cases, ShowFills, ::testing::ValuesIn(kFillCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ErrorTest, ShowTrimsLineEndsOffThePropertiesItFallsBackOn) {
-    clsError e;
-    e.Description("  disk full \r\n");
-    e.Details("d\r\n\0"s);
-    e.Activity("copying\n");
-    e.AppName(" App\r\n");
-    e.UserName("ann \r");
-    clicks("cmdClose");
-    e.Show();
-    EXPECT_EQ(
-        (std::vector{e.Description(), e.Details(), e.Activity(), e.AppName(), e.UserName(),
-                     seen[0]}),
-        (std::vector<std::string>{"  disk full ", "d", "copying", " App", "ann ", " App - ann "}));
-
-    // Properties an argument replaced stay as they were.
-    clsError f;
-    f.Description("kept\r\n");
-    f.Show(true, "given");
-    EXPECT_EQ(f.Description(), "kept\r\n");
-}
-
 // --- What Show returns ---------------------------------------------------------------------------
 
 TEST_F(ErrorTest, ShowReturnsTheLastResponseOfTheObjectsDialogs) {
@@ -207,43 +186,6 @@ TEST_F(ErrorTest, CloseAllClosesEveryWindowThenTellsEveryHost) {
     clicks("cmdClose");
     EXPECT_EQ(e.Show(), 3);
     EXPECT_TRUE(e.AbortPending());
-}
-
-TEST_F(ErrorTest, DeclinedShutdownQuestionWithoutAppNameKeepsTheDialog) {
-    clsError e;
-    desktop->onSystemMessageBox([](const auto&) { return 7; });
-    user([](ScriptedUser& u) {
-        u.click("cmdAbort");
-        EXPECT_TRUE(u.shown());
-        u.click("cmdRetry");
-    });
-    bool told = false;
-    e.Abort.connect([&] { told = true; });
-    EXPECT_EQ(e.Show(), 4);
-    EXPECT_FALSE(told || e.AbortPending());
-    EXPECT_EQ(desktop->sideEffects(EffectKind::SystemMessageBox).at(0).prompt,
-              "This will close . Are you sure you want to do this?");
-}
-
-TEST_F(ErrorTest, TheLibrarysOwnHandlersAskThroughTheSharedErrorObject) {
-    apartment().sharedError = error::presenterFor(std::make_shared<clsError>());
-    std::vector<Seen> shown;
-    user([&](ScriptedUser& u) {
-        shown.push_back(seen);
-        u.click(shown.size() == 1 ? "cmdRetry" : "cmdIgnore");
-    });
-    int attempts = 0;
-    bool after = false;
-    const auto failing = [&] {
-        ++attempts;
-        throw RunTimeError(75);
-    };
-    EXPECT_TRUE(showAndDecide("Let ButtonOK&", {failing, [&] { after = true; }}));
-    apartment().sharedError.reset();
-    EXPECT_TRUE(attempts == 2 && after) << "tried again once, then passed over";
-    ASSERT_EQ(shown.size(), 2U);
-    EXPECT_EQ(shown[0], (Seen{"", "A problem occurred.", "Path/File access error",
-                              "Let ButtonOK\r\n", "Error number is 75", kSolution75}));
 }
 
 TEST_F(ErrorTest, AnAbortCallbackMayShowTheNextErrorThroughTheSameObject) {
@@ -337,15 +279,6 @@ TEST(ErrorProperties, SolutionFollowsTheNumber) {
 
 // --- The error log -------------------------------------------------------------------------------
 
-TEST_F(ErrorTest, OnlyARegularFlagFileSwitchesLoggingOn) {
-    EXPECT_FALSE(clsError().WriteDebugLog);
-    std::filesystem::create_directory(dir.file("LogError.flag"));
-    EXPECT_FALSE(clsError().WriteDebugLog);
-    std::filesystem::remove(dir.file("LogError.flag"));
-    qvtest::writeFile(dir.file("LogError.flag"), "");
-    EXPECT_TRUE(clsError().WriteDebugLog);
-}
-
 TEST_F(ErrorTest, LogLinesAreWrittenAfterTheDialogHasClosed) {
     qvtest::writeFile(dir.file("LogError.flag"), "");
     clsError e;
@@ -393,48 +326,6 @@ TEST_F(ErrorTest, AnUnwritableLogChangesNothing) {
         }
         EXPECT_FALSE(std::filesystem::exists(dir.file("ro/ErrorLog.txt")));
     });
-}
-
-TEST_F(ErrorTest, FourProcessesLoggingAtOnceLoseNoLine) {
-    constexpr int kProcesses = 4, kErrors = 500;
-    // Long enough that a line cannot go out in one piece by luck.
-    const auto text = [](int p, int i) {
-        return "process " + std::to_string(p) + " error " + std::to_string(i) + " " +
-               std::string(3000, static_cast<char>('a' + p));
-    };
-    qvtest::writeFile(dir.file("LogError.flag"), "");
-    std::fflush(stdout);
-    std::vector<pid_t> children;
-    std::multiset<std::string> expected, logged;
-    for (int p = 0; p < kProcesses; ++p) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            int failures = 0;
-            clsError e;
-            clicks("cmdIgnore");
-            for (int i = 0; i < kErrors; ++i) {
-                failures += e.Show(true, text(p, i), 1000 + p) != qvButtonIgnore;
-            }
-            ::_exit(failures == 0 ? 0 : 1);
-        }
-        children.push_back(pid);
-        for (int i = 0; i < kErrors; ++i) {
-            expected.insert("1/2/2026 3:04:05 AM," + std::to_string(1000 + p) + "," + text(p, i) +
-                            "\r");
-        }
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
-    std::istringstream log(qvtest::readFile(dir.file("ErrorLog.txt")));
-    for (std::string line; std::getline(log, line);) {
-        logged.insert(line);
-    }
-    // Compared whole, as gtest would print six megabytes of difference.
-    EXPECT_TRUE(logged == expected) << logged.size() << " lines logged";
 }
 
 } // namespace

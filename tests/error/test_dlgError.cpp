@@ -137,28 +137,4 @@ TEST_F(Reports, OutputFaultsLeaveTheDialogUsable) {
     }
 }
 
-TEST_F(Reports, SaveFollowsTheChosenExtension) {
-    for (const bool text : {false, true}) {
-        SaveDialogSettings asked;
-        const std::string path = dir.file(text ? "report.log" : "report.rtf");
-        desktop->onSaveDialog([&](const SaveDialogSettings& s) {
-            asked = s;
-            return SaveDialogResult{false, path, text};
-        });
-        qvtest::writeFile(path, "old content");
-        show([](ScriptedUser& u) { u.click("cmdSave"); });
-
-        EXPECT_EQ(std::tie(asked.title, asked.filter, asked.filterIndex, asked.initialDirectory,
-                           asked.fileName, asked.defaultExtension, asked.flags),
-                  std::make_tuple("Save error report as..."s,
-                                  "Text Files (*.txt)|*.txt|Rich Text Files (*.rtf)|*.rtf"s, 2,
-                                  dir.path(), "qvError"s, "rtf"s, 0xA06));
-        const std::string saved = qvtest::readFile(path);
-        EXPECT_TRUE(saved.starts_with(text ? "Error Report\r\n\r\nDate: " : "{\\rtf1\\ansi") &&
-                    saved.ends_with(text ? "Details: \r\nSave\r\nWrite"
-                                         : "Save\\par\r\n\\pard\\li250 Write}"))
-            << saved;
-    }
-}
-
 } // namespace

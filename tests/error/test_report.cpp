@@ -217,30 +217,15 @@ TEST_F(Report, TheEmailGoesOnlyToAPlainAddress) {
          {"help@example.org", "first.last+tag@sub.example-host.org", "o'neil_~!$*=@localhost"}) {
         EXPECT_NO_THROW(mailtoAddress(plain, "App", "r")) << plain;
     }
-    for (const std::string& bad : {""s,
-                                   "help"s,
-                                   "a@b?cc=c@d"s,
-                                   "a@b&cc=c@d"s,
-                                   "a@b,c@d"s,
-                                   "a b@c"s,
-                                   "<a@b>"s,
-                                   "a@b#x"s,
-                                   "a@@b"s,
-                                   ".a@b"s,
-                                   "a..b@c"s,
-                                   "a@-b"s,
-                                   "a@b-"s,
-                                   "a@b..c"s,
-                                   "\"q\"@b"s,
-                                   "a@[1.2.3.4]"s,
-                                   "a@b\r\nBcc: c@d"s,
-                                   "a@b%0A"s,
-                                   "\u00e4@b"s,
-                                   "a@b\0"s,
-                                   std::string(250, 'a') + "@b.c"}) {
+    // Each is refused with error 5: no address list, header, query or other syntax gets through.
+    std::vector<std::string> bad = {"", "help", "a@b?cc=c@d", "a@b&cc=c@d", "a@b,c@d", "a b@c",
+                                    "<a@b>", "a@b#x", "a@@b", ".a@b", "a..b@c", "a@-b", "a@b-",
+                                    "a@b..c", "\"q\"@b", "a@[1.2.3.4]", "a@b\r\nBcc: c@d",
+                                    "a@b%0A", "\u00e4@b", "a@b\0"s, std::string(250, 'a') + "@b.c"};
+    for (const std::string& address : bad) {
         try {
-            mailtoAddress(bad, "App", "r");
-            ADD_FAILURE() << "accepted " << bad;
+            mailtoAddress(address, "App", "r");
+            ADD_FAILURE() << "accepted " << address;
         } catch (const RunTimeError& e) {
             EXPECT_EQ(e.Number, 5);
         }
@@ -337,16 +322,6 @@ std::string repeated(const std::string& piece, std::size_t times) {
         out += piece;
     }
     return out;
-}
-
-TEST(RtfDocument, OneMebibyteOfMixedText) {
-    EXPECT_EQ(firstDifference(rtfDocument(plain(repeated(kRound, kRounds))),
-                              kPlainStart +
-                                  repeated("ab c \\u-3?\\u233?\\u-10179?\\u-8704?\\\\\\{\\}\\tab "
-                                           "\\par\r\n\\pard ",
-                                           kRounds) +
-                                  "}"),
-              std::string::npos);
 }
 
 // --- LibreOffice as the reader: one start for all documents, as each costs seconds ---------------

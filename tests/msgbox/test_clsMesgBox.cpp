@@ -15,29 +15,7 @@ namespace {
 
 using namespace qvMsgErr;
 
-RunTimeError errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RunTimeError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error";
-    return {};
-}
-
-TEST_F(MsgBoxTest, NewObjectReadsItsDefaults) {
-    EXPECT_FALSE(box->DontShowAgain());
-    EXPECT_FALSE(box->DontShowIsManual());
-    EXPECT_FALSE(box->DontShowIsValidForCancel());
-    EXPECT_EQ(box->DetailsString(), "");
-    EXPECT_EQ(box->DontShowForceButton(), qvButtonNone);
-    EXPECT_FALSE(box->CmdDescriptions());
-    EXPECT_FALSE(box->DontShowAgainTicked());
-    EXPECT_TRUE(box->UseSounds);
-    EXPECT_EQ(box->TimerCountDownCaption, "");
-    EXPECT_FALSE(box->TimeOutOccured);
-    EXPECT_EQ(box->Reg_Root(), "Software\\Tests");
-}
+using qvMsgErr::testing::raised;
 
 TEST_F(MsgBoxTest, OneShotOptionsResetAfterACompletedCallOnly) {
     box->MsgBoxType(Tessary2003);
@@ -88,7 +66,7 @@ TEST_F(MsgBoxTest, OneShotOptionsResetAfterACompletedCallOnly) {
     // A failed call leaves every option as the host set it.
     box->ButtonOK("Kept");
     box->DetailsString("kept");
-    EXPECT_EQ(errorOf([&] { box->msgBox("Bad", 6); }).Number, err::InvalidCall);
+    EXPECT_EQ(raised([&] { box->msgBox("Bad", 6); }).Number, err::InvalidCall);
     EXPECT_EQ(box->DetailsString(), "kept");
 }
 
@@ -117,7 +95,7 @@ TEST_F(MsgBoxTest, RegRootAndSharedErrorBelongToTheThread) {
         << details;
     box->DetailsString(huge);
     failNextAllocationFrom = huge.size();
-    const RunTimeError e = errorOf([&] { (void)box->DetailsString(); });
+    const RunTimeError e = raised([&] { (void)box->DetailsString(); });
     EXPECT_EQ(std::tie(e.Number, e.Source),
               std::make_tuple(err::OutOfMemory, std::string("Get DetailsString&qvMsgErr")));
 }
@@ -151,7 +129,6 @@ TEST_F(MsgBoxTest, CloseBoxAndEscapeAnswerCancelOrOkOrNothing) {
     for (int32_t style : {TessaryClassic, Tessary2003}) {
         box->MsgBoxType(static_cast<QVMsgBoxType>(style));
         for (int32_t set = 0; set < 6; ++set) {
-            const int32_t expected = closeAnswers[set];
             for (const bool escape : {false, true}) {
                 bool offered = false;
                 user([&](ScriptedUser& u) {
@@ -162,17 +139,13 @@ TEST_F(MsgBoxTest, CloseBoxAndEscapeAnswerCancelOrOkOrNothing) {
                         u.close();
                     }
                 });
-                const auto trail = [&] { return std::to_string(set) + (escape ? " Esc" : " X"); };
-                if (expected != qvButtonNone) {
-                    EXPECT_EQ(box->msgBox("Close?", set | 0x100), expected) << trail();
-                } else {
-                    EXPECT_EQ(qvMsgErr::testing::raised([&] {
-                                  box->msgBox("Close?", set | 0x100);
-                              }).Number,
-                              err::Unanswered)
-                        << trail();
-                }
-                EXPECT_EQ(offered, expected != qvButtonNone) << trail();
+                int32_t answer = qvButtonNone;
+                const RunTimeError e = raised([&] { answer = box->msgBox("Close?", set | 0x100); });
+                const int32_t expected = closeAnswers[set];
+                EXPECT_EQ(std::tuple(answer, e.Number, offered),
+                          std::tuple(expected, expected != qvButtonNone ? 0 : err::Unanswered,
+                                     expected != qvButtonNone))
+                    << set << (escape ? " Esc" : " X");
                 EXPECT_EQ(loadedFormCount(), 0U);
             }
         }
@@ -263,11 +236,9 @@ TEST_F(MsgBoxTest, StandardStyleGoesToTheSystemMessageBox) {
     box->MsgBoxType(static_cast<QVMsgBoxType>(5));
     EXPECT_EQ(box->msgBox("Again", 5, ""), qvButtonRetry);
     ASSERT_EQ(calls.size(), 2U);
-    EXPECT_EQ(calls[0].flags, 5 | 48 | 0x8000);
-    EXPECT_EQ(calls[0].title, "Ledger");
-    EXPECT_EQ(calls[0].helpFile, "h.chm");
-    EXPECT_EQ(calls[0].context, 7);
-    EXPECT_EQ(calls[1].title, "");
+    EXPECT_EQ(std::tie(calls[0].flags, calls[0].title, calls[0].helpFile, calls[0].context,
+                       calls[1].title),
+              std::make_tuple(5 | 48 | 0x8000, "Ledger", "h.chm", 7, ""));
     EXPECT_EQ(windows, 0);
     EXPECT_TRUE(box->DontShowAgainTicked());
     EXPECT_FALSE(box->TimeOutOccured);
@@ -324,29 +295,27 @@ TEST_F(MsgBoxTest, WindowFillingHelpSoundAndTitle) {
 
 TEST_F(MsgBoxTest, FailuresCarryTheTrailAndUnloadTheWindow) {
     box->MsgBoxType(Tessary2003);
-    for (int32_t set : {6, 7}) {
-        const RunTimeError e = errorOf([&] { box->msgBox("No buttons", set); });
-        EXPECT_EQ(e.Number, err::InvalidCall);
-        EXPECT_EQ(e.Source, "MsgBox&ShowMessage&qvMsgErr");
+    const std::string inside = "MsgBox&ShowMessage&qvMsgErr";
+    // A parent centred near the end of the Long range: the centre fits, the window's left edge
+    // does not; one centred beyond it fails before any window.
+    const FixedForm edge(-2147483000.0F, 0, 100, 100), beyond(3e9F, 0, 10, 10);
+    const std::tuple<std::function<void()>, int32_t, std::string> cases[] = {
+        {[&] { box->msgBox("No buttons", 6); }, err::InvalidCall, inside},
+        {[&] { box->msgBox("No buttons", 7); }, err::InvalidCall, inside},
+        {[&] { box->msgBox("Edge", 0, "T", "", -1, "", &edge); }, err::Overflow, inside},
+        {[&] { box->msgBox("Beyond", 0, "T", "", -1, "", &beyond); }, err::Overflow,
+         "MsgBox&qvMsgErr"},
+    };
+    for (const auto& [call, number, source] : cases) {
+        const RunTimeError e = raised(call);
+        EXPECT_EQ(std::tie(e.Number, e.Source), std::tie(number, source));
     }
     for (float bad : {std::nanf(""), std::numeric_limits<float>::infinity(), 1e30F, -1e30F}) {
         box->FormPosition(true);
         box->FormLeft(bad);
-        const RunTimeError e = errorOf([&] { box->msgBox("Where?"); });
-        EXPECT_EQ(e.Number, err::InvalidPropertyValue) << bad;
-        EXPECT_EQ(e.Source, "MsgBox&ShowMessage&qvMsgErr") << bad;
-        box->FormPosition(false);
+        const RunTimeError e = raised([&] { box->msgBox("Where?"); });
+        EXPECT_EQ(std::tie(e.Number, e.Source), std::tie(err::InvalidPropertyValue, inside)) << bad;
     }
-    // A parent centred near the end of the Long range: the centre fits, the window's left
-    // edge does not.
-    const FixedForm edge(-2147483000.0F, 0, 100, 100);
-    const RunTimeError moved = errorOf([&] { box->msgBox("Edge", 0, "T", "", -1, "", &edge); });
-    EXPECT_EQ(moved.Number, err::Overflow);
-    EXPECT_EQ(moved.Source, "MsgBox&ShowMessage&qvMsgErr");
-    const FixedForm beyond(3e9F, 0, 10, 10);
-    const RunTimeError e = errorOf([&] { box->msgBox("Beyond", 0, "T", "", -1, "", &beyond); });
-    EXPECT_EQ(e.Number, err::Overflow);
-    EXPECT_EQ(e.Source, "MsgBox&qvMsgErr");
     EXPECT_EQ(windows, 0);
 }
 

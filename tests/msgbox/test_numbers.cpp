@@ -52,14 +52,6 @@ TEST(FlagWord, ButtonsOfEachSet) {
     }
 }
 
-TEST(FlagWord, ButtonNames) {
-    EXPECT_EQ(buttonName(0), "None");
-    EXPECT_EQ(buttonName(2), "Cancel");
-    EXPECT_EQ(buttonName(7), "No");
-    EXPECT_EQ(buttonName(8), "Unknown");
-    EXPECT_EQ(buttonName(-1), "Unknown");
-}
-
 TEST(Conversions, RoundToLongHalvesToEvenAndOverflows) {
     EXPECT_EQ(roundToLong(2.5), 2);
     EXPECT_EQ(roundToLong(3.5), 4);

@@ -80,21 +80,6 @@ TEST(HeadlessTestForm, SharedChecks) {
     EXPECT_EQ(desktop.sideEffects(EffectKind::Unloaded).size(), 1u);
 }
 
-TEST(HeadlessTestForm, PaintDrawsTheMarkerPictureAfresh) {
-    HeadlessForm f;
-    f.run([&](ScriptedUser& user) {
-        user.paint();
-        user.paint();
-        const auto drawn = f.desktop.surface(f.window->handle());
-        ASSERT_EQ(drawn.size(), 1u) << "a paint starts clean";
-        EXPECT_EQ(
-            std::tie(drawn[0].window, drawn[0].helpFile, drawn[0].number, drawn[0].x, drawn[0].y),
-            std::tuple("frmTestForm"s, "imgList"s, 2, 120.0f, 720.0f));
-    });
-    EXPECT_EQ(f.logic.count(EventKind::Paint), 3u);
-    EXPECT_EQ(f.desktop.sideEffects(EffectKind::DrawPicture).size(), 3u);
-}
-
 TEST(HeadlessLabel, SizesToItsCaption) {
     HeadlessDesktop desktop;
     auto window = desktop.createWindow(testFormDesign());
@@ -107,23 +92,15 @@ TEST(HeadlessLabel, SizesToItsCaption) {
         {"", 0, 195},
         {"Hello\r\nWorld!", 540, 390},
         {"a\rbb\nccc", 270, 585},
-        {"line\r\n", 360, 390},
         {"Gr\u00FC\u00DFe", 450, 195},
-        {"\xF0\x9F\x98\x80!", 180, 195},
         {"a\xE2\x82z\xFF\xC3", 450, 195},
-        {"  padded  ", 900, 195},
     };
     const Rows wrapped = {
-        {"Hello", 450, 195},
         {"Hello world", 450, 390},
-        {"Hello  world", 450, 390},
-        {"ab cd ef gh", 450, 390},
         {"ab cde fg", 450, 585},
         {"abcdefghijkl", 450, 585},
         {"Hello", 400, 390},
         {"abc", 0, 585},
-        {"one two\r\nthree", 900, 390},
-        {"", 450, 195},
         {"first\r\n\r\nthird", 900, 585},
     };
     const auto size = [](const platform::Control& c) { return std::pair(c.width(), c.height()); };
@@ -146,80 +123,6 @@ TEST(HeadlessLabel, SizesToItsCaption) {
     EXPECT_EQ(size(label), std::pair(450.0f, 390.0f)) << "turning word wrap on resizes";
 }
 
-TEST(HeadlessWindow, SizesPlacesAndNumbers) {
-    HeadlessDesktop desktop;
-    auto window = desktop.createWindow(testFormDesign());
-    const auto sizes = [&] {
-        return std::tuple(window->scaleWidth(), window->scaleHeight(), window->width(),
-                          window->height());
-    };
-    EXPECT_EQ(sizes(), std::tuple(6000.0f, 3900.0f, 6120.0f, 4365.0f));
-    window->setWidth(5000);
-    window->setHeight(3000);
-    EXPECT_EQ(sizes(), std::tuple(4880.0f, 2535.0f, 5000.0f, 3000.0f));
-    window->setWidth(50); // smaller than the border: the client area is empty
-    window->setHeight(100);
-    EXPECT_EQ(sizes(), std::tuple(0.0f, 0.0f, 120.0f, 465.0f));
-
-    // Centred at the first show, on its size then, unless moved before.
-    window->setWidth(6120);
-    window->setHeight(4000);
-    window->showModeless();
-    auto placed = desktop.createWindow(testFormDesign());
-    placed->move(100, 200);
-    placed->showModeless();
-    const auto where = [](const platform::Window& w) {
-        return std::tuple(w.left(), w.top(), w.handle());
-    };
-    EXPECT_EQ(where(*window), std::tuple((28800 - 6120) / 2.0f, (16200 - 4000) / 2.0f, 1));
-    EXPECT_EQ(where(*placed), std::tuple(100.0f, 200.0f, 2));
-}
-
-TEST(HeadlessContainers, NestedChildrenFollowTheirContainers) {
-    // The panel inside the frame, the shape inside the panel; the text box an array.
-    auto design = testFormDesign();
-    for (auto& c : design.controls) {
-        if (c.name == "pnlBar" || c.name == "shpBox") {
-            c.container = c.name == "pnlBar" ? "fraNotes" : "pnlBar";
-            c.left = 30;
-            c.top = 40;
-        }
-        c.index = c.name == "txtNotes" ? int16_t{0} : c.index;
-    }
-    HeadlessForm f(design);
-    f.window->addElement("txtNotes", 1).setVisible(true);
-    std::vector<std::tuple<std::string, float, float>> moves;
-    EventFunction handler([&](platform::Event& e) {
-        if (e.kind == EventKind::MouseMove) {
-            moves.emplace_back(e.control, e.x, e.y);
-        }
-    });
-    f.window->setHandler(&handler);
-    f.run([&](ScriptedUser& user) {
-        // The shape passes the mouse on in client coordinates: 120 + 30 + 30 + 1, 1560 + 40 + 40
-        // + 2.
-        user.mouseMove("shpBox", 0, 1, 2);
-        f.window->control("fraNotes").setLeft(1120);
-        user.mouseMove("shpBox", 0, 1, 2);
-        user.mouseMove("cmdPanel", -1, 3, 4);
-
-        auto& inner = f.window->control("cmdPanel");
-        inner.setFocus();
-        f.window->control("fraNotes").setVisible(false);
-        EXPECT_FALSE(inner.hasFocus()) << "a hidden control loses the focus";
-        expectRunTimeErrors(
-            5, {{"focus two containers down", [&] { inner.setFocus(); }},
-                {"click two containers down", [&] { user.click("cmdPanel"); }},
-                {"an element copied into the frame", [&] { user.click("txtNotes", 1); }}});
-        f.window->control("fraNotes").setVisible(true);
-        f.window->control("pnlBar").setEnabled(false);
-        expectRunTimeError(5, "click in a disabled panel", [&] { user.click("cmdPanel"); });
-    });
-    // The panel button reports its own coordinates.
-    EXPECT_EQ(moves, (std::vector<std::tuple<std::string, float, float>>{
-                         {"", 181, 1642}, {"", 1181, 1642}, {"cmdPanel", 3, 4}}));
-}
-
 TEST(HeadlessKeys, FollowTheWindowTheFocusedControlAndTheDesktop) {
     const struct {
         const char* rule;
@@ -229,30 +132,23 @@ TEST(HeadlessKeys, FollowTheWindowTheFocusedControlAndTheDesktop) {
         std::function<void(platform::Window&)> arrange = {};
     } cases[] = {
         {"Enter stays in a multi-line text box", "txtNotes", 13, 0, ""},
-        {"Enter stays in a rich-text area", "rtfInfo", 13, 0, ""},
         {"a hidden default button is not pressed", "chkOption", 13, 0, "",
          [](auto& w) { w.control("cmdAction", 0).setVisible(false); }},
         {"Escape without a usable cancel button does nothing", nullptr, 27, 0, "",
          [](auto& w) { w.control("cmdCancel").setEnabled(false); }},
         {"Space presses the focused button", nullptr, 32, 0, "Click(cmdAction[0])"},
         {"Space ticks the focused check box", "chkOption", 32, 0, "Click(chkOption)"},
-        {"Space in a text box is typing", "txtNotes", 32, 0, ""},
         {"Tab moves on in tab order", nullptr, 9, 0, "GotFocus(chkOption)"},
         {"Tab skips what cannot take the focus", nullptr, 9, 0, "GotFocus(cmdCancel)",
          [](auto& w) { w.control("chkOption").setVisible(false); }},
         {"Shift+Tab goes back and wraps round", nullptr, 9, kShift, "GotFocus(cmdPanel)"},
-        {"Tab wraps round to the first", "cmdPanel", 9, 0, "GotFocus(cmdAction[0])"},
         {"Alt+letter focuses and presses its button", nullptr, 'P', kAlt,
          "GotFocus(cmdPanel) Click(cmdPanel)"},
         {"Alt+letter ticks its check box", nullptr, 'R', kAlt,
          "GotFocus(chkOption) Click(chkOption)"},
-        {"Alt+Ctrl+letter is left to the window", nullptr, 'P', kAlt | kCtrl, ""},
         {"a letter alone is left to the window", nullptr, 'P', 0, ""},
-        {"no button has the access key", nullptr, 'Z', kAlt, ""},
         {"a disabled button's access key does nothing", nullptr, 'P', kAlt, "",
          [](auto& w) { w.control("cmdPanel").setEnabled(false); }},
-        {"a doubled ampersand is no access key", nullptr, 'B', kAlt, "",
-         [](auto& w) { w.control("cmdPanel").setCaption("A&&B"); }},
         {"a lower-case access letter counts", nullptr, 'N', kAlt,
          "GotFocus(cmdPanel) Click(cmdPanel)",
          [](auto& w) { w.control("cmdPanel").setCaption("&next"); }},
@@ -328,24 +224,6 @@ TEST(HeadlessUser, ClicksAndTicksReachWhatTheUserCanReach) {
     EXPECT_EQ(testing::PrintToString(events),
               "{ Click(window), GotFocus(txtNotes), Click(txtNotes), Click(txtNotes), "
               "GotFocus(chkOption), Click(chkOption) }");
-}
-
-TEST(HeadlessUser, TypingNeedsTheFocusToStay) {
-    HeadlessForm f;
-    // Like a details box that hands the focus straight back to a button.
-    EventFunction bounce([&](platform::Event& e) {
-        if (e.kind == EventKind::GotFocus && e.control == "txtNotes") {
-            f.window->control("cmdCancel").setFocus();
-        }
-    });
-    f.window->setHandler(&bounce);
-    f.run([&](ScriptedUser& user) {
-        user.type("txtNotes", "lost");
-        EXPECT_TRUE(f.window->control("cmdCancel").hasFocus());
-        user.type("rtfInfo", "kept");
-    });
-    EXPECT_EQ(f.window->control("txtNotes").text(), "First line\r\nSecond line");
-    EXPECT_EQ(f.window->control("rtfInfo").text(), "kept");
 }
 
 } // namespace

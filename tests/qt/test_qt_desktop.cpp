@@ -117,108 +117,12 @@ TEST(QtDesktop, OpenerOrPrinterMissing) {
     EXPECT_NO_THROW(qt::makeDesktop()->shellOpen("https://example.com")) << "no opener";
 }
 
-TEST(QtDesktop, SaveDialogAndScriptedAnswers) {
-    QTemporaryDir dir;
-    platform::SaveDialogSettings settings;
-    settings.title = "Save error report as...";
-    settings.filter = "Text Files (*.txt)|*.txt|Rich Text Files (*.rtf)|*.rtf";
-    settings.filterIndex = 2;
-    settings.initialDirectory = dir.path().toStdString();
-    settings.fileName = "qvError";
-    settings.defaultExtension = "rtf";
-    settings.flags = 0xA06;
-    const auto desktop = qt::makeDesktop();
-    platform::SaveDialogResult chosen;
-    const auto result = [&](const char* name, bool differs) {
-        return std::tuple(false, dir.filePath(name).toStdString(), differs);
-    };
-    qttest::withModalDialog<QFileDialog>(
-        [&](QFileDialog& dialog) {
-            EXPECT_EQ(std::tuple(dialog.windowTitle(), dialog.acceptMode(), dialog.nameFilters(),
-                                 dialog.selectedNameFilter(), QFileInfo(dialog.directory().path()),
-                                 dialog.testOption(QFileDialog::DontConfirmOverwrite)),
-                      std::tuple(QString("Save error report as..."), QFileDialog::AcceptSave,
-                                 QStringList({"Text Files (*.txt)", "Rich Text Files (*.rtf)"}),
-                                 QString("Rich Text Files (*.rtf)"), QFileInfo(dir.path()), false));
-            // The user types over the proposed name in the focused name field.
-            QTest::keySequence(dialog.focusWidget(), QKeySequence::SelectAll);
-            QTest::keyClicks(dialog.focusWidget(), "typed by the user");
-            static_cast<QDialog&>(dialog).accept(); // QFileDialog::accept checks the name
-        },
-        [&] { chosen = desktop->chooseSaveFile(settings); });
-    EXPECT_EQ(std::tuple(chosen.cancelled, chosen.path, chosen.extensionDiffers),
-              result("typed by the user.rtf", false))
-        << "the default extension is added to a name without one";
-
-    qttest::withModalDialog<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); },
-                                         [&] { chosen = desktop->chooseSaveFile(settings); });
-    EXPECT_TRUE(chosen.cancelled);
-
-    // Tests answer without the dialog; the extension compares without regard to case.
-    const std::tuple<const char*, const char*, bool> scripted[] = {
-        {"report", "report.rtf", false},
-        {"report.txt", "report.txt", true},
-        {"report.RTF", "report.RTF", false}};
-    for (const auto& [answer, file, differs] : scripted) {
-        ScopedEnv env("QVMSGERR_SAVE_AS", answer);
-        chosen = desktop->chooseSaveFile(settings);
-        EXPECT_EQ(std::tuple(chosen.cancelled, chosen.path, chosen.extensionDiffers),
-                  result(file, differs))
-            << answer;
-    }
-}
-
-TEST(QtDesktop, CancelledPrinterDialog) {
-    platform::PrinterChoice choice;
-    qttest::withModalDialog<QPrintDialog>(
-        [](QPrintDialog& dialog) {
-            EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintPageRange))
-                << "0x8: no page range";
-            dialog.reject();
-        },
-        [&] { choice = qt::makeDesktop()->choosePrinter(0x108); });
-    EXPECT_TRUE(choice.cancelled);
-}
-
 TEST(QtDesktop, NameFilters) {
     EXPECT_EQ(qt::nameFilters("Pictures|*.png;*.jpg|All|*.*"),
               QStringList({"Pictures (*.png *.jpg)", "All (*.*)"}));
     EXPECT_EQ(qt::nameFilters("Odd (*.old)|*.new"), QStringList({"Odd (*.new)"}))
         << "the pattern field decides";
     EXPECT_TRUE(qt::nameFilters("").isEmpty());
-}
-
-TEST(QtDesktop, DateTimeTexts) {
-    const QDateTime when(QDate(2026, 1, 2), QTime(3, 4, 5));
-    // general date, long date, short time
-    const std::pair<const char*, std::tuple<std::string, std::string, std::string>> rows[] = {
-        {"en_US", {"1/2/26 3:04:05 AM", "Friday, January 2, 2026", "03:04"}},
-        {"de_DE", {"02.01.26 03:04:05", "Freitag, 2. Januar 2026", "03:04"}},
-    };
-    for (const auto& [name, texts] : rows) {
-        const QLocale locale(name);
-        using platform::DateFormat;
-        EXPECT_EQ(std::tuple(qt::formatDateTime(DateFormat::GeneralDate, when, locale),
-                             qt::formatDateTime(DateFormat::LongDate, when, locale),
-                             qt::formatDateTime(DateFormat::ShortTime, when, locale)),
-                  texts);
-    }
-}
-
-TEST(QtDesktop, Environment) {
-    auto desktop = qt::makeDesktop();
-    const QSize screen = QGuiApplication::primaryScreen()->geometry().size() * 15;
-    EXPECT_EQ(QSizeF(desktop->screenWidth(), desktop->screenHeight()), QSizeF(screen));
-    const QFileInfo component(QString::fromStdString(desktop->componentDirectory()));
-    EXPECT_TRUE(component.isAbsolute() && component.isDir()) << component.filePath().toStdString();
-    {
-        ScopedEnv env("QVMSGERR_COMPONENT_DIR", "/opt/somewhere");
-        EXPECT_EQ(desktop->componentDirectory(), "/opt/somewhere");
-    }
-    const QString oldName = QGuiApplication::applicationDisplayName();
-    QGuiApplication::setApplicationDisplayName("Host Program");
-    EXPECT_EQ(desktop->applicationTitle(), "Host Program");
-    QGuiApplication::setApplicationDisplayName(oldName);
 }
 
 TEST(QtDesktop, SystemBoxSetSixHasTryAgainAndContinue) {

@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QUrl>
@@ -78,36 +77,6 @@ TEST_F(QtErrorDialog, RealClicksAndEscapeAnswer) {
     }
 }
 
-// --- Close all -----------------------------------------------------------------------------------
-
-TEST_F(QtErrorDialog, CloseAllAsksThenClosesEveryWindow) {
-    int aborts = 0;
-    ledger.Abort.connect([&] { ++aborts; });
-
-    clsError other; // a second error, left open without a modal display
-    other.Show(false, "Another error");
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    const auto shown = std::ranges::find_if(
-        windows, [](QWidget* w) { return w->isVisible() && qttest::libraryWindow(w, "dlgError"); });
-    ASSERT_NE(shown, windows.end());
-    const QPointer<QWidget> otherDialog = *shown;
-
-    // The shutdown question is a real QMessageBox; its No is a No like any other.
-    EXPECT_EQ(showLedgerError([&](qt::QtWindow& w) {
-                  qttest::withModalDialog<QMessageBox>(
-                      [](QMessageBox& question) {
-                          EXPECT_EQ(question.standardButtons(), QMessageBox::Yes | QMessageBox::No);
-                          qttest::click(question.button(QMessageBox::Yes));
-                      },
-                      [&] { QtFormDriver(w).click("cmdAbort"); });
-                  EXPECT_FALSE(w.isLoaded());
-                  EXPECT_EQ(aborts, 1) << "the host hears of it before Show returns";
-                  EXPECT_TRUE(!otherDialog || !otherDialog->isVisible());
-              }),
-              0)
-        << "Show returns what the object last heard: nothing yet";
-}
-
 // --- Reports -------------------------------------------------------------------------------------
 
 /// The recipient, subject and body of a `mailto:` link as Qt's URI parser reads them; the link
@@ -123,40 +92,6 @@ std::tuple<QString, QString, QString> mailParts(const QByteArray& link) {
     EXPECT_EQ(keys, QStringList({"subject", "body"}));
     return {url.path(QUrl::FullyDecoded), query.queryItemValue("subject", QUrl::FullyDecoded),
             query.queryItemValue("body", QUrl::FullyDecoded)};
-}
-
-TEST_F(QtErrorDialog, NoTextChangesWhoTheMailGoesToOrWhatItCarries) {
-    const std::string rows[] = {
-        "x&cc=someone@example.org&bcc=b@example.org&attach=/etc/passwd",
-        "cut # here ? subject=Hi & body=Bye %41%0D%0A %zz = ;",
-        "line\r\nBcc: c@example.org\r\n\r\nbody",
-    };
-    for (const std::string& text : rows) {
-        qttest::RecordingOpener opener;
-        QByteArray received;
-        ledger.AppName(text);
-        qttest::withModalWindow(
-            "dlgError",
-            [&](qt::QtWindow& w) {
-                QtFormDriver(w).click("cmdEmail");
-                received = opener.received();
-                QtFormDriver(w).click("cmdClose");
-            },
-            [&] { ledger.Show(true, text, 5, text, {}, text); });
-        const auto [to, subject, body] = mailParts(received);
-        EXPECT_EQ(to, "help@example.org");
-        const QString name = QString::fromStdString(text).replace('\r', ' ').replace('\n', ' ');
-        EXPECT_EQ(subject, " " + name + " error report ");
-        // The details' "&" become line breaks in the dialog, so the details are looked for as
-        // the dialog shows them.
-        const QString shown = QString::fromStdString(text);
-        for (const QString& part :
-             {"Application: " + shown + " | ", "Activity: A problem occurred while " + shown,
-              "Description: " + shown + " | ",
-              "Details:  | " + QString(shown).replace("&", "\r\n").trimmed()}) {
-            EXPECT_TRUE(body.contains(part)) << part.toStdString();
-        }
-    }
 }
 
 // What goes into a report, and how the Qt desktop prints, saves and opens, is proven elsewhere;
@@ -211,19 +146,6 @@ TEST_F(QtErrorDialog, PrintSaveAndEmailHandTheReportOn) {
     EXPECT_NEAR(at("WriteRecord").x(), at("LedgerFile.Save").x(), 1.0);
     EXPECT_GT(at("OpenStream").y(), at("WriteRecord").y() + 5);
     EXPECT_GT(at("WriteRecord").y(), at("LedgerFile.Save").y() + 5);
-
-    // The heading is set in the family Arial resolves to, the body in Times New Roman's.
-    const QString heading = QFontInfo(QFont("Arial")).family().remove(' ');
-    const QString body = QFontInfo(QFont("Times New Roman")).family().remove(' ');
-    if (heading == body) {
-        GTEST_SKIP() << "both fonts resolve to " << heading.toStdString() << " here";
-    }
-    const QString fonts = qttest::outputOf("pdffonts", {pdf});
-    EXPECT_TRUE(fonts.contains(heading + "-Bold")) << fonts.toStdString();
-    EXPECT_TRUE(fonts.contains(body + "-Bold")) << "labels\n" << fonts.toStdString();
-    EXPECT_TRUE(QRegularExpression("(^|\\s|\\+)" + body + "(-Regular)?\\s").match(fonts).hasMatch())
-        << "values\n"
-        << fonts.toStdString();
 }
 
 // --- Pictures ------------------------------------------------------------------------------------

@@ -12,12 +12,10 @@
 
 #include <qvMsgErr/clsMesgBox.h>
 
-#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -45,12 +43,6 @@ QPushButton* taggedButton(qt::QtWindow& w, const std::string& tag) {
     const auto it = std::ranges::find_if(
         buttons, [&](int16_t i) { return w.control("cmdButton", i).tag() == tag; });
     return it == buttons.end() ? nullptr : qobject_cast<QPushButton*>(widget(w, "cmdButton", *it));
-}
-
-/// The colour a description box is filled with, as drawn.
-QColor boxFill(qt::QtWindow& w, int16_t index) {
-    const QImage box = widget(w, "shpLabelBack", index)->grab().toImage();
-    return box.pixelColor(box.width() / 2, box.height() / 2);
 }
 
 struct Message {
@@ -150,75 +142,6 @@ TEST_P(QtMessageStyle, ClicksKeysHelpAndTheCloseBoxAnswer) {
         SCOPED_TRACE(r.what);
         EXPECT_EQ(ask(r.message, r.act), r.answer);
     }
-}
-
-TEST_P(QtMessageStyle, CloseBoxAndEscapeAnswerCancelOrOkOrNothing) {
-    const int32_t closeAnswers[] = {qvButtonOK,     qvButtonCancel, qvButtonNone,
-                                    qvButtonCancel, qvButtonNone,   qvButtonCancel};
-    for (int32_t set = 0; set < 6; ++set) {
-        for (const bool escape : {false, true}) {
-            SCOPED_TRACE(std::to_string(set) + (escape ? " Escape" : " close box"));
-            const int32_t expected = closeAnswers[set];
-            const auto user = [&](qt::QtWindow& w) {
-                EXPECT_EQ(w.dialog()->windowFlags().testFlag(Qt::WindowCloseButtonHint),
-                          expected != qvButtonNone);
-                if (escape) {
-                    QtFormDriver(w).keyDown(27);
-                } else {
-                    w.dialog()->close();
-                }
-                if (expected == qvButtonNone) {
-                    EXPECT_TRUE(w.isVisible()) << "nothing answers for the user";
-                    click(widget(w, "cmdButton", 0));
-                }
-            };
-            EXPECT_EQ(ask({.buttons = set | 0x100}, user),
-                      expected != qvButtonNone ? expected : ButtonSet(set).front());
-        }
-    }
-}
-
-TEST_P(QtMessageStyle, ATickedBoxIsRememberedForTheNextMessage) {
-    box.DontShowAgain(true);
-    EXPECT_EQ(ask({.buttons = 4, .id = "DeleteEntries"},
-                  [](qt::QtWindow& w) {
-                      QtFormDriver(w).click("chkDontShow");
-                      click(widget(w, "cmdButton", 1));
-                  }),
-              qvButtonNo);
-    EXPECT_TRUE(box.DontShowAgainTicked());
-
-    // The memory answers: a window that comes up all the same fails the test.
-    const QObject scope;
-    QTimer::singleShot(0, &scope, [] {
-        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the message came up again";
-        qttest::hideModals();
-    });
-    box.DontShowAgain(true);
-    EXPECT_EQ(box.msgBox("Delete the entries?", 4, "Ledger", "", -1, "DeleteEntries"), qvButtonNo);
-}
-
-// The classic window's descriptions neither light up nor press their button: nothing of Qt's.
-TEST_F(QtMessage, TheMouseLightsADescriptionAndAClickOnItPressesItsButton) {
-    box.MsgBoxType(Tessary2003);
-    box.CmdDescriptions(true);
-    box.DescYes("Save the changes, then close");
-    box.DescNo("Close without saving");
-    const QColor normal(0x12, 0x5A, 0xD1), lit(0x00, 0x00, 0xFF);
-    EXPECT_EQ(ask({.buttons = 4},
-                  [&](qt::QtWindow& w) {
-                      QtFormDriver user(w);
-                      user.mouseMove("cmdButton", 1);
-                      EXPECT_EQ(boxFill(w, 1), lit);
-                      EXPECT_EQ(boxFill(w, 0), normal);
-                      // The window's own background, below the prompt's corner.
-                      QTest::mouseMove(w.dialog(), QPoint(3, w.dialog()->height() - 3));
-                      EXPECT_EQ(boxFill(w, 1), normal);
-                      user.mouseMove("lblCmdDesc", 0);
-                      EXPECT_EQ(boxFill(w, 0), lit);
-                      user.click("lblCmdDesc", 1);
-                  }),
-              qvButtonNo);
 }
 
 TEST_F(QtMessage, TheCountdownClosesThe2003WindowWithTheDefaultAnswer) {

@@ -278,21 +278,4 @@ TEST(TrimText, TrimsTheCallersTextAndTheResult) {
     }
 }
 
-TEST(ToggleTopmost, SwitchesAndReportsTheNewState) {
-    auto desktop = std::make_shared<headless::HeadlessDesktop>();
-    setThreadDesktop(desktop);
-    platform::FormDesign design;
-    design.name = "frmTopmost";
-    auto window = desktop->createWindow(design);
-    EXPECT_TRUE(ToggleTopmost(*window, false));
-    EXPECT_FALSE(ToggleTopmost(*window, true));
-    const auto calls = desktop->sideEffects(headless::EffectKind::Topmost);
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(std::tie(calls[0].window, calls[0].flag, calls[1].flag),
-              std::tuple("frmTopmost"s, true, false));
-    window->unload(); // an unknown handle: the desktop refuses, the state stays
-    EXPECT_FALSE(ToggleTopmost(*window, false));
-    setThreadDesktop(nullptr);
-}
-
 } // namespace

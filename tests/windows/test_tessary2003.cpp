@@ -52,18 +52,4 @@ TEST_F(WindowTest, DescriptionsLightUnderTheMouseAndPressTheirButton) {
     }
 }
 
-TEST_F(WindowTest, CountdownAtTheExtremeStandsStill) {
-    auto w = open(Style::Office, {{"OK", ""}});
-    auto& office = static_cast<windows::frmTessary2003&>(*w);
-    office.CountDownSeconds = std::numeric_limits<int32_t>::max();
-    office.CountDownCaption = "Closing in";
-    run(*w, [&](ScriptedUser& u) {
-        for (int second = 0; second < 2; ++second) {
-            u.advanceSeconds(1);
-            EXPECT_EQ(u.control("lblCountDown").caption(), "Closing in 2147483647 seconds");
-        }
-        u.click("cmdButton", 0);
-    });
-}
-
 } // namespace
