@@ -161,36 +161,6 @@ void checkShownWindow(platform::Window& w, TestFormLogic& logic) {
     expectRunTimeError(400, "showing a shown window", [&] { w.showModal(); });
 }
 
-void checkLabelSizing(platform::Window& w) {
-    // The size the label takes for `caption`; its design caption is put back afterwards.
-    const auto sized = [&](const char* name, const char* caption) {
-        auto& label = w.control(name);
-        const std::string designed = label.caption();
-        label.setCaption(caption);
-        label.refresh();
-        const std::pair size{label.width(), label.height()};
-        label.setCaption(designed);
-        return size;
-    };
-    const auto [shortWidth, line] = sized("lblOneLine", "Short");
-    const auto [longWidth, longHeight] = sized("lblOneLine", "Short, and then a good deal longer");
-    EXPECT_TRUE(shortWidth > 0 && line > 0);
-    EXPECT_GT(longWidth, shortWidth * 2) << "a longer caption widens the label";
-    EXPECT_FLOAT_EQ(longHeight, line) << "one line stays one line";
-    const auto [twoWidth, twoHeight] = sized("lblOneLine", "Short\r\nShort");
-    EXPECT_NEAR(twoWidth, shortWidth, 15) << "the longest line sets the width";
-    EXPECT_GT(twoHeight, line * 1.5f) << "CR LF starts a second line";
-
-    const float width = w.control("lblWrapped").width();
-    const float oneLine = sized("lblWrapped", "Short").second;
-    const auto [wrappedWidth, wrappedHeight] =
-        sized("lblWrapped", "A caption of many short words that cannot fit on one line of this "
-                            "label and so must wrap onto a second and a third line of text.");
-    EXPECT_FLOAT_EQ(wrappedWidth, width) << "a wrapping label keeps its width";
-    EXPECT_GT(oneLine, 0);
-    EXPECT_GT(wrappedHeight, oneLine * 2.5f) << "the height grows to the wrapped lines";
-}
-
 void checkClicksAndKeys(platform::Window& w, FormDriver& user, TestFormLogic& logic) {
     const auto lastAfter = [&](const std::function<void()>& act) {
         const auto events = logic.eventsDuring(act);
@@ -431,7 +401,6 @@ void checkUnload(platform::Desktop& desktop, platform::Window& w) {
 
 void runSharedFormScript(platform::Window& w, FormDriver& user, TestFormLogic& logic) {
     checkShownWindow(w, logic);
-    checkLabelSizing(w);
     completeTestForm(w);
     checkClicksAndKeys(w, user, logic);
     checkFocus(w, logic);

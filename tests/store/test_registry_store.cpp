@@ -76,10 +76,6 @@ Listing list(Registry& store, const std::string& path, HKEY root = HKEY_CURRENT_
     return listing;
 }
 
-    store.RegCloseKey(key);
-    return r;
-}
-
 using Names = std::vector<std::string>;
 using RegistryStore = BothStores;
 
@@ -160,10 +156,10 @@ TEST_P(RegistryStore, KeysNestHivesAreSeparateAndAnOpenKeyServesAsRoot) {
     ASSERT_EQ(put(*store, "Shared\\Path", "v", REG_SZ, "user"), rr::Success);
     EXPECT_EQ(get(*store, "Shared\\Path", "v", HKLM).result, rr::FileNotFound);
     ASSERT_EQ(put(*store, "Shared\\Path", "v", REG_SZ, "machine", HKLM), rr::Success);
-    EXPECT_EQ(get(*store, "Shared\\Path", "v").bytes, "user\0"s);
-    EXPECT_EQ(get(*store, "Shared\\Path", "v", HKLM).bytes, "machine\0"s);
-    EXPECT_EQ(get(*store, "Shared\\Path", "missing").result, rr::FileNotFound);
-    EXPECT_EQ(get(*store, "Other", "v").result, rr::FileNotFound);
+    EXPECT_EQ(std::tuple(get(*store, "Shared\\Path", "v").bytes,
+                         get(*store, "Shared\\Path", "v", HKLM).bytes,
+                         get(*store, "Shared\\Path", "missing").result),
+              std::tuple("user\0"s, "machine\0"s, rr::FileNotFound));
 
     // Creating a key creates its parents; a key and a hive serve as the root of a path.
     HKEY key = 0;
@@ -266,27 +262,6 @@ std::string sql(const std::string& path, const std::string& statements) {
     return last;
 }
 
-/// A store as the first release made it: names kept folded only, layout 1.
-constexpr const char* FirstReleaseStore = R"sql(
-CREATE TABLE reg_keys(
-    hive INTEGER NOT NULL,
-    path BLOB NOT NULL,
-    PRIMARY KEY(hive, path)) WITHOUT ROWID;
-CREATE TABLE reg_values(
-    hive INTEGER NOT NULL,
-    path BLOB NOT NULL,
-    name BLOB NOT NULL,
-    kind INTEGER NOT NULL,
-    data BLOB NOT NULL,
-    PRIMARY KEY(hive, path, name)) WITHOUT ROWID;
-PRAGMA application_id = 1903578437;
-PRAGMA user_version = 1;
-INSERT INTO reg_keys VALUES(2147483649, CAST('app' AS BLOB));
-INSERT INTO reg_values VALUES(2147483649, CAST('app' AS BLOB), CAST('saveonclose' AS BLOB), 1,
-                              CAST('6' AS BLOB));
-INSERT INTO reg_values VALUES(2147483649, CAST('app' AS BLOB), CAST('other' AS BLOB), 1,
-                              CAST('5' AS BLOB));
-)sql";
 
 TEST(SqliteStore, AFirstReleaseFileIsReadAsItIsAndUpgradedByTheFirstWrite) {
     // The first release always chose WAL; a copy may have been switched back.
@@ -294,7 +269,9 @@ TEST(SqliteStore, AFirstReleaseFileIsReadAsItIsAndUpgradedByTheFirstWrite) {
         SCOPED_TRACE(journal);
         ScratchDir dir;
         const std::string path = dir.file("registry.db");
-        sql(path, "PRAGMA journal_mode=" + journal + ";" + FirstReleaseStore);
+        // A store as the first release made it: names kept folded only, layout 1.
+        sql(path, "PRAGMA journal_mode=" + journal + ";" +
+                      readFile(QV_STORE_DATA "/first-release-store.sql"));
         const std::string before = readFile(path);
         {
             SqliteRegistry store(path);
@@ -312,8 +289,8 @@ TEST(SqliteStore, AFirstReleaseFileIsReadAsItIsAndUpgradedByTheFirstWrite) {
         EXPECT_EQ(sql(path, "PRAGMA user_version"), "2");
         SqliteRegistry store(path);
         EXPECT_EQ(list(store, "App").names, (Names{"NewName", "Other", "saveonclose"}));
-        EXPECT_EQ(get(store, "app", "SAVEONCLOSE").bytes, "6\0"s);
-        EXPECT_EQ(get(store, "app", "other").bytes, "8\0"s);
+        EXPECT_EQ(std::pair(get(store, "app", "SAVEONCLOSE").bytes, get(store, "app", "other").bytes),
+                  std::pair("6\0"s, "8\0"s));
     }
 }
 
@@ -428,11 +405,7 @@ TEST_F(Faults, AFileThatIsNotAHealthyStoreIsLeftAsItWas) {
     for (std::size_t i = 4096; i < overwritten.size(); ++i) {
         overwritten[i] = static_cast<char>(0xa5 ^ (i & 0xff));
     }
-    sqlite3* db = nullptr;
-    sqlite3_open(dir.file("theirs.db").c_str(), &db);
-    sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES('theirs');", nullptr, nullptr,
-                 nullptr);
-    sqlite3_close(db);
+    sql(dir.file("theirs.db"), "CREATE TABLE t(x); INSERT INTO t VALUES('theirs');");
     writeFile(dir.file("newer.db"), ours);
     sql(dir.file("newer.db"), "PRAGMA user_version = 3");
     const std::pair<const char*, std::string> cases[] = {
@@ -482,13 +455,6 @@ int failures(int writer, bool write) {
     return failed;
 }
 
-/// The status of the child process `pid` once it has ended.
-int statusOf(pid_t pid) {
-    int status = 0;
-    EXPECT_EQ(::waitpid(pid, &status, 0), pid);
-    return status;
-}
-
 using Writers = ThreadStoreTest;
 
 TEST_F(Writers, ProcessesWritingAtOnceAllLand) {
@@ -522,7 +488,9 @@ TEST_F(Writers, ProcessesWritingAtOnceAllLand) {
         ::close(start[1]);
         for (const pid_t pid : children) {
             // 1: a write failed, 2: a value read back wrong, 4: an exception.
-            EXPECT_EQ(statusOf(pid), 0);
+            int status = -1;
+            EXPECT_EQ(::waitpid(pid, &status, 0), pid);
+            EXPECT_EQ(status, 0);
         }
         useStoreFile(path);
         for (int writer = 0; writer < Processes; ++writer) {
