@@ -199,31 +199,6 @@ TEST_F(MsgBoxTest, DefaultButtonAnswersAClosedWindowAndTheCountdown) {
     }
 }
 
-// An error shown while a message is up (a host's timer, a window's own failure), closed with a
-// confirmed "Close all": every window of the library goes, and the message still answers.
-TEST_F(MsgBoxTest, CloseAllDuringAMessageAnswersItsDefaultAndRemembersNothing) {
-    for (const auto style : {Tessary2003, TessaryClassic}) {
-        bool aborted = false;
-        desktop->onSystemMessageBox([](const auto&) { return qvButtonYes; }); // "Close all?"
-        user([&](ScriptedUser& u) {
-            if (u.windowName() == "dlgError") {
-                u.click("cmdAbort");
-                return;
-            }
-            u.tick("chkDontShow");
-            clsError err;
-            err.Abort.connect([&] { aborted = true; });
-            err.Show(true, "Disk full", 61);
-        });
-        box->MsgBoxType(style);
-        box->DontShowAgain(true);
-        EXPECT_EQ(box->msgBox("Save?", 4 | 0x100, "T", "", -1, "Q"), qvButtonNo) << style;
-        EXPECT_TRUE(aborted);
-        EXPECT_FALSE(box->DontShowAgainTicked());
-        EXPECT_EQ(remembered("Q"), "");
-    }
-}
-
 TEST_F(MsgBoxTest, StandardStyleGoesToTheSystemMessageBox) {
     desktop->setApplicationTitle("Ledger");
     std::vector<headless::SystemMessageBoxCall> calls;

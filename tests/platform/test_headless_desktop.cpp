@@ -96,25 +96,6 @@ TEST(HeadlessTimers, FireInOrderOfTimeThenOfWindowUntilUnloaded) {
     expectRunTimeError(5, "a clock running backwards", [&] { desktop.advanceSeconds(-1); });
 }
 
-TEST(HeadlessTimers, ATickThatHidesEndsTheModalDisplay) {
-    HeadlessDesktop desktop;
-    Strings log;
-    auto window = desktop.createWindow(timers("countdown", {{"tmrDown", 1000}}));
-    auto handler = logger(log, "countdown", true, [&](platform::Event&) {
-        if (log.size() == 3) {
-            window->hide();
-        }
-    });
-    window->setHandler(&handler);
-    desktop.onModal([&](ScriptedUser& user) {
-        user.advanceSeconds(10);
-        EXPECT_FALSE(user.shown());
-        expectRunTimeError(5, "a click after the window hid", [&] { user.click("cmdGo"); });
-    });
-    window->showModal();
-    EXPECT_EQ(log.size(), 3u);
-}
-
 TEST(HeadlessModal, NestedWindowsRunTheScriptAgain) {
     HeadlessDesktop desktop;
     Strings log;
@@ -202,37 +183,6 @@ TEST(HeadlessSystemMessageBox, AnswersTheDefaultButtonOfTheSet) {
             }
         }
     }
-}
-
-TEST(HeadlessClock, TextsInTheLocaleForms) {
-    const struct {
-        int year, month, day, hour, minute, second; ///< month from 1
-        const char *general, *longDate, *shortTime;
-    } cases[] = {
-        {2024, 2, 29, 12, 0, 0, "2/29/2024 12:00:00 PM", "Thursday, February 29, 2024", "12:00"},
-        {1969, 12, 31, 13, 5, 0, "12/31/1969 1:05:00 PM", "Wednesday, December 31, 1969", "13:05"},
-        // fields out of range carry over
-        {2025, 13, 1, 0, 0, 0, "1/1/2026 12:00:00 AM", "Thursday, January 1, 2026", "00:00"},
-    };
-    const auto texts = [](const HeadlessDesktop& d) {
-        using F = platform::DateFormat;
-        return Strings{d.dateTimeText(F::GeneralDate), d.dateTimeText(F::LongDate),
-                       d.dateTimeText(F::ShortTime)};
-    };
-    for (const auto& c : cases) {
-        HeadlessDesktop desktop;
-        std::tm t{};
-        std::tie(t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec) =
-            std::tuple(c.year - 1900, c.month - 1, c.day, c.hour, c.minute, c.second);
-        desktop.setClock(t);
-        EXPECT_EQ(texts(desktop), (Strings{c.general, c.longDate, c.shortTime}));
-    }
-    // Pinned, dates move with the timers' clock.
-    HeadlessDesktop desktop;
-    qvtest::pinClock(desktop);
-    desktop.advanceSeconds(21 * 3600);
-    EXPECT_EQ(texts(desktop),
-              (Strings{"1/3/2026 12:04:05 AM", "Saturday, January 3, 2026", "00:04"}));
 }
 
 TEST(HeadlessEnvironment, DefaultsAndWindowsThatOutliveTheirDesktop) {

@@ -96,12 +96,8 @@ TEST(HeadlessLabel, SizesToItsCaption) {
         {"a\xE2\x82z\xFF\xC3", 450, 195},
     };
     const Rows wrapped = {
-        {"Hello world", 450, 390},
-        {"ab cde fg", 450, 585},
-        {"abcdefghijkl", 450, 585},
-        {"Hello", 400, 390},
-        {"abc", 0, 585},
-        {"first\r\n\r\nthird", 900, 585},
+        {"Hello world", 450, 390}, {"ab cde fg", 450, 585}, {"abcdefghijkl", 450, 585},
+        {"Hello", 400, 390},       {"abc", 0, 585},         {"first\r\n\r\nthird", 900, 585},
     };
     const auto size = [](const platform::Control& c) { return std::pair(c.width(), c.height()); };
     for (const bool wordWrap : {false, true}) {
@@ -176,14 +172,6 @@ TEST(HeadlessKeys, FollowTheWindowTheFocusedControlAndTheDesktop) {
         }
         EXPECT_EQ(after, c.after) << c.rule;
     }
-}
-
-TEST(HeadlessKeys, WithoutKeyPreviewOnlyTheControlSeesTheKey) {
-    auto design = testFormDesign();
-    design.keyPreview = false;
-    HeadlessForm f(design);
-    EXPECT_EQ(f.run([](ScriptedUser& user) { user.keyDown('K', kCtrl); }),
-              (Events{{EventKind::KeyDown, "cmdAction", 0, 'K', kCtrl}}));
 }
 
 TEST(HeadlessKeys, AWindowThatHidesOnTheKeyEndsItsJourney) {

@@ -65,18 +65,6 @@ protected:
 
 // --- Answers -------------------------------------------------------------------------------------
 
-TEST_F(QtErrorDialog, RealClicksAndEscapeAnswer) {
-    const std::pair<const char*, int16_t> rows[] = {
-        {"cmdClose", 3}, {"cmdRetry", 4}, {"cmdIgnore", 5}, {"", 3}}; // "": Escape
-    for (const auto& [button, answer] : rows) {
-        EXPECT_EQ(showLedgerError([button = button](qt::QtWindow& w) {
-                      *button ? QtFormDriver(w).click(button) : QtFormDriver(w).keyDown(27);
-                  }),
-                  answer)
-            << button;
-    }
-}
-
 // --- Reports -------------------------------------------------------------------------------------
 
 /// The recipient, subject and body of a `mailto:` link as Qt's URI parser reads them; the link

@@ -127,10 +127,7 @@ TEST_P(QtMessageStyle, ClicksKeysHelpAndTheCloseBoxAnswer) {
         int32_t answer;
     } rows[] = {
         {"a click on OK", {.buttons = 0}, clickOn(0), qvButtonOK},
-        {"a click on Ignore", {.buttons = 2}, clickOn(2), qvButtonIgnore},
-        {"a click on No", {.buttons = 3}, clickOn(1), qvButtonNo},
         {"Enter presses the default button", {.buttons = 3 | 0x200}, press(13), qvButtonCancel},
-        {"N for &No", {.buttons = 3}, press('N'), qvButtonNo},
         {"Alt+N, the desktop's access key", {.buttons = 3}, press('N', platform::kAlt), qvButtonNo},
         {"the close box answers Cancel", {.buttons = 3 | 0x100}, closeBox, qvButtonCancel},
         {"F1 opens help", withHelp, help([](qt::QtWindow& w) { QtFormDriver(w).keyDown(112); }),
@@ -142,25 +139,6 @@ TEST_P(QtMessageStyle, ClicksKeysHelpAndTheCloseBoxAnswer) {
         SCOPED_TRACE(r.what);
         EXPECT_EQ(ask(r.message, r.act), r.answer);
     }
-}
-
-TEST_F(QtMessage, TheCountdownClosesThe2003WindowWithTheDefaultAnswer) {
-    box.MsgBoxType(Tessary2003);
-    box.TimerUse(true);
-    box.TimerSeconds(1);
-    box.TimerCountDownCaption = "Closing in";
-    EXPECT_EQ(ask({.buttons = 4 | 0x100},
-                  [](qt::QtWindow& w) {
-                      const QWidget* line = widget(w, "lblCountDown");
-                      EXPECT_TRUE(QTest::qWaitFor([&] {
-                          return line->isVisible() &&
-                                 line->property("text") == "Closing in 1 second";
-                      }));
-                      EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }))
-                          << "the window outlived its countdown";
-                  }),
-              qvButtonNo);
-    EXPECT_TRUE(box.TimeOutOccured);
 }
 
 TEST_F(QtMessage, TheStandardStyleAsksThroughTheSystemMessageBox) {

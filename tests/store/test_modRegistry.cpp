@@ -20,13 +20,6 @@ namespace {
 
 using Settings = BothStores;
 
-TEST_P(Settings, ANeverWrittenValueGivesTheDefaultExactly) {
-    for (const std::string& fallback : {""s, "7"s, " x \t"s, "a\0b"s}) {
-        EXPECT_EQ(GetRegSetting("Never", fallback, Section, true), fallback);
-        EXPECT_EQ(GetRegSetting("Never", fallback, "Other\\Section", false), fallback);
-    }
-}
-
 TEST_P(Settings, EscapingRoundTripsAndUnescapingAndCleaningApplyToWhatIsRead) {
     // written, escaped when written, escaped when read, what is read
     std::vector<std::tuple<std::string, bool, bool, std::string>> cases = {

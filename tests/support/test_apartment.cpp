@@ -37,28 +37,4 @@ TEST(Apartment, EachThreadSeesItsOwnState) {
     EXPECT_EQ(apartment().regRoot, ""); // the test's own thread is untouched
 }
 
-TEST(Apartment, TheDesktopComesFromTheFactoryOrIsHeadlessAndCanBeReplaced) {
-    std::thread([] {
-        EXPECT_EQ(threadDesktop().name(), "none"); // no window system found yet
-        auto mine = std::make_shared<headless::HeadlessDesktop>();
-        setThreadDesktop(mine);
-        EXPECT_EQ(&threadDesktop(), mine.get());
-        setThreadDesktop(nullptr);
-        EXPECT_NE(&threadDesktop(), mine.get());
-    }).join();
-    // Every new thread gets a desktop of its own from the factory.
-    setDefaultDesktopFactory(+[]() -> std::shared_ptr<platform::Desktop> {
-        static int made = 0;
-        auto desktop = std::make_shared<headless::HeadlessDesktop>();
-        desktop->setApplicationTitle("made " + std::to_string(++made));
-        return desktop;
-    });
-    std::string first, second;
-    std::thread([&] { first = threadDesktop().applicationTitle(); }).join();
-    std::thread([&] { second = threadDesktop().applicationTitle(); }).join();
-    setDefaultDesktopFactory(nullptr);
-    EXPECT_NE(first, second);
-    EXPECT_EQ(first.rfind("made ", 0), 0u);
-}
-
 } // namespace

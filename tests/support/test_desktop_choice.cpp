@@ -71,21 +71,4 @@ TEST_F(DesktopChoice, TheVariableOverridesTheFactoryOnlyForHeadless) {
     }
 }
 
-TEST_F(DesktopChoice, OnlyTheFirstDesktopOfAThreadIsChosenAndAnExplicitOneWins) {
-    std::thread([] {
-        setVariable(std::nullopt);
-        platform::Desktop& first = threadDesktop();
-        setVariable("headless");
-        EXPECT_EQ(&threadDesktop(), &first) << "the thread keeps the desktop it has";
-
-        auto mine = factoryDesktop();
-        setThreadDesktop(mine);
-        EXPECT_EQ(&threadDesktop(), mine.get()) << "a desktop set by the host is used";
-
-        setThreadDesktop(nullptr);
-        EXPECT_EQ(threadDesktop().applicationTitle(), "Host Application")
-            << "the next first desktop reads the variable again";
-    }).join();
-}
-
 } // namespace

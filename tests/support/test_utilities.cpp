@@ -211,7 +211,6 @@ TEST(OpenerTarget, PathsBecomeAbsoluteUrisStayAsTheyAre) {
         {"https://example.org/help", "/w", "https://example.org/help"},
         {"mailto:a@b.org?subject=x", "/w", "mailto:a@b.org?subject=x"},
         {"c:help", "/w", "/w/c:help"}, // one letter is no scheme
-        {"-x:y", "/w", "/w/-x:y"},     // a scheme begins with a letter
         {"", "/w", ""},
     };
     for (const auto& [target, here, expected] : rows) {
@@ -225,7 +224,6 @@ TEST(TrimText, TrimsTheCallersTextAndTheResult) {
         {"text\r\n\r\n\0"s, "text", "text"},
         {"  word  \r\n", "word", "  word  "}, // spaces stay in the caller's text
         {"\n\r\n\r", "", ""},
-        {"   ", "", "   "},
         {"\tword\t", "\tword\t", "\tword\t"}, // tabs stay
         {" a\r\nb \n", "a\r\nb", " a\r\nb "}, // so do inner breaks
         {"a\0 "s, "a\0"s, "a\0 "s},           // a space after the NUL stops the trimming
