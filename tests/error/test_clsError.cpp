@@ -14,13 +14,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <regex>
-#include <set>
-#include <sstream>
 #include <tuple>
 #include <vector>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace qvMsgErr;

@@ -2,7 +2,6 @@
 // report, and the RTF writer (escaping, structure and formatting on the raw bytes).
 #include "error/report.h"
 
-#include "scratch.h"
 
 #include <qvMsgErr/RunTimeError.h>
 #include <qvMsgErr/headless.h>
@@ -13,9 +12,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
@@ -25,7 +21,6 @@
 namespace qvMsgErr::error {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 // --- The composing area and the report -----------------------------------------------------------

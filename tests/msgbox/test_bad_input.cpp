@@ -7,7 +7,6 @@
 
 #include <qvMsgErr/RunTimeError.h>
 
-#include <limits>
 
 namespace msgboxtest {
 namespace {

@@ -5,14 +5,11 @@
 #include <qvMsgErr/clsMesgBox.h>
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QMessageBox>
-#include <QPrintDialog>
 #include <QPushButton>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <qvMsgErr/apartment.h>

@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>

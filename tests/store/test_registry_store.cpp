@@ -9,9 +9,7 @@
 
 #include <sqlite3.h>
 
-#include <csignal>
 #include <filesystem>
-#include <functional>
 #include <tuple>
 #include <vector>
 
