@@ -1,6 +1,5 @@
 // clsError on the headless desktop: what Show puts into the dialog, what it returns, Close all,
-// modeless display, the properties with the suggested solutions, and the error log, also as
-// several processes write it at once.
+// modeless display, the properties with the suggested solutions, and the error log.
 #include "error_fixture.h"
 
 #include "error/presenter.h"
@@ -100,22 +99,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, ShowFills, ::testing::ValuesIn(kFillCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // --- What Show returns ---------------------------------------------------------------------------
-
-TEST_F(ErrorTest, ShowReturnsTheLastResponseOfTheObjectsDialogs) {
-    const std::pair<std::function<void(ScriptedUser&)>, int16_t> cases[] = {
-        {[](ScriptedUser& u) { u.keyDown(27); }, 3},
-        {[](ScriptedUser& u) { u.keyDown(13); }, 3}, // no other button has the focus
-        {[](ScriptedUser& u) { u.close(); }, 5},     // no answer: the earlier one stands
-        {[](ScriptedUser& u) { u.click("cmdAbort"); }, 5},
-    };
-    for (const auto& [act, expected] : cases) {
-        clsError e;
-        clicks("cmdIgnore");
-        ASSERT_EQ(e.Show(), 5);
-        user(act);
-        EXPECT_EQ(e.Show(true, "second"), expected) << dialogs;
-    }
-}
 
 TEST_F(ErrorTest, NobodyToAskAnswersByTheRulesOrSaysSoOnStandardError) {
     // No script stands in for the user: the answer file, else Close as by the close box.

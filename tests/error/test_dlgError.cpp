@@ -1,5 +1,5 @@
 // The error dialog on the headless desktop: its layout as the details open and close, and the
-// printed, saved and e-mailed reports as the user asks for them.
+// printed and e-mailed reports as the user asks for them, and output that fails.
 #include "error_fixture.h"
 
 #include "error/dlgError.h"

@@ -2,7 +2,6 @@
 // report, and the RTF writer (escaping, structure and formatting on the raw bytes).
 #include "error/report.h"
 
-
 #include <qvMsgErr/RunTimeError.h>
 #include <qvMsgErr/headless.h>
 

@@ -7,7 +7,6 @@
 
 #include <qvMsgErr/RunTimeError.h>
 
-
 namespace msgboxtest {
 namespace {
 

@@ -82,36 +82,6 @@ TEST_F(MemoryTest, WhatIsStored) {
     }
 }
 
-TEST_F(MemoryTest, ForcedAnswerOutsideTheSetRemovesTheBox) {
-    box->DontShowForceButton(qvButtonYes);
-    bool offered = true;
-    user([&](ScriptedUser& u) {
-        offered = u.control("chkDontShow").visible();
-        u.click("cmdButton", 0);
-    });
-    box->MsgBoxType(Tessary2003);
-    box->DontShowAgain(true);
-    box->DontShowAgainTicked(true);
-    EXPECT_EQ(box->msgBox("Save?", 1, "T", "", -1, "Q1"), qvButtonOK);
-    EXPECT_FALSE(offered);
-    EXPECT_FALSE(box->DontShowAgainTicked());
-    EXPECT_EQ(remembered("Q1"), "");
-}
-
-TEST_F(MemoryTest, TimeoutWithTheBoxTickedRemembersTheDefault) {
-    user([&](ScriptedUser& u) {
-        u.tick("chkDontShow");
-        u.advanceSeconds(3);
-    });
-    box->MsgBoxType(Tessary2003);
-    box->DontShowAgain(true);
-    box->TimerUse(true);
-    box->TimerSeconds(1);
-    EXPECT_EQ(box->msgBox("Save?", 4 | 0x100, "T", "", -1, "Q1"), qvButtonNo);
-    EXPECT_TRUE(box->TimeOutOccured);
-    EXPECT_EQ(remembered("Q1"), "7");
-}
-
 TEST_F(MemoryTest, GetDontShowIDValueIsStrict) {
     SetRegSetting("Q1", "6", "MessageBox\\ShowMessage", true);
     SetRegSetting("Text", "six", "MessageBox\\ShowMessage", true);

@@ -1,5 +1,5 @@
-// The headless desktop: virtual clock and timers, modal display, the record of side effects,
-// system message boxes, date and time texts.
+// The headless desktop: modal display, nested and failing, the answers of system message boxes,
+// and windows that outlive their desktop.
 #include "pinned_clock.h"
 #include "platform/test_form.h"
 
@@ -62,38 +62,6 @@ Strings described(const std::vector<headless::SideEffect>& effects) {
                       (e.number != 0 ? " number=" + std::to_string(e.number) : ""));
     }
     return out;
-}
-
-TEST(HeadlessTimers, FireInOrderOfTimeThenOfWindowUntilUnloaded) {
-    HeadlessDesktop desktop;
-    Strings log;
-    auto first = desktop.createWindow(timers("one", {{"tmrA", 300}, {"tmrB", 500}}));
-    auto second = desktop.createWindow(timers("two", {{"tmrC", 1000}, {"tmrD", 0}}));
-    bool unloadOnTick = false;
-    auto a = logger(log, "one", true, [&](platform::Event&) {
-        if (unloadOnTick) {
-            first->unload();
-        }
-    });
-    auto b = logger(log, "two", true);
-    first->setHandler(&a);
-    second->setHandler(&b);
-    first->showModeless();
-    second->showModeless();
-    const auto ticksIn = [&](int32_t seconds) {
-        log.clear();
-        desktop.advanceSeconds(seconds);
-        return log;
-    };
-    EXPECT_EQ(ticksIn(1),
-              (Strings{"one.tmrA", "one.tmrB", "one.tmrA", "one.tmrA", "one.tmrB", "two.tmrC"}));
-    EXPECT_TRUE(ticksIn(0).empty());
-    // 1200 A, 1500 A B, 1800 A, 2000 B C
-    EXPECT_EQ(ticksIn(1),
-              (Strings{"one.tmrA", "one.tmrA", "one.tmrB", "one.tmrA", "one.tmrB", "two.tmrC"}));
-    unloadOnTick = true; // at 2100: none of its later ticks come, the other window goes on
-    EXPECT_EQ(ticksIn(1), (Strings{"one.tmrA", "two.tmrC"}));
-    expectRunTimeError(5, "a clock running backwards", [&] { desktop.advanceSeconds(-1); });
 }
 
 TEST(HeadlessModal, NestedWindowsRunTheScriptAgain) {

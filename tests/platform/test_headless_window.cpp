@@ -1,5 +1,4 @@
-// Windows and controls of the headless desktop: the shared test form, exact metrics and the
-// desktop's own rules.
+// Windows and controls of the headless desktop: the shared test form and the keyboard's rules.
 #include "platform/test_form.h"
 
 #include <qvMsgErr/headless.h>
@@ -80,45 +79,6 @@ TEST(HeadlessTestForm, SharedChecks) {
     EXPECT_EQ(desktop.sideEffects(EffectKind::Unloaded).size(), 1u);
 }
 
-TEST(HeadlessLabel, SizesToItsCaption) {
-    HeadlessDesktop desktop;
-    auto window = desktop.createWindow(testFormDesign());
-    // One line per hard break (CR LF, CR or LF), 90 per code point (a broken UTF-8 sequence shows
-    // as one U+FFFD each), 195 per line; word wrap keeps the width it is given and puts
-    // floor(width / 90) characters on a line, breaking at the last space that fits.
-    // Each row: the caption, the width, the height.
-    using Rows = std::vector<std::tuple<const char*, float, float>>;
-    const Rows oneLine = {
-        {"", 0, 195},
-        {"Hello\r\nWorld!", 540, 390},
-        {"a\rbb\nccc", 270, 585},
-        {"Gr\u00FC\u00DFe", 450, 195},
-        {"a\xE2\x82z\xFF\xC3", 450, 195},
-    };
-    const Rows wrapped = {
-        {"Hello world", 450, 390}, {"ab cde fg", 450, 585}, {"abcdefghijkl", 450, 585},
-        {"Hello", 400, 390},       {"abc", 0, 585},         {"first\r\n\r\nthird", 900, 585},
-    };
-    const auto size = [](const platform::Control& c) { return std::pair(c.width(), c.height()); };
-    for (const bool wordWrap : {false, true}) {
-        for (const auto& [caption, width, height] : wordWrap ? wrapped : oneLine) {
-            auto& label = window->control(wordWrap ? "lblWrapped" : "lblOneLine");
-            label.setWidth(wordWrap ? width : 1);
-            label.setCaption(caption);
-            EXPECT_EQ(size(label), std::pair(width, height)) << caption;
-        }
-    }
-
-    auto& fixed = window->control("lblPanel");
-    fixed.setCaption("A caption much longer than a label that does not size itself");
-    EXPECT_EQ(size(fixed), std::pair(2700.0f, 195.0f));
-    auto& label = window->control("lblOneLine");
-    label.setCaption("Hello world");
-    label.setWidth(450);
-    label.setWordWrap(true);
-    EXPECT_EQ(size(label), std::pair(450.0f, 390.0f)) << "turning word wrap on resizes";
-}
-
 TEST(HeadlessKeys, FollowTheWindowTheFocusedControlAndTheDesktop) {
     const struct {
         const char* rule;
@@ -187,31 +147,6 @@ TEST(HeadlessKeys, AWindowThatHidesOnTheKeyEndsItsJourney) {
     f.run([](ScriptedUser& user) { user.keyDown(13); });
     EXPECT_EQ(seen.back(), (RecordedEvent{EventKind::KeyDown, "", -1, 13}))
         << "neither the button nor Enter followed";
-}
-
-TEST(HeadlessUser, ClicksAndTicksReachWhatTheUserCanReach) {
-    HeadlessForm f;
-    std::vector<int16_t> values;
-    const auto events = f.run([&](ScriptedUser& user) {
-        user.click("shpBox", 0);
-        user.click("txtNotes");
-        user.click("txtNotes");
-        for (bool ticked : {false, true, true}) {
-            user.tick("chkOption", ticked);
-            values.push_back(user.control("chkOption").value());
-        }
-        user.control("chkOption").setValue(0); // the logic's change: no Click
-        user.control("cmdCancel").setVisible(false);
-        expectRunTimeError(380, "value 2", [&] { user.control("chkOption").setValue(2); });
-        expectRunTimeErrors(5, {{"a timer", [&] { user.click("tmrTick"); }},
-                                {"a hidden button", [&] { user.click("cmdCancel"); }},
-                                {"tick on a button", [&] { user.tick("cmdPanel"); }},
-                                {"typing into a check box", [&] { user.type("chkOption", "x"); }}});
-    });
-    EXPECT_EQ(values, (std::vector<int16_t>{0, 1, 1}));
-    EXPECT_EQ(testing::PrintToString(events),
-              "{ Click(window), GotFocus(txtNotes), Click(txtNotes), Click(txtNotes), "
-              "GotFocus(chkOption), Click(chkOption) }");
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// The Qt desktop's system message box, opener, printer, save dialog and environment.
+// The Qt desktop's system message box, opener, printer and GUI thread.
 #include "qt/qt_form_driver.h"
 #include "raised.h"
 

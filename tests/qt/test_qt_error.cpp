@@ -1,5 +1,5 @@
-// The error dialog on the Qt desktop, worked with real mouse clicks and keys: the answers, the
-// shutdown question, the printed, saved and e-mailed reports, and pictures of its three layouts.
+// The error dialog on the Qt desktop, worked with real mouse clicks: the printed, saved and
+// e-mailed reports, and pictures of its three layouts.
 // What the dialog decides is proven on the headless desktop; here, that Qt delivers it.
 #include "qt/qt_form_driver.h"
 

@@ -260,7 +260,6 @@ std::string sql(const std::string& path, const std::string& statements) {
     return last;
 }
 
-
 TEST(SqliteStore, AFirstReleaseFileIsReadAsItIsAndUpgradedByTheFirstWrite) {
     // The first release always chose WAL; a copy may have been switched back.
     for (const std::string journal : {"WAL", "DELETE"}) {
@@ -287,8 +286,9 @@ TEST(SqliteStore, AFirstReleaseFileIsReadAsItIsAndUpgradedByTheFirstWrite) {
         EXPECT_EQ(sql(path, "PRAGMA user_version"), "2");
         SqliteRegistry store(path);
         EXPECT_EQ(list(store, "App").names, (Names{"NewName", "Other", "saveonclose"}));
-        EXPECT_EQ(std::pair(get(store, "app", "SAVEONCLOSE").bytes, get(store, "app", "other").bytes),
-                  std::pair("6\0"s, "8\0"s));
+        EXPECT_EQ(
+            std::pair(get(store, "app", "SAVEONCLOSE").bytes, get(store, "app", "other").bytes),
+            std::pair("6\0"s, "8\0"s));
     }
 }
 

@@ -1,4 +1,4 @@
-// AppendToFile, replaceFile, TrimText and ToggleTopmost.
+// AppendToFile, replaceFile, openerTarget and TrimText.
 #include "support/apartment.h"
 #include "support/utilities.h"
 
