@@ -264,6 +264,15 @@ TEST(ErrorProperties, SolutionFollowsTheNumber) {
 
 // --- The error log -------------------------------------------------------------------------------
 
+TEST_F(ErrorTest, OnlyARegularFlagFileSwitchesLoggingOn) {
+    EXPECT_FALSE(clsError().WriteDebugLog);
+    std::filesystem::create_directory(dir.file("LogError.flag"));
+    EXPECT_FALSE(clsError().WriteDebugLog);
+    std::filesystem::remove(dir.file("LogError.flag"));
+    qvtest::writeFile(dir.file("LogError.flag"), "");
+    EXPECT_TRUE(clsError().WriteDebugLog);
+}
+
 TEST_F(ErrorTest, LogLinesAreWrittenAfterTheDialogHasClosed) {
     qvtest::writeFile(dir.file("LogError.flag"), "");
     clsError e;

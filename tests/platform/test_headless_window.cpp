@@ -1,4 +1,5 @@
-// Windows and controls of the headless desktop: the shared test form and the keyboard's rules.
+// Windows and controls of the headless desktop: the shared test form, exact label metrics,
+// containers and the keyboard's rules.
 #include "platform/test_form.h"
 
 #include <qvMsgErr/headless.h>
@@ -77,6 +78,102 @@ TEST(HeadlessTestForm, SharedChecks) {
     HeadlessDesktop desktop;
     runSharedWindowChecks(desktop);
     EXPECT_EQ(desktop.sideEffects(EffectKind::Unloaded).size(), 1u);
+}
+
+TEST(HeadlessLabel, SizesToItsCaption) {
+    HeadlessDesktop desktop;
+    auto window = desktop.createWindow(testFormDesign());
+    // One line per hard break (CR LF, CR or LF), 90 per code point (a broken UTF-8 sequence shows
+    // as one U+FFFD each), 195 per line; word wrap keeps the width it is given and puts
+    // floor(width / 90) characters on a line, breaking at the last space that fits.
+    // Each row: the caption, the width, the height.
+    using Rows = std::vector<std::tuple<const char*, float, float>>;
+    const Rows oneLine = {
+        {"", 0, 195},
+        {"Hello\r\nWorld!", 540, 390},
+        {"a\rbb\nccc", 270, 585},
+        {"line\r\n", 360, 390},
+        {"Gr\u00FC\u00DFe", 450, 195},
+        {"\xF0\x9F\x98\x80!", 180, 195},
+        {"a\xE2\x82z\xFF\xC3", 450, 195},
+        {"  padded  ", 900, 195},
+    };
+    const Rows wrapped = {
+        {"Hello", 450, 195},
+        {"Hello world", 450, 390},
+        {"Hello  world", 450, 390},
+        {"ab cd ef gh", 450, 390},
+        {"ab cde fg", 450, 585},
+        {"abcdefghijkl", 450, 585},
+        {"Hello", 400, 390},
+        {"abc", 0, 585},
+        {"one two\r\nthree", 900, 390},
+        {"", 450, 195},
+        {"first\r\n\r\nthird", 900, 585},
+    };
+    const auto size = [](const platform::Control& c) { return std::pair(c.width(), c.height()); };
+    for (const bool wordWrap : {false, true}) {
+        for (const auto& [caption, width, height] : wordWrap ? wrapped : oneLine) {
+            auto& label = window->control(wordWrap ? "lblWrapped" : "lblOneLine");
+            label.setWidth(wordWrap ? width : 1);
+            label.setCaption(caption);
+            EXPECT_EQ(size(label), std::pair(width, height)) << caption;
+        }
+    }
+
+    auto& fixed = window->control("lblPanel");
+    fixed.setCaption("A caption much longer than a label that does not size itself");
+    EXPECT_EQ(size(fixed), std::pair(2700.0f, 195.0f));
+    auto& label = window->control("lblOneLine");
+    label.setCaption("Hello world");
+    label.setWidth(450);
+    label.setWordWrap(true);
+    EXPECT_EQ(size(label), std::pair(450.0f, 390.0f)) << "turning word wrap on resizes";
+}
+
+TEST(HeadlessContainers, NestedChildrenFollowTheirContainers) {
+    // The panel inside the frame, the shape inside the panel; the text box an array.
+    auto design = testFormDesign();
+    for (auto& c : design.controls) {
+        if (c.name == "pnlBar" || c.name == "shpBox") {
+            c.container = c.name == "pnlBar" ? "fraNotes" : "pnlBar";
+            c.left = 30;
+            c.top = 40;
+        }
+        c.index = c.name == "txtNotes" ? int16_t{0} : c.index;
+    }
+    HeadlessForm f(design);
+    f.window->addElement("txtNotes", 1).setVisible(true);
+    std::vector<std::tuple<std::string, float, float>> moves;
+    EventFunction handler([&](platform::Event& e) {
+        if (e.kind == EventKind::MouseMove) {
+            moves.emplace_back(e.control, e.x, e.y);
+        }
+    });
+    f.window->setHandler(&handler);
+    f.run([&](ScriptedUser& user) {
+        // The shape passes the mouse on in client coordinates: 120 + 30 + 30 + 1, 1560 + 40 + 40
+        // + 2.
+        user.mouseMove("shpBox", 0, 1, 2);
+        f.window->control("fraNotes").setLeft(1120);
+        user.mouseMove("shpBox", 0, 1, 2);
+        user.mouseMove("cmdPanel", -1, 3, 4);
+
+        auto& inner = f.window->control("cmdPanel");
+        inner.setFocus();
+        f.window->control("fraNotes").setVisible(false);
+        EXPECT_FALSE(inner.hasFocus()) << "a hidden control loses the focus";
+        expectRunTimeErrors(
+            5, {{"focus two containers down", [&] { inner.setFocus(); }},
+                {"click two containers down", [&] { user.click("cmdPanel"); }},
+                {"an element copied into the frame", [&] { user.click("txtNotes", 1); }}});
+        f.window->control("fraNotes").setVisible(true);
+        f.window->control("pnlBar").setEnabled(false);
+        expectRunTimeError(5, "click in a disabled panel", [&] { user.click("cmdPanel"); });
+    });
+    // The panel button reports its own coordinates.
+    EXPECT_EQ(moves, (std::vector<std::tuple<std::string, float, float>>{
+                         {"", 181, 1642}, {"", 1181, 1642}, {"cmdPanel", 3, 4}}));
 }
 
 TEST(HeadlessKeys, FollowTheWindowTheFocusedControlAndTheDesktop) {

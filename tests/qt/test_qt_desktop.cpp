@@ -1,15 +1,18 @@
-// The Qt desktop's system message box, opener, printer and GUI thread.
+// The Qt desktop's system message box, opener, printer, save dialog, environment and GUI thread.
 #include "qt/qt_form_driver.h"
 #include "raised.h"
 
 #include <qvMsgErr/clsMesgBox.h>
 
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <qvMsgErr/apartment.h>
@@ -108,6 +111,85 @@ TEST(QtDesktop, OpenerOrPrinterMissing) {
     }
     ScopedEnv path("PATH", "/nonexistent");
     EXPECT_NO_THROW(qt::makeDesktop()->shellOpen("https://example.com")) << "no opener";
+}
+
+TEST(QtDesktop, SaveDialogAndScriptedAnswers) {
+    QTemporaryDir dir;
+    platform::SaveDialogSettings settings;
+    settings.title = "Save error report as...";
+    settings.filter = "Text Files (*.txt)|*.txt|Rich Text Files (*.rtf)|*.rtf";
+    settings.filterIndex = 2;
+    settings.initialDirectory = dir.path().toStdString();
+    settings.fileName = "qvError";
+    settings.defaultExtension = "rtf";
+    settings.flags = 0xA06;
+    const auto desktop = qt::makeDesktop();
+    platform::SaveDialogResult chosen;
+    const auto result = [&](const char* name, bool differs) {
+        return std::tuple(false, dir.filePath(name).toStdString(), differs);
+    };
+    qttest::withModalDialog<QFileDialog>(
+        [&](QFileDialog& dialog) {
+            EXPECT_EQ(std::tuple(dialog.windowTitle(), dialog.acceptMode(), dialog.nameFilters(),
+                                 dialog.selectedNameFilter(), QFileInfo(dialog.directory().path()),
+                                 dialog.testOption(QFileDialog::DontConfirmOverwrite)),
+                      std::tuple(QString("Save error report as..."), QFileDialog::AcceptSave,
+                                 QStringList({"Text Files (*.txt)", "Rich Text Files (*.rtf)"}),
+                                 QString("Rich Text Files (*.rtf)"), QFileInfo(dir.path()), false));
+            // The user types over the proposed name in the focused name field.
+            QTest::keySequence(dialog.focusWidget(), QKeySequence::SelectAll);
+            QTest::keyClicks(dialog.focusWidget(), "typed by the user");
+            static_cast<QDialog&>(dialog).accept(); // QFileDialog::accept checks the name
+        },
+        [&] { chosen = desktop->chooseSaveFile(settings); });
+    EXPECT_EQ(std::tuple(chosen.cancelled, chosen.path, chosen.extensionDiffers),
+              result("typed by the user.rtf", false))
+        << "the default extension is added to a name without one";
+
+    qttest::withModalDialog<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); },
+                                         [&] { chosen = desktop->chooseSaveFile(settings); });
+    EXPECT_TRUE(chosen.cancelled);
+
+    // Tests answer without the dialog; the extension compares without regard to case.
+    const std::tuple<const char*, const char*, bool> scripted[] = {
+        {"report", "report.rtf", false},
+        {"report.txt", "report.txt", true},
+        {"report.RTF", "report.RTF", false}};
+    for (const auto& [answer, file, differs] : scripted) {
+        ScopedEnv env("QVMSGERR_SAVE_AS", answer);
+        chosen = desktop->chooseSaveFile(settings);
+        EXPECT_EQ(std::tuple(chosen.cancelled, chosen.path, chosen.extensionDiffers),
+                  result(file, differs))
+            << answer;
+    }
+}
+
+TEST(QtDesktop, CancelledPrinterDialog) {
+    platform::PrinterChoice choice;
+    qttest::withModalDialog<QPrintDialog>(
+        [](QPrintDialog& dialog) {
+            EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintPageRange))
+                << "0x8: no page range";
+            dialog.reject();
+        },
+        [&] { choice = qt::makeDesktop()->choosePrinter(0x108); });
+    EXPECT_TRUE(choice.cancelled);
+}
+
+TEST(QtDesktop, Environment) {
+    auto desktop = qt::makeDesktop();
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size() * 15;
+    EXPECT_EQ(QSizeF(desktop->screenWidth(), desktop->screenHeight()), QSizeF(screen));
+    const QFileInfo component(QString::fromStdString(desktop->componentDirectory()));
+    EXPECT_TRUE(component.isAbsolute() && component.isDir()) << component.filePath().toStdString();
+    {
+        ScopedEnv env("QVMSGERR_COMPONENT_DIR", "/opt/somewhere");
+        EXPECT_EQ(desktop->componentDirectory(), "/opt/somewhere");
+    }
+    const QString oldName = QGuiApplication::applicationDisplayName();
+    QGuiApplication::setApplicationDisplayName("Host Program");
+    EXPECT_EQ(desktop->applicationTitle(), "Host Program");
+    QGuiApplication::setApplicationDisplayName(oldName);
 }
 
 TEST(QtDesktop, NameFilters) {

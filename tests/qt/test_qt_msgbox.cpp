@@ -12,7 +12,6 @@
 
 #include <qvMsgErr/clsMesgBox.h>
 
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -141,13 +140,30 @@ TEST_P(QtMessageStyle, ClicksKeysHelpAndTheCloseBoxAnswer) {
     }
 }
 
-TEST_F(QtMessage, TheStandardStyleAsksThroughTheSystemMessageBox) {
-    box.MsgBoxType(Standard);
-    int32_t answer = 0;
-    qttest::withModalDialog<QMessageBox>(
-        [](QMessageBox& question) { click(question.button(QMessageBox::No)); },
-        [&] { answer = box.msgBox("Save the changes?", 4 | 32, "Ledger"); });
-    EXPECT_EQ(answer, qvButtonNo);
+TEST_P(QtMessageStyle, CloseBoxAndEscapeAnswerCancelOrOkOrNothing) {
+    const int32_t closeAnswers[] = {qvButtonOK,     qvButtonCancel, qvButtonNone,
+                                    qvButtonCancel, qvButtonNone,   qvButtonCancel};
+    for (int32_t set = 0; set < 6; ++set) {
+        for (const bool escape : {false, true}) {
+            SCOPED_TRACE(std::to_string(set) + (escape ? " Escape" : " close box"));
+            const int32_t expected = closeAnswers[set];
+            const auto user = [&](qt::QtWindow& w) {
+                EXPECT_EQ(w.dialog()->windowFlags().testFlag(Qt::WindowCloseButtonHint),
+                          expected != qvButtonNone);
+                if (escape) {
+                    QtFormDriver(w).keyDown(27);
+                } else {
+                    w.dialog()->close();
+                }
+                if (expected == qvButtonNone) {
+                    EXPECT_TRUE(w.isVisible()) << "nothing answers for the user";
+                    click(widget(w, "cmdButton", 0));
+                }
+            };
+            EXPECT_EQ(ask({.buttons = set | 0x100}, user),
+                      expected != qvButtonNone ? expected : ButtonSet(set).front());
+        }
+    }
 }
 
 TEST_F(QtMessage, AParentWindowCentresTheMessageAChildWidgetDoesNot) {

@@ -132,5 +132,67 @@ TEST(QtWindow, ModalDisplayRules) {
     EXPECT_EQ(f.logic.timerTicks(), 0) << "timers of a hidden window stand still";
 }
 
+TEST(QtWindow, TopmostByHandle) {
+    QtForm f;
+    f.window->showModeless();
+    QWidget* dialog = qt::dialogOf(*f.window);
+    EXPECT_TRUE(f.desktop->setTopmost(f.window->handle(), true));
+    EXPECT_TRUE(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(dialog->isVisible()) << "changing the flag must not hide the window";
+    EXPECT_TRUE(f.desktop->setTopmost(f.window->handle(), false));
+    EXPECT_FALSE(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(f.desktop->setTopmost(0, true));
+}
+
+// Letters, digits, F1, Enter and Escape are proven with real keys on the test form and messages.
+TEST(QtConvert, VirtualKeyCodes) {
+    const std::tuple<int, Qt::KeyboardModifiers, int16_t> rows[] = {
+        {Qt::Key_Z, Qt::ShiftModifier, 'Z'},      {Qt::Key_F12, Qt::NoModifier, 123},
+        {Qt::Key_Enter, Qt::KeypadModifier, 13},  {Qt::Key_Left, Qt::NoModifier, 37},
+        {Qt::Key_Exclam, Qt::ShiftModifier, '1'}, {Qt::Key_5, Qt::KeypadModifier, 101},
+        {Qt::Key_Minus, Qt::NoModifier, 189},     {Qt::Key_Eacute, Qt::NoModifier, 0},
+    };
+    for (const auto& [key, modifiers, code] : rows) {
+        EXPECT_EQ(qt::virtualKeyCode(key, modifiers), code) << std::hex << key;
+    }
+    EXPECT_EQ(qt::shiftState(Qt::ShiftModifier | Qt::AltModifier), 5);
+    EXPECT_EQ(qt::shiftState(Qt::ControlModifier | Qt::MetaModifier), 2);
+}
+
+TEST(QtConvert, SystemColours) {
+    const QPalette palette = QGuiApplication::palette();
+    // An index the table does not know, or none at all, takes the fallback.
+    const std::pair<uint32_t, QPalette::ColorRole> rows[] = {{0x8000000F, QPalette::Button},
+                                                             {0x80000012, QPalette::ButtonText},
+                                                             {0x8000000D, QPalette::Highlight},
+                                                             {0x800000FF, QPalette::Window},
+                                                             {0xFFFFFFFF, QPalette::Window}};
+    for (const auto& [value, role] : rows) {
+        EXPECT_EQ(qt::toQColor(static_cast<int32_t>(value), palette, QPalette::Window),
+                  palette.color(role))
+            << std::hex << value;
+    }
+}
+
+TEST(QtConvert, MaskColourIsLeftUnpainted) {
+    const QImage plain = qt::stockPicture(platform::StockPicture::Critical, 32, -1, 1);
+    // The colour of the opaque middle as the mask: every pixel of that colour goes.
+    const QRgb opaque = plain.pixel(16, 16);
+    ASSERT_EQ(qAlpha(opaque), 255);
+    const int32_t mask = qRed(opaque) | (qGreen(opaque) << 8) | (qBlue(opaque) << 16);
+    const QImage masked = qt::stockPicture(platform::StockPicture::Critical, 32, mask, 1);
+    int painted = 0, kept = 0;
+    for (int i = 0; i < plain.width() * plain.height(); ++i) {
+        const QPoint at(i % plain.width(), i / plain.width());
+        if (plain.pixel(at) == opaque) {
+            painted += qAlpha(masked.pixel(at)) != 0 ? 1 : 0;
+        } else {
+            kept += masked.pixel(at) == plain.pixel(at) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(painted, 0) << "pixels of the mask colour";
+    EXPECT_GT(kept, 0) << "the other pixels";
+}
+
 } // namespace
 } // namespace qvMsgErr
