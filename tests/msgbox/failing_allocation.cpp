@@ -1,5 +1,6 @@
 // The test program's operator new, which a test can make fail once (see msgbox_fixture.h). In a
-// file of its own so that no caller sees its body.
+// file of its own so that no caller sees its body. Every form of new and delete is replaced, so
+// that under AddressSanitizer each allocation is a malloc its delete frees.
 #include "msgbox_fixture.h"
 
 #include <cstdlib>
@@ -21,10 +22,37 @@ void* operator new(std::size_t size) {
     throw std::bad_alloc();
 }
 
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return operator new(size, std::nothrow);
+}
+
 void operator delete(void* p) noexcept {
     std::free(p);
 }
-
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
 void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
     std::free(p);
 }
