@@ -1,5 +1,5 @@
 // The error dialog on the headless desktop: its layout as the details open and close, and the
-// printed, saved and e-mailed reports as the user asks for them.
+// printed, saved and e-mailed reports as the user asks for them, and output that fails.
 #include "error_fixture.h"
 
 #include "error/dlgError.h"
@@ -102,6 +102,31 @@ TEST_F(Reports, EmailAndPrintHandTheReportOn) {
         << text;
 }
 
+TEST_F(Reports, SaveFollowsTheChosenExtension) {
+    for (const bool text : {false, true}) {
+        SaveDialogSettings asked;
+        const std::string path = dir.file(text ? "report.log" : "report.rtf");
+        desktop->onSaveDialog([&](const SaveDialogSettings& s) {
+            asked = s;
+            return SaveDialogResult{false, path, text};
+        });
+        qvtest::writeFile(path, "old content");
+        show([](ScriptedUser& u) { u.click("cmdSave"); });
+        EXPECT_EQ(desktop->sideEffects(EffectKind::SaveDialog).back().text, path);
+
+        EXPECT_EQ(std::tie(asked.title, asked.filter, asked.filterIndex, asked.initialDirectory,
+                           asked.fileName, asked.defaultExtension, asked.flags),
+                  std::make_tuple("Save error report as..."s,
+                                  "Text Files (*.txt)|*.txt|Rich Text Files (*.rtf)|*.rtf"s, 2,
+                                  dir.path(), "qvError"s, "rtf"s, 0xA06));
+        const std::string saved = qvtest::readFile(path);
+        EXPECT_TRUE(saved.starts_with(text ? "Error Report\r\n\r\nDate: " : "{\\rtf1\\ansi") &&
+                    saved.ends_with(text ? "Details: \r\nSave\r\nWrite"
+                                         : "Save\\par\r\n\\pard\\li250 Write}"))
+            << saved;
+    }
+}
+
 TEST_F(Reports, OutputFaultsLeaveTheDialogUsable) {
     // the button; what its printer or save dialog raises (0: it chooses, -1: it is cancelled);
     // whether the report is handed on at all (and then fails: there is no printer, and the
@@ -134,30 +159,6 @@ TEST_F(Reports, OutputFaultsLeaveTheDialogUsable) {
             EXPECT_TRUE(effect.flag) << "handed on although it cannot have succeeded";
         }
         EXPECT_FALSE(std::filesystem::exists(dir.file("no-such-dir")));
-    }
-}
-
-TEST_F(Reports, SaveFollowsTheChosenExtension) {
-    for (const bool text : {false, true}) {
-        SaveDialogSettings asked;
-        const std::string path = dir.file(text ? "report.log" : "report.rtf");
-        desktop->onSaveDialog([&](const SaveDialogSettings& s) {
-            asked = s;
-            return SaveDialogResult{false, path, text};
-        });
-        qvtest::writeFile(path, "old content");
-        show([](ScriptedUser& u) { u.click("cmdSave"); });
-
-        EXPECT_EQ(std::tie(asked.title, asked.filter, asked.filterIndex, asked.initialDirectory,
-                           asked.fileName, asked.defaultExtension, asked.flags),
-                  std::make_tuple("Save error report as..."s,
-                                  "Text Files (*.txt)|*.txt|Rich Text Files (*.rtf)|*.rtf"s, 2,
-                                  dir.path(), "qvError"s, "rtf"s, 0xA06));
-        const std::string saved = qvtest::readFile(path);
-        EXPECT_TRUE(saved.starts_with(text ? "Error Report\r\n\r\nDate: " : "{\\rtf1\\ansi") &&
-                    saved.ends_with(text ? "Details: \r\nSave\r\nWrite"
-                                         : "Save\\par\r\n\\pard\\li250 Write}"))
-            << saved;
     }
 }
 

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +24,10 @@ namespace msgboxtest {
 using qvMsgErr::headless::EffectKind;
 using qvMsgErr::headless::HeadlessDesktop;
 using qvMsgErr::headless::ScriptedUser;
+
+/// When not 0, the next allocation of at least this many bytes fails, and this goes back to 0:
+/// the way to reach what a host sees when memory runs out.
+extern std::atomic<std::size_t> failNextAllocationFrom;
 
 /// Where a control was and what it said.
 struct Box {

@@ -1,14 +1,11 @@
 // Hostile input: every message is answered or refused with a documented error, never a crash
-// (the sanitizer build runs these too), and the memory survives odd identities and processes.
+// (the sanitizer build runs these too), and the memory survives odd identities.
 #include "msgbox_fixture.h"
 
 #include "msgbox/numbers.h"
-#include "platform/sqlite/sqlite_registry.h"
 #include "scratch.h"
 
 #include <qvMsgErr/RunTimeError.h>
-
-#include <limits>
 
 namespace msgboxtest {
 namespace {
@@ -115,34 +112,6 @@ TEST_F(MsgBoxTest, OddIdentitiesAreRememberedApart) {
         EXPECT_EQ(box->msgBox("Remember", 4, "T", "", -1, id), qvButtonNo);
     }
     EXPECT_EQ(windows, before);
-}
-
-TEST(MemoryAcrossProcesses, TickedAnswerAnswersTheNextProcess) {
-    qvtest::ScratchDir dir;
-    const std::string path = dir.file("registry.db");
-    const auto run = [&path](bool tick, int32_t expectedAnswer, int expectedWindows) {
-        qvtest::inChildProcess([&] {
-            auto desktop = std::make_shared<HeadlessDesktop>();
-            setThreadDesktop(desktop);
-            setThreadRegistry(std::make_shared<platform::SqliteRegistry>(path));
-            int shown = 0;
-            desktop->onModal([&](ScriptedUser& u) {
-                ++shown;
-                if (tick) {
-                    u.tick("chkDontShow");
-                }
-                u.click("cmdButton", 1);
-            });
-            clsMesgBox box;
-            box.Reg_Root("Software\\Ledger");
-            box.MsgBoxType(Tessary2003);
-            box.DontShowAgain(true);
-            EXPECT_EQ(box.msgBox("Save?", 4, "T", "", -1, "SaveOnClose"), expectedAnswer);
-            EXPECT_EQ(shown, expectedWindows);
-        });
-    };
-    run(true, qvButtonNo, 1);  // shown; the user ticks the box and answers No
-    run(false, qvButtonNo, 0); // the next process is answered from the store
 }
 
 } // namespace

@@ -8,35 +8,14 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace msgboxtest {
 namespace {
 
 using namespace qvMsgErr;
 
-RunTimeError errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RunTimeError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error";
-    return {};
-}
-
-TEST_F(MsgBoxTest, NewObjectReadsItsDefaults) {
-    EXPECT_FALSE(box->DontShowAgain());
-    EXPECT_FALSE(box->DontShowIsManual());
-    EXPECT_FALSE(box->DontShowIsValidForCancel());
-    EXPECT_EQ(box->DetailsString(), "");
-    EXPECT_EQ(box->DontShowForceButton(), qvButtonNone);
-    EXPECT_FALSE(box->CmdDescriptions());
-    EXPECT_FALSE(box->DontShowAgainTicked());
-    EXPECT_TRUE(box->UseSounds);
-    EXPECT_EQ(box->TimerCountDownCaption, "");
-    EXPECT_FALSE(box->TimeOutOccured);
-    EXPECT_EQ(box->Reg_Root(), "Software\\Tests");
-}
+using qvMsgErr::testing::raised;
 
 TEST_F(MsgBoxTest, OneShotOptionsResetAfterACompletedCallOnly) {
     box->MsgBoxType(Tessary2003);
@@ -47,29 +26,47 @@ TEST_F(MsgBoxTest, OneShotOptionsResetAfterACompletedCallOnly) {
     box->DetailsButton(true);
     box->DetailsString("more");
     box->DontShowIsManual(true);
+    box->DontShowIsValidForCancel(true);
+    box->DontShowForceButton(qvButtonOK);
+    box->DontShowAgainPrompt("Never again");
+    box->FormPosition(true);
+    box->FormLeft(15);
+    box->FormTop(15);
+    box->TimerUse(true);
     box->UseSounds = false;
     std::vector<std::string> seen;
     user([&](ScriptedUser& u) {
+        auto& w = u.window();
         seen.push_back(u.control("cmdButton", 0).caption() + "|" +
                        u.control("cmdButton", 1).caption() + "|" +
-                       u.control("lblCmdDesc", 0).caption());
+                       u.control("lblCmdDesc", 0).caption() + "|" +
+                       std::to_string(w.elements("cmdButton").size()) + "|" +
+                       u.control("lblDontShowAgain").caption() + "|" +
+                       (u.control("lblCountDown").visible() ? "countdown" : "") + "|" +
+                       (w.left() == 15 ? "at 15" : "centred"));
         u.click("cmdButton", 0);
     });
-    EXPECT_EQ(box->msgBox("First", 1), qvButtonOK);
+    box->DontShowAgain(true);
+    EXPECT_EQ(box->msgBox("First", 1, "T", "", -1, "Reset"), qvButtonOK);
     EXPECT_EQ(box->DetailsString(), "");
     EXPECT_FALSE(box->DontShowIsManual());
     EXPECT_FALSE(box->CmdDescriptions());
+    EXPECT_FALSE(box->DontShowIsValidForCancel());
+    EXPECT_EQ(box->DontShowForceButton(), qvButtonNone);
     EXPECT_TRUE(box->UseSounds);
 
     box->CmdDescriptions(true);
-    EXPECT_EQ(box->msgBox("Second", 1), qvButtonOK);
+    box->DontShowAgain(true);
+    EXPECT_EQ(box->msgBox("Second", 1, "T", "", -1, "Reset2"), qvButtonOK);
     // A standing caption takes effect from the next reset on.
-    EXPECT_EQ(seen, (std::vector<std::string>{"Fine|Cancel|Carries on", "OK|Stop|Carries on"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "Fine|Cancel|Carries on|3|Never again|countdown|at 15",
+                        "OK|Stop|Carries on|2|Don't show this message again||centred"}));
 
     // A failed call leaves every option as the host set it.
     box->ButtonOK("Kept");
     box->DetailsString("kept");
-    EXPECT_EQ(errorOf([&] { box->msgBox("Bad", 6); }).Number, err::InvalidCall);
+    EXPECT_EQ(raised([&] { box->msgBox("Bad", 6); }).Number, err::InvalidCall);
     EXPECT_EQ(box->DetailsString(), "kept");
 }
 
@@ -82,6 +79,25 @@ TEST_F(MsgBoxTest, RegRootAndSharedErrorBelongToTheThread) {
     EXPECT_FALSE(apartment().sharedError) << "destroying any object releases the error object";
     box = std::make_unique<clsMesgBox>();
     EXPECT_TRUE(apartment().sharedError);
+
+    // A root that cannot be written is shown in the error dialog, never thrown, and the old
+    // root stays; a getter that fails passes its name on.
+    const std::string huge(1 << 20, 'r');
+    std::string details;
+    user([&](ScriptedUser& u) {
+        details = u.control("rtfDetails").text();
+        u.click("cmdClose");
+    });
+    failNextAllocationFrom = huge.size();
+    EXPECT_NO_THROW(box->Reg_Root(huge));
+    EXPECT_EQ(box->Reg_Root(), "Software\\Ledger");
+    EXPECT_EQ(details.rfind("Public Property Let Reg_Root(newAppRoot As String)", 0), 0U)
+        << details;
+    box->DetailsString(huge);
+    failNextAllocationFrom = huge.size();
+    const RunTimeError e = raised([&] { (void)box->DetailsString(); });
+    EXPECT_EQ(std::tie(e.Number, e.Source),
+              std::make_tuple(err::OutOfMemory, std::string("Get DetailsString&qvMsgErr")));
 }
 
 TEST_F(MsgBoxTest, ButtonTableAndTags) {
@@ -113,7 +129,6 @@ TEST_F(MsgBoxTest, CloseBoxAndEscapeAnswerCancelOrOkOrNothing) {
     for (int32_t style : {TessaryClassic, Tessary2003}) {
         box->MsgBoxType(static_cast<QVMsgBoxType>(style));
         for (int32_t set = 0; set < 6; ++set) {
-            const int32_t expected = closeAnswers[set];
             for (const bool escape : {false, true}) {
                 bool offered = false;
                 user([&](ScriptedUser& u) {
@@ -124,17 +139,13 @@ TEST_F(MsgBoxTest, CloseBoxAndEscapeAnswerCancelOrOkOrNothing) {
                         u.close();
                     }
                 });
-                const auto trail = [&] { return std::to_string(set) + (escape ? " Esc" : " X"); };
-                if (expected != qvButtonNone) {
-                    EXPECT_EQ(box->msgBox("Close?", set | 0x100), expected) << trail();
-                } else {
-                    EXPECT_EQ(qvMsgErr::testing::raised([&] {
-                                  box->msgBox("Close?", set | 0x100);
-                              }).Number,
-                              err::Unanswered)
-                        << trail();
-                }
-                EXPECT_EQ(offered, expected != qvButtonNone) << trail();
+                int32_t answer = qvButtonNone;
+                const RunTimeError e = raised([&] { answer = box->msgBox("Close?", set | 0x100); });
+                const int32_t expected = closeAnswers[set];
+                EXPECT_EQ(std::tuple(answer, e.Number, offered),
+                          std::tuple(expected, expected != qvButtonNone ? 0 : err::Unanswered,
+                                     expected != qvButtonNone))
+                    << set << (escape ? " Esc" : " X");
                 EXPECT_EQ(loadedFormCount(), 0U);
             }
         }
@@ -147,12 +158,14 @@ TEST_F(MsgBoxTest, DefaultButtonAnswersAClosedWindowAndTheCountdown) {
         bool timer;
         int32_t answer;
         bool timedOut;
+        int16_t press = -1; // the button pressed a second into the countdown
     } cases[] = {
         {Tessary2003, 4 | 0x100, true, qvButtonNo, true},            // countdown, second default
         {Tessary2003, 3 | 0x300, true, qvButtonCancel, true},        // third of three
         {TessaryClassic, 3 | 0x100, true, qvButtonCancel, false},    // classic never counts down
         {Tessary2003, 1 | 0x4000 | 0x200, true, qvButtonNone, true}, // Help is no answer
         {Tessary2003, 1, false, qvButtonCancel, false},              // closed from the title bar
+        {Tessary2003, 4 | 0x100, true, qvButtonYes, false, 0},       // a press ends the countdown
     };
     for (const auto& c : cases) {
         box->MsgBoxType(static_cast<QVMsgBoxType>(c.style));
@@ -168,6 +181,9 @@ TEST_F(MsgBoxTest, DefaultButtonAnswersAClosedWindowAndTheCountdown) {
             for (int s = 0; s < 5 && u.shown(); ++s) {
                 u.advanceSeconds(1);
                 countdown.push_back(u.control("lblCountDown").caption());
+                if (c.press >= 0) {
+                    u.click("cmdButton", c.press);
+                }
             }
             if (u.shown()) {
                 u.close();
@@ -224,11 +240,9 @@ TEST_F(MsgBoxTest, StandardStyleGoesToTheSystemMessageBox) {
     box->MsgBoxType(static_cast<QVMsgBoxType>(5));
     EXPECT_EQ(box->msgBox("Again", 5, ""), qvButtonRetry);
     ASSERT_EQ(calls.size(), 2U);
-    EXPECT_EQ(calls[0].flags, 5 | 48 | 0x8000);
-    EXPECT_EQ(calls[0].title, "Ledger");
-    EXPECT_EQ(calls[0].helpFile, "h.chm");
-    EXPECT_EQ(calls[0].context, 7);
-    EXPECT_EQ(calls[1].title, "");
+    EXPECT_EQ(std::tie(calls[0].flags, calls[0].title, calls[0].helpFile, calls[0].context,
+                       calls[1].title),
+              std::make_tuple(5 | 48 | 0x8000, "Ledger", "h.chm", 7, ""));
     EXPECT_EQ(windows, 0);
     EXPECT_TRUE(box->DontShowAgainTicked());
     EXPECT_FALSE(box->TimeOutOccured);
@@ -245,23 +259,31 @@ TEST_F(MsgBoxTest, WindowFillingHelpSoundAndTitle) {
         std::string caption;
         int32_t helpCommand; // 0: no help attached
         int32_t beep;        // -1: none
+        int32_t backColor;   // set before the call; -1: none
+        int32_t windowBack;  // the window's colour: a colour set once stays for later messages
     } cases[] = {
-        {0x4000, "~NO~TITLE~", "h.chm", 0, true, "Ledger", 3, 0},
-        {64 | 0x4000, "", "h.chm", 1234, true, "", 1, 64},
-        {16 | 0x4000, "T", "h.chm", -1, false, "T", 0, -1},
-        {32 | 0x4000, "T", "", 5, true, "T", 0, 32},
+        {0x4000, "~NO~TITLE~", "h.chm", 0, true, "Ledger", 3, 0, -1, 0xFFE0C0},
+        {64 | 0x4000, "", "h.chm", 1234, true, "", 1, 64, 0, 0},
+        {16 | 0x4000, "T", "h.chm", -1, false, "T", 0, -1, -1, 0},
+        {32 | 0x4000, "T", "", 5, true, "T", 0, 32, 0x123456, 0x123456},
     };
     for (const auto& c : cases) {
         desktop->clearSideEffects();
+        if (c.backColor >= 0) {
+            box->BackColor(c.backColor);
+        }
         std::string caption;
+        int32_t back = -1;
         user([&](ScriptedUser& u) {
             caption = u.window().caption();
+            back = u.window().backColor();
             u.keyDown(112); // F1 presses Help
             u.click("cmdButton", 0);
         });
         box->UseSounds = c.sounds;
         EXPECT_EQ(box->msgBox("Text", c.buttons, c.title, c.helpFile, c.context), qvButtonOK);
         EXPECT_EQ(caption, c.caption);
+        EXPECT_EQ(back, c.windowBack) << c.buttons;
         const auto help = desktop->sideEffects(EffectKind::Help);
         const auto beeps = desktop->sideEffects(EffectKind::Beep);
         ASSERT_EQ(beeps.size(), c.beep < 0 ? 0U : 1U) << c.buttons;
@@ -277,29 +299,27 @@ TEST_F(MsgBoxTest, WindowFillingHelpSoundAndTitle) {
 
 TEST_F(MsgBoxTest, FailuresCarryTheTrailAndUnloadTheWindow) {
     box->MsgBoxType(Tessary2003);
-    for (int32_t set : {6, 7}) {
-        const RunTimeError e = errorOf([&] { box->msgBox("No buttons", set); });
-        EXPECT_EQ(e.Number, err::InvalidCall);
-        EXPECT_EQ(e.Source, "MsgBox&ShowMessage&qvMsgErr");
+    const std::string inside = "MsgBox&ShowMessage&qvMsgErr";
+    // A parent centred near the end of the Long range: the centre fits, the window's left edge
+    // does not; one centred beyond it fails before any window.
+    const FixedForm edge(-2147483000.0F, 0, 100, 100), beyond(3e9F, 0, 10, 10);
+    const std::tuple<std::function<void()>, int32_t, std::string> cases[] = {
+        {[&] { box->msgBox("No buttons", 6); }, err::InvalidCall, inside},
+        {[&] { box->msgBox("No buttons", 7); }, err::InvalidCall, inside},
+        {[&] { box->msgBox("Edge", 0, "T", "", -1, "", &edge); }, err::Overflow, inside},
+        {[&] { box->msgBox("Beyond", 0, "T", "", -1, "", &beyond); }, err::Overflow,
+         "MsgBox&qvMsgErr"},
+    };
+    for (const auto& [call, number, source] : cases) {
+        const RunTimeError e = raised(call);
+        EXPECT_EQ(std::tie(e.Number, e.Source), std::tie(number, source));
     }
     for (float bad : {std::nanf(""), std::numeric_limits<float>::infinity(), 1e30F, -1e30F}) {
         box->FormPosition(true);
         box->FormLeft(bad);
-        const RunTimeError e = errorOf([&] { box->msgBox("Where?"); });
-        EXPECT_EQ(e.Number, err::InvalidPropertyValue) << bad;
-        EXPECT_EQ(e.Source, "MsgBox&ShowMessage&qvMsgErr") << bad;
-        box->FormPosition(false);
+        const RunTimeError e = raised([&] { box->msgBox("Where?"); });
+        EXPECT_EQ(std::tie(e.Number, e.Source), std::tie(err::InvalidPropertyValue, inside)) << bad;
     }
-    // A parent centred near the end of the Long range: the centre fits, the window's left
-    // edge does not.
-    const FixedForm edge(-2147483000.0F, 0, 100, 100);
-    const RunTimeError moved = errorOf([&] { box->msgBox("Edge", 0, "T", "", -1, "", &edge); });
-    EXPECT_EQ(moved.Number, err::Overflow);
-    EXPECT_EQ(moved.Source, "MsgBox&ShowMessage&qvMsgErr");
-    const FixedForm beyond(3e9F, 0, 10, 10);
-    const RunTimeError e = errorOf([&] { box->msgBox("Beyond", 0, "T", "", -1, "", &beyond); });
-    EXPECT_EQ(e.Number, err::Overflow);
-    EXPECT_EQ(e.Source, "MsgBox&qvMsgErr");
     EXPECT_EQ(windows, 0);
 }
 

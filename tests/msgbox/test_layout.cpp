@@ -5,6 +5,7 @@
 #include "msgbox_fixture.h"
 
 #include <map>
+#include <tuple>
 
 namespace msgboxtest {
 namespace {
@@ -36,31 +37,6 @@ protected:
     }
 };
 
-TEST_F(LayoutTest, OneButtonBesideAShortPrompt) {
-    auto s = show("Hello world", 0);
-    EXPECT_EQ(s["prompt"].width, 990);
-    EXPECT_EQ(s["logo"].left, 1315);
-    EXPECT_EQ(s["cmdButton0"].left, 1715);
-    EXPECT_EQ(s["cmdButton0"].top, 105);
-    // Height from the prompt (420 + 650 + the horizontal border 120), width from the button
-    // (2855 + 250), which beats the prompt's 1215 + 250 + the vertical border 465.
-    EXPECT_EQ(outer.height, 1190);
-    EXPECT_EQ(outer.width, 3105);
-    EXPECT_EQ(outer.left, (28800 - 3105) / 2.0F);
-    EXPECT_EQ(outer.top, (16200 - 1190) / 2.0F);
-}
-
-TEST_F(LayoutTest, IconMovesThePromptAndButtonsStack) {
-    auto s = show("Hello world", 3 | 64);
-    EXPECT_EQ(s["prompt"].left, 690);
-    const float column = 690 + 990 + 500;
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(s["cmdButton" + std::to_string(i)].left, column);
-        EXPECT_EQ(s["cmdButton" + std::to_string(i)].top, 105 + 490 * i);
-    }
-    EXPECT_EQ(outer.height, 105 + 980 + 390 + 650);
-}
-
 TEST_F(LayoutTest, LongPromptWrapsAtThirtyPercentOfTheScreen) {
     const std::string word = "wrapping ";
     std::string prompt;
@@ -74,27 +50,42 @@ TEST_F(LayoutTest, LongPromptWrapsAtThirtyPercentOfTheScreen) {
     EXPECT_EQ(outer.height, 225 + 780 + 650 + 120);
 }
 
+TEST_F(LayoutTest, ButtonsBesideAShortPromptOrAnIcon) {
+    auto s = show("Hello world", 0);
+    // Height from the prompt (420 + 650 + the horizontal border 120), width from the button
+    // (2855 + 250), which beats the prompt's 1215 + 250 + the vertical border 465.
+    EXPECT_EQ(std::tuple(s["prompt"].width, s["logo"].left, s["cmdButton0"].left,
+                         s["cmdButton0"].top, outer.height, outer.width, outer.left, outer.top),
+              std::tuple(990.F, 1315.F, 1715.F, 105.F, 1190.F, 3105.F, (28800 - 3105) / 2.0F,
+                         (16200 - 1190) / 2.0F));
+    // An icon moves the prompt; the buttons stack 100 apart.
+    s = show("Hello world", 3 | 64);
+    EXPECT_EQ(s["prompt"].left, 690);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(std::pair(s["cmdButton" + std::to_string(i)].left,
+                            s["cmdButton" + std::to_string(i)].top),
+                  std::pair(690 + 990 + 500.F, 105.F + 490 * i));
+    }
+    EXPECT_EQ(outer.height, 105 + 980 + 390 + 650);
+}
+
 TEST_F(LayoutTest, DescriptionsBesideTheirButtons) {
     box->CmdDescriptions(true);
     box->DescYes("Save it");
     box->DescNo("Throw it away now please");
     auto s = show("Hello world", 4 | 0x4000);
     // First button 200 below the prompt; its box 10 above it.
-    EXPECT_EQ(s["cmdButton0"].top, 620);
-    EXPECT_EQ(s["shpLabelBack0"].top, 610);
-    EXPECT_EQ(s["lblCmdDesc0"].top, 630);
-    EXPECT_EQ(s["lblCmdDesc0"].left, 275);
+    EXPECT_EQ(std::tuple(s["cmdButton0"].top, s["shpLabelBack0"].top, s["lblCmdDesc0"].top,
+                         s["lblCmdDesc0"].left),
+              std::tuple(620.F, 610.F, 630.F, 275.F));
     // Descriptions wrap at the prompt's width, 11 characters: "Throw it / away now / please".
-    EXPECT_EQ(s["lblCmdDesc1"].width, 990);
-    EXPECT_EQ(s["lblCmdDesc1"].height, 3 * 195);
-    // Second box 100 below the first, grown to its description; the button centred on that.
-    EXPECT_EQ(s["shpLabelBack1"].top, 1175);
-    EXPECT_EQ(s["shpLabelBack1"].height, 585 + 20);
-    EXPECT_EQ(s["cmdButton1"].top, 1195 + 585 / 2.0F - 195);
-    // Help has no description of its own and follows 150 below.
-    EXPECT_FALSE(s["lblCmdDesc2"].visible);
-    EXPECT_FALSE(s["shpLabelBack2"].visible);
-    EXPECT_EQ(s["cmdButton2"].top, s["cmdButton1"].top + 390 + 150);
+    // The second box is 100 below the first, grown to its description; its button centred on
+    // that. Help has no description of its own and follows 150 below.
+    EXPECT_EQ(std::tuple(s["lblCmdDesc1"].width, s["lblCmdDesc1"].height, s["shpLabelBack1"].top,
+                         s["shpLabelBack1"].height, s["cmdButton1"].top, s["lblCmdDesc2"].visible,
+                         s["shpLabelBack2"].visible, s["cmdButton2"].top),
+              std::tuple(990.F, 585.F, 1175.F, 605.F, 1195 + 585 / 2.0F - 195, false, false,
+                         1195 + 585 / 2.0F - 195 + 390 + 150));
     // No description reaches past the prompt, so the column stays 500 right of it, and every box
     // ends 50 right of its text as it starts 50 left of it.
     for (int i = 0; i < 3; ++i) {
@@ -104,37 +95,31 @@ TEST_F(LayoutTest, DescriptionsBesideTheirButtons) {
     EXPECT_EQ(225 + s["shpLabelBack1"].width, 275 + 990 + 50);
 }
 
-TEST_F(LayoutTest, TallDescriptionCentresItsButton) {
-    box->CmdDescriptions(true);
-    box->DescOK("one\r\ntwo\r\nthree");
-    auto s = show("Hello world", 0);
-    EXPECT_EQ(s["lblCmdDesc0"].height, 585);
-    EXPECT_EQ(s["shpLabelBack0"].height, 605);
-    EXPECT_EQ(s["cmdButton0"].top, 630 + 585 / 2.0F - 195);
-}
-
 TEST_F(LayoutTest, CheckBoxAndCountdownBelowTheContent) {
     box->DontShowAgain(true);
     box->TimerUse(true);
     box->TimerSeconds(30);
     box->TimerCountDownCaption = "Closing in ";
     auto s = show("Hello world", 0);
-    // Content height: the button's bottom 495 + 200.
-    EXPECT_EQ(s["chkDontShow"].top, 745);
-    EXPECT_EQ(s["chkDontShow"].width, 29 * 90 + 320);
-    EXPECT_EQ(s["chkDontShow"].caption, "Don't show this message again");
-    EXPECT_EQ(s["lblCountDown"].top, 745 + 240 + 50);
-    EXPECT_EQ(s["lblCountDown"].caption, "") << "the window writes the running count";
-    EXPECT_EQ(outer.height, 1035 + 195 + 650);
-    EXPECT_EQ(outer.width, 150 + 2930 + 250);
+    // Content height: the button's bottom 495 + 200; the window writes the running count.
+    EXPECT_EQ(std::tuple(s["chkDontShow"].top, s["chkDontShow"].width, s["chkDontShow"].caption,
+                         s["lblCountDown"].top, s["lblCountDown"].caption, outer.height,
+                         outer.width),
+              std::tuple(745.F, 29 * 90 + 320.F, "Don't show this message again", 745 + 240 + 50.F,
+                         "", 1035 + 195 + 650.F, 150 + 2930 + 250.F));
+    // A tall description centres its button.
+    box->CmdDescriptions(true);
+    box->DescOK("one\r\ntwo\r\nthree");
+    s = show("Hello world", 0);
+    EXPECT_EQ(std::tuple(s["lblCmdDesc0"].height, s["shpLabelBack0"].height, s["cmdButton0"].top),
+              std::tuple(585.F, 605.F, 630 + 585 / 2.0F - 195));
 }
 
 TEST_F(LayoutTest, PlacementAtTheParentsCentreOrTheHostsPosition) {
     const FixedForm parent(3000, 2000, 6000, 4001);
     show("Hello world", 0, &parent);
     // Centre (6000, 4000) after rounding 4000.5 to even; the window is 3105 × 1190.
-    EXPECT_EQ(outer.left, 6000 - 1552);
-    EXPECT_EQ(outer.top, 4000 - 595);
+    EXPECT_EQ(std::pair(outer.left, outer.top), std::pair(6000 - 1552.F, 4000 - 595.F));
 
     struct NotAForm : HostObject {
     } child;
@@ -145,8 +130,7 @@ TEST_F(LayoutTest, PlacementAtTheParentsCentreOrTheHostsPosition) {
     box->FormLeft(0);
     box->FormTop(-300);
     show("Hello world", 0, &parent);
-    EXPECT_EQ(outer.left, 0);
-    EXPECT_EQ(outer.top, -300);
+    EXPECT_EQ(std::pair(outer.left, outer.top), std::pair(0.F, -300.F));
 }
 
 } // namespace

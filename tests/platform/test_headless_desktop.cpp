@@ -1,5 +1,5 @@
-// The headless desktop: virtual clock and timers, modal display, the record of side effects,
-// system message boxes, date and time texts.
+// The headless desktop: modal display, nested and failing, the answers of system message boxes,
+// and windows that outlive their desktop.
 #include "pinned_clock.h"
 #include "platform/test_form.h"
 
@@ -52,105 +52,16 @@ EventFunction logger(Strings& log, std::string form, bool ticksOnly,
     });
 }
 
-/// The side effects as text: each one's kind and the fields it sets.
+/// The side effects as text: each one's kind, window and number.
 Strings described(const std::vector<headless::SideEffect>& effects) {
-    static const char* const kinds[] = {
-        "ModalShown",       "ModelessShown", "Hidden",     "Unloaded",  "CloseRequest",  "Beep",
-        "SystemMessageBox", "Topmost",       "Help",       "ShellOpen", "PrinterDialog", "Print",
-        "SaveDialog",       "Save",          "DrawPicture"};
-    static const char* const names[] = {"window", "prompt", "title",   "help",  "text",
-                                        "bytes",  "flags",  "context", "number"};
-    const auto number = [](int32_t n) { return n != 0 ? std::to_string(n) : std::string(); };
+    static const char* const kinds[] = {"ModalShown", "ModelessShown", "Hidden", "Unloaded",
+                                        "CloseRequest"};
     Strings out;
     for (const auto& e : effects) {
-        std::string text = kinds[static_cast<int>(e.kind)];
-        const std::string values[] = {e.window,        e.prompt, e.title,         e.helpFile,
-                                      e.text,          e.bytes,  number(e.flags), number(e.context),
-                                      number(e.number)};
-        for (std::size_t i = 0; i < std::size(names); ++i) {
-            text += values[i].empty() ? "" : " "s + names[i] + "=" + values[i];
-        }
-        text += e.flag ? " flag" : "";
-        for (const auto& run : e.document) {
-            text += " run=" + run.text;
-        }
-        out.push_back(text);
+        out.push_back(std::string(kinds[static_cast<int>(e.kind)]) + " window=" + e.window +
+                      (e.number != 0 ? " number=" + std::to_string(e.number) : ""));
     }
     return out;
-}
-
-TEST(HeadlessTimers, FireInOrderOfTimeThenOfWindowUntilUnloaded) {
-    HeadlessDesktop desktop;
-    Strings log;
-    auto first = desktop.createWindow(timers("one", {{"tmrA", 300}, {"tmrB", 500}}));
-    auto second = desktop.createWindow(timers("two", {{"tmrC", 1000}, {"tmrD", 0}}));
-    bool unloadOnTick = false;
-    auto a = logger(log, "one", true, [&](platform::Event&) {
-        if (unloadOnTick) {
-            first->unload();
-        }
-    });
-    auto b = logger(log, "two", true);
-    first->setHandler(&a);
-    second->setHandler(&b);
-    first->showModeless();
-    second->showModeless();
-    const auto ticksIn = [&](int32_t seconds) {
-        log.clear();
-        desktop.advanceSeconds(seconds);
-        return log;
-    };
-    EXPECT_EQ(ticksIn(1),
-              (Strings{"one.tmrA", "one.tmrB", "one.tmrA", "one.tmrA", "one.tmrB", "two.tmrC"}));
-    EXPECT_TRUE(ticksIn(0).empty());
-    // 1200 A, 1500 A B, 1800 A, 2000 B C
-    EXPECT_EQ(ticksIn(1),
-              (Strings{"one.tmrA", "one.tmrA", "one.tmrB", "one.tmrA", "one.tmrB", "two.tmrC"}));
-    unloadOnTick = true; // at 2100: none of its later ticks come, the other window goes on
-    EXPECT_EQ(ticksIn(1), (Strings{"one.tmrA", "two.tmrC"}));
-    expectRunTimeError(5, "a clock running backwards", [&] { desktop.advanceSeconds(-1); });
-}
-
-TEST(HeadlessTimers, OnlyShownWindowsTickAndEachStartBeginsAfresh) {
-    HeadlessDesktop desktop;
-    Strings log;
-    auto window = desktop.createWindow(timers("one", {{"tmrA", 1500}}));
-    auto a = logger(log, "one", true);
-    window->setHandler(&a);
-    const auto ticksAfter = [&](int32_t seconds) {
-        desktop.advanceSeconds(seconds);
-        return log.size();
-    };
-    EXPECT_EQ(ticksAfter(2), 0u) << "not shown yet";
-    window->showModeless();
-    desktop.advanceSeconds(1);
-    window->control("tmrA").setInterval(1500); // starts afresh: due 1.5 s from now, not 0.5 s
-    EXPECT_EQ(std::vector({ticksAfter(1), ticksAfter(1)}), std::vector<std::size_t>({0, 1}));
-    window->hide();
-    EXPECT_EQ(ticksAfter(2), 1u) << "hidden";
-    window->showModeless(); // starts afresh: due 1.5 s from now
-    EXPECT_EQ(std::vector({ticksAfter(1), ticksAfter(1)}), std::vector<std::size_t>({1, 2}));
-    expectRunTimeError(380, "a negative interval",
-                       [&] { window->control("tmrA").setInterval(-1); });
-}
-
-TEST(HeadlessTimers, ATickThatHidesEndsTheModalDisplay) {
-    HeadlessDesktop desktop;
-    Strings log;
-    auto window = desktop.createWindow(timers("countdown", {{"tmrDown", 1000}}));
-    auto handler = logger(log, "countdown", true, [&](platform::Event&) {
-        if (log.size() == 3) {
-            window->hide();
-        }
-    });
-    window->setHandler(&handler);
-    desktop.onModal([&](ScriptedUser& user) {
-        user.advanceSeconds(10);
-        EXPECT_FALSE(user.shown());
-        expectRunTimeError(5, "a click after the window hid", [&] { user.click("cmdGo"); });
-    });
-    window->showModal();
-    EXPECT_EQ(log.size(), 3u);
 }
 
 TEST(HeadlessModal, NestedWindowsRunTheScriptAgain) {
@@ -226,58 +137,6 @@ TEST(HeadlessModal, ErrorsAndRefusalsStillEndTheDisplay) {
     EXPECT_GE(calls, 5);
 }
 
-TEST(HeadlessRecord, SideEffectsInOrder) {
-    HeadlessDesktop desktop;
-    auto window = desktop.createWindow(timers("frmRecord", {}));
-    desktop.onSystemMessageBox(
-        [](const headless::SystemMessageBoxCall& call) { return call.prompt == "Sure?" ? 7 : 1; });
-    desktop.onPrinterDialog([](int32_t) { return platform::PrinterChoice{false, "Office"}; });
-    desktop.onSaveDialog([](const platform::SaveDialogSettings&) {
-        return platform::SaveDialogResult{false, "/nonexistent/r.rtf", false};
-    });
-    qvtest::ScratchDir dir;
-    const std::string saved = dir.file("report.txt"), bytes("Line\r\n\0binary\xff", 14);
-
-    desktop.beep(platform::BeepExclamation);
-    EXPECT_EQ(desktop.systemMessageBox("Sure?", 0x24, "Confirm", "help.chm", 12), 7);
-    EXPECT_TRUE(desktop.setTopmost(window->handle(), true));
-    EXPECT_FALSE(desktop.setTopmost(99, true));
-    desktop.showHelp("help.chm", 1, 1234);
-    desktop.shellOpen("mailto:a@b?subject= x &body=y | z\r\n");
-    const auto printer = desktop.choosePrinter(0x108);
-    desktop.printDocument(printer, {platform::TextRun{"Error Report"}});
-    platform::SaveDialogSettings settings;
-    settings.title = "Save as";
-    settings.flags = 0xA06;
-    const auto saveAs = desktop.chooseSaveFile(settings);
-    expectRunTimeError(75, "no such dir", [&] { desktop.saveFile(saveAs.path, "{\\rtf1}"); });
-    desktop.saveFile(saved, bytes);
-    EXPECT_EQ(qvtest::readFile(saved), bytes);
-    desktop.setPrinterFails(true);
-    expectRunTimeError(482, "a failing printer", [&] { desktop.printDocument(printer, {}); });
-
-    const Strings expected = {
-        "Beep number=48",
-        "SystemMessageBox prompt=Sure? title=Confirm help=help.chm flags=36 context=12 number=7",
-        "Topmost window=frmRecord flag",
-        "Help help=help.chm context=1234 number=1",
-        "ShellOpen text=mailto:a@b?subject= x &body=y | z\r\n",
-        "PrinterDialog text=Office flags=264",
-        "Print text=Office run=Error Report",
-        "SaveDialog title=Save as text=/nonexistent/r.rtf flags=2566",
-        "Save text=/nonexistent/r.rtf bytes={\\rtf1} flag",
-        "Save text=" + saved + " bytes=" + bytes,
-        "Print text=Office flag"};
-    EXPECT_EQ(described(desktop.sideEffects()), expected);
-    desktop.clearSideEffects();
-    EXPECT_TRUE(desktop.sideEffects().empty());
-
-    // Without an answer the dialogs are cancelled, the system message box takes its default.
-    EXPECT_TRUE(HeadlessDesktop().choosePrinter(0).cancelled);
-    EXPECT_TRUE(HeadlessDesktop().chooseSaveFile({}).cancelled);
-    EXPECT_EQ(HeadlessDesktop().systemMessageBox("p", 0x103, "t", "", 0), 7);
-}
-
 TEST(HeadlessSystemMessageBox, AnswersTheDefaultButtonOfTheSet) {
     // The answer for default-button bits 0, 0x100, 0x200, 0x300 of the button sets OK, OK Cancel,
     // Abort Retry Ignore, Yes No Cancel, Yes No, Retry Cancel, Cancel Try Again Continue, and 7
@@ -292,47 +151,6 @@ TEST(HeadlessSystemMessageBox, AnswersTheDefaultButtonOfTheSet) {
             }
         }
     }
-}
-
-TEST(HeadlessClock, TextsInTheLocaleForms) {
-    const struct {
-        int year, month, day, hour, minute, second; ///< month from 1
-        const char *general, *longDate, *shortTime;
-    } cases[] = {
-        {2024, 2, 29, 12, 0, 0, "2/29/2024 12:00:00 PM", "Thursday, February 29, 2024", "12:00"},
-        {2000, 3, 1, 23, 59, 59, "3/1/2000 11:59:59 PM", "Wednesday, March 1, 2000", "23:59"},
-        {1969, 12, 31, 13, 5, 0, "12/31/1969 1:05:00 PM", "Wednesday, December 31, 1969", "13:05"},
-        // fields out of range carry over
-        {2025, 13, 1, 0, 0, 0, "1/1/2026 12:00:00 AM", "Thursday, January 1, 2026", "00:00"},
-        {2025, 3, 0, 24, 0, 0, "3/1/2025 12:00:00 AM", "Saturday, March 1, 2025", "00:00"},
-    };
-    const auto texts = [](const HeadlessDesktop& d) {
-        using F = platform::DateFormat;
-        return Strings{d.dateTimeText(F::GeneralDate), d.dateTimeText(F::LongDate),
-                       d.dateTimeText(F::ShortTime)};
-    };
-    for (const auto& c : cases) {
-        HeadlessDesktop desktop;
-        std::tm t{};
-        std::tie(t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec) =
-            std::tuple(c.year - 1900, c.month - 1, c.day, c.hour, c.minute, c.second);
-        desktop.setClock(t);
-        EXPECT_EQ(texts(desktop), (Strings{c.general, c.longDate, c.shortTime}));
-    }
-    // Unpinned, dates are the real time, whatever the timers' clock does; pinned, they move
-    // with it.
-    HeadlessDesktop desktop;
-    desktop.advanceSeconds(21 * 3600);
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    HeadlessDesktop today;
-    today.setClock(local);
-    EXPECT_EQ(texts(desktop)[1], texts(today)[1]);
-    qvtest::pinClock(desktop);
-    desktop.advanceSeconds(21 * 3600);
-    EXPECT_EQ(texts(desktop),
-              (Strings{"1/3/2026 12:04:05 AM", "Saturday, January 3, 2026", "00:04"}));
 }
 
 TEST(HeadlessEnvironment, DefaultsAndWindowsThatOutliveTheirDesktop) {

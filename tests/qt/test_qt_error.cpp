@@ -1,5 +1,5 @@
-// The error dialog on the Qt desktop, worked with real mouse clicks and keys: the answers, the
-// shutdown question, the printed, saved and e-mailed reports, and pictures of its three layouts.
+// The error dialog on the Qt desktop, worked with real mouse clicks: the printed, saved and
+// e-mailed reports, and pictures of its three layouts.
 // What the dialog decides is proven on the headless desktop; here, that Qt delivers it.
 #include "qt/qt_form_driver.h"
 
@@ -11,9 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontInfo>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTextEdit>
@@ -66,48 +64,6 @@ protected:
 };
 
 // --- Answers -------------------------------------------------------------------------------------
-
-TEST_F(QtErrorDialog, RealClicksAndEscapeAnswer) {
-    const std::pair<const char*, int16_t> rows[] = {
-        {"cmdClose", 3}, {"cmdRetry", 4}, {"cmdIgnore", 5}, {"", 3}}; // "": Escape
-    for (const auto& [button, answer] : rows) {
-        EXPECT_EQ(showLedgerError([button = button](qt::QtWindow& w) {
-                      *button ? QtFormDriver(w).click(button) : QtFormDriver(w).keyDown(27);
-                  }),
-                  answer)
-            << button;
-    }
-}
-
-// --- Close all -----------------------------------------------------------------------------------
-
-TEST_F(QtErrorDialog, CloseAllAsksThenClosesEveryWindow) {
-    int aborts = 0;
-    ledger.Abort.connect([&] { ++aborts; });
-
-    clsError other; // a second error, left open without a modal display
-    other.Show(false, "Another error");
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    const auto shown = std::ranges::find_if(
-        windows, [](QWidget* w) { return w->isVisible() && qttest::libraryWindow(w, "dlgError"); });
-    ASSERT_NE(shown, windows.end());
-    const QPointer<QWidget> otherDialog = *shown;
-
-    // The shutdown question is a real QMessageBox; its No is a No like any other.
-    EXPECT_EQ(showLedgerError([&](qt::QtWindow& w) {
-                  qttest::withModalDialog<QMessageBox>(
-                      [](QMessageBox& question) {
-                          EXPECT_EQ(question.standardButtons(), QMessageBox::Yes | QMessageBox::No);
-                          qttest::click(question.button(QMessageBox::Yes));
-                      },
-                      [&] { QtFormDriver(w).click("cmdAbort"); });
-                  EXPECT_FALSE(w.isLoaded());
-                  EXPECT_EQ(aborts, 1) << "the host hears of it before Show returns";
-                  EXPECT_TRUE(!otherDialog || !otherDialog->isVisible());
-              }),
-              0)
-        << "Show returns what the object last heard: nothing yet";
-}
 
 // --- Reports -------------------------------------------------------------------------------------
 
@@ -236,19 +192,6 @@ TEST_F(QtErrorDialog, PrintSaveAndEmailHandTheReportOn) {
     EXPECT_NEAR(at("WriteRecord").x(), at("LedgerFile.Save").x(), 1.0);
     EXPECT_GT(at("OpenStream").y(), at("WriteRecord").y() + 5);
     EXPECT_GT(at("WriteRecord").y(), at("LedgerFile.Save").y() + 5);
-
-    // The heading is set in the family Arial resolves to, the body in Times New Roman's.
-    const QString heading = QFontInfo(QFont("Arial")).family().remove(' ');
-    const QString body = QFontInfo(QFont("Times New Roman")).family().remove(' ');
-    if (heading == body) {
-        GTEST_SKIP() << "both fonts resolve to " << heading.toStdString() << " here";
-    }
-    const QString fonts = qttest::outputOf("pdffonts", {pdf});
-    EXPECT_TRUE(fonts.contains(heading + "-Bold")) << fonts.toStdString();
-    EXPECT_TRUE(fonts.contains(body + "-Bold")) << "labels\n" << fonts.toStdString();
-    EXPECT_TRUE(QRegularExpression("(^|\\s|\\+)" + body + "(-Regular)?\\s").match(fonts).hasMatch())
-        << "values\n"
-        << fonts.toStdString();
 }
 
 // --- Pictures ------------------------------------------------------------------------------------

@@ -12,12 +12,9 @@
 
 #include <qvMsgErr/clsMesgBox.h>
 
-#include <QApplication>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -45,12 +42,6 @@ QPushButton* taggedButton(qt::QtWindow& w, const std::string& tag) {
     const auto it = std::ranges::find_if(
         buttons, [&](int16_t i) { return w.control("cmdButton", i).tag() == tag; });
     return it == buttons.end() ? nullptr : qobject_cast<QPushButton*>(widget(w, "cmdButton", *it));
-}
-
-/// The colour a description box is filled with, as drawn.
-QColor boxFill(qt::QtWindow& w, int16_t index) {
-    const QImage box = widget(w, "shpLabelBack", index)->grab().toImage();
-    return box.pixelColor(box.width() / 2, box.height() / 2);
 }
 
 struct Message {
@@ -135,10 +126,7 @@ TEST_P(QtMessageStyle, ClicksKeysHelpAndTheCloseBoxAnswer) {
         int32_t answer;
     } rows[] = {
         {"a click on OK", {.buttons = 0}, clickOn(0), qvButtonOK},
-        {"a click on Ignore", {.buttons = 2}, clickOn(2), qvButtonIgnore},
-        {"a click on No", {.buttons = 3}, clickOn(1), qvButtonNo},
         {"Enter presses the default button", {.buttons = 3 | 0x200}, press(13), qvButtonCancel},
-        {"N for &No", {.buttons = 3}, press('N'), qvButtonNo},
         {"Alt+N, the desktop's access key", {.buttons = 3}, press('N', platform::kAlt), qvButtonNo},
         {"the close box answers Cancel", {.buttons = 3 | 0x100}, closeBox, qvButtonCancel},
         {"F1 opens help", withHelp, help([](qt::QtWindow& w) { QtFormDriver(w).keyDown(112); }),
@@ -178,68 +166,6 @@ TEST_P(QtMessageStyle, CloseBoxAndEscapeAnswerCancelOrOkOrNothing) {
     }
 }
 
-TEST_P(QtMessageStyle, ATickedBoxIsRememberedForTheNextMessage) {
-    box.DontShowAgain(true);
-    EXPECT_EQ(ask({.buttons = 4, .id = "DeleteEntries"},
-                  [](qt::QtWindow& w) {
-                      QtFormDriver(w).click("chkDontShow");
-                      click(widget(w, "cmdButton", 1));
-                  }),
-              qvButtonNo);
-    EXPECT_TRUE(box.DontShowAgainTicked());
-
-    // The memory answers: a window that comes up all the same fails the test.
-    const QObject scope;
-    QTimer::singleShot(0, &scope, [] {
-        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the message came up again";
-        qttest::hideModals();
-    });
-    box.DontShowAgain(true);
-    EXPECT_EQ(box.msgBox("Delete the entries?", 4, "Ledger", "", -1, "DeleteEntries"), qvButtonNo);
-}
-
-// The classic window's descriptions neither light up nor press their button: nothing of Qt's.
-TEST_F(QtMessage, TheMouseLightsADescriptionAndAClickOnItPressesItsButton) {
-    box.MsgBoxType(Tessary2003);
-    box.CmdDescriptions(true);
-    box.DescYes("Save the changes, then close");
-    box.DescNo("Close without saving");
-    const QColor normal(0x12, 0x5A, 0xD1), lit(0x00, 0x00, 0xFF);
-    EXPECT_EQ(ask({.buttons = 4},
-                  [&](qt::QtWindow& w) {
-                      QtFormDriver user(w);
-                      user.mouseMove("cmdButton", 1);
-                      EXPECT_EQ(boxFill(w, 1), lit);
-                      EXPECT_EQ(boxFill(w, 0), normal);
-                      // The window's own background, below the prompt's corner.
-                      QTest::mouseMove(w.dialog(), QPoint(3, w.dialog()->height() - 3));
-                      EXPECT_EQ(boxFill(w, 1), normal);
-                      user.mouseMove("lblCmdDesc", 0);
-                      EXPECT_EQ(boxFill(w, 0), lit);
-                      user.click("lblCmdDesc", 1);
-                  }),
-              qvButtonNo);
-}
-
-TEST_F(QtMessage, TheCountdownClosesThe2003WindowWithTheDefaultAnswer) {
-    box.MsgBoxType(Tessary2003);
-    box.TimerUse(true);
-    box.TimerSeconds(1);
-    box.TimerCountDownCaption = "Closing in";
-    EXPECT_EQ(ask({.buttons = 4 | 0x100},
-                  [](qt::QtWindow& w) {
-                      const QWidget* line = widget(w, "lblCountDown");
-                      EXPECT_TRUE(QTest::qWaitFor([&] {
-                          return line->isVisible() &&
-                                 line->property("text") == "Closing in 1 second";
-                      }));
-                      EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }))
-                          << "the window outlived its countdown";
-                  }),
-              qvButtonNo);
-    EXPECT_TRUE(box.TimeOutOccured);
-}
-
 // Every text of a message a mebibyte long: the window comes up at once (its test has a minute) and
 // every control hands back exactly what it was given.
 TEST_F(QtMessage, MebibyteTextsShowAtOnceAndStayWhole) {
@@ -270,15 +196,6 @@ TEST_F(QtMessage, MebibyteTextsShowAtOnceAndStayWhole) {
             [&] { answer = box.msgBox(text, 4, text, "", -1, "LongTexts"); });
         EXPECT_EQ(answer, qvButtonNo);
     }
-}
-
-TEST_F(QtMessage, TheStandardStyleAsksThroughTheSystemMessageBox) {
-    box.MsgBoxType(Standard);
-    int32_t answer = 0;
-    qttest::withModalDialog<QMessageBox>(
-        [](QMessageBox& question) { click(question.button(QMessageBox::No)); },
-        [&] { answer = box.msgBox("Save the changes?", 4 | 32, "Ledger"); });
-    EXPECT_EQ(answer, qvButtonNo);
 }
 
 TEST_F(QtMessage, AParentWindowCentresTheMessageAChildWidgetDoesNot) {

@@ -108,19 +108,6 @@ TEST(QtWindow, ShapesLieBelowLabelsAndLabelsBelowButtons) {
     EXPECT_EQ(at(), qt::widgetOf(window->control("lbl"))) << "an added shape stays below";
 }
 
-TEST(QtWindow, SelfSizingLabelsFitTheirText) {
-    QtForm f;
-    auto* label = static_cast<QLabel*>(f.widget("lblOneLine"));
-    f.window->control("lblOneLine").setCaption("Fits & shows its ampersand");
-    EXPECT_EQ(label->text(), "Fits & shows its ampersand") << "labels show & as it is";
-    const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
-    EXPECT_TRUE(label->width() >= needed && label->width() <= needed + 2) << label->width();
-
-    f.window->control("lblWrapped").setCaption(std::string(60, 'x') + " " + std::string(10, 'y'));
-    auto* wrapped = static_cast<QLabel*>(f.widget("lblWrapped"));
-    EXPECT_EQ(wrapped->size(), QSize(200, wrapped->heightForWidth(200))) << "the height it needs";
-}
-
 TEST(QtWindow, ModalDisplayRules) {
     QtForm f;
     auto second = f.desktop->createWindow(testform::testFormDesign());

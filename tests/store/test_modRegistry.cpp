@@ -20,13 +20,6 @@ namespace {
 
 using Settings = BothStores;
 
-TEST_P(Settings, ANeverWrittenValueGivesTheDefaultExactly) {
-    for (const std::string& fallback : {""s, "7"s, " x \t"s, "a\0b"s}) {
-        EXPECT_EQ(GetRegSetting("Never", fallback, Section, true), fallback);
-        EXPECT_EQ(GetRegSetting("Never", fallback, "Other\\Section", false), fallback);
-    }
-}
-
 TEST_P(Settings, EscapingRoundTripsAndUnescapingAndCleaningApplyToWhatIsRead) {
     // written, escaped when written, escaped when read, what is read
     std::vector<std::tuple<std::string, bool, bool, std::string>> cases = {
@@ -106,11 +99,15 @@ public:
     std::function<void()> raise;
     MemoryRegistry inner;
 
+    std::vector<std::string> paths; ///< every key path opened or created, in order
+
     int32_t RegOpenKeyExA(HKEY root, const std::string& path, uint32_t access, HKEY& out) override {
+        paths.push_back(path);
         return failing == "open" ? fail() : inner.RegOpenKeyExA(root, path, access, out);
     }
     int32_t RegCreateKeyExA(HKEY root, const std::string& path, uint32_t access,
                             HKEY& out) override {
+        paths.push_back(path);
         return failing == "create" ? fail() : inner.RegCreateKeyExA(root, path, access, out);
     }
     int32_t RegQueryValueExA(HKEY key, const std::string& name, uint32_t& kind, uint8_t* data,
@@ -163,6 +160,21 @@ TEST_F(Failures, AFailingStoreGivesFalseOrTheDefaultAndItsErrorsPassOnWithATrail
         EXPECT_EQ(std::tie(e.Number, e.Description, e.Source, e.HelpFile, e.HelpContext),
                   std::make_tuple(err::DeviceIOError, "disk gone", trail, "help.chm", 12));
         EXPECT_EQ(store->inner.openHandles(), 0u) << "a key was left open";
+    }
+}
+
+TEST_F(Failures, TheRootAndTheSectionMakeTheKeyPathEvenWhenTheRootIsEmpty) {
+    // the thread's root, the key path the store is handed
+    const std::pair<const char*, const char*> cases[] = {
+        {"Software\\Tests", "Software\\Tests\\MessageBox\\ShowMessage"},
+        {"", "\\MessageBox\\ShowMessage"},
+    };
+    for (const auto& [root, path] : cases) {
+        apartment().regRoot = root;
+        store->paths.clear();
+        EXPECT_TRUE(SetRegSetting("Id", root, Section, true));
+        EXPECT_EQ(GetRegSetting("Id", "", Section, true), root);
+        EXPECT_EQ(store->paths, (std::vector<std::string>{path, path})) << root;
     }
 }
 

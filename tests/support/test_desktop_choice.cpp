@@ -1,4 +1,7 @@
-// QVMSGERR_DESKTOP: which desktop a thread gets first.
+// Per-thread state: every thread has its own registry root, shared error object, desktop and
+// store connection; QVMSGERR_DESKTOP decides which desktop a thread gets first.
+#include "support/apartment.h"
+
 #include <qvMsgErr/apartment.h>
 #include <qvMsgErr/clsMesgBox.h>
 #include <qvMsgErr/headless.h>
@@ -6,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <latch>
 #include <optional>
 #include <string>
 #include <thread>
@@ -71,21 +75,28 @@ TEST_F(DesktopChoice, TheVariableOverridesTheFactoryOnlyForHeadless) {
     }
 }
 
-TEST_F(DesktopChoice, OnlyTheFirstDesktopOfAThreadIsChosenAndAnExplicitOneWins) {
-    std::thread([] {
-        setVariable(std::nullopt);
-        platform::Desktop& first = threadDesktop();
-        setVariable("headless");
-        EXPECT_EQ(&threadDesktop(), &first) << "the thread keeps the desktop it has";
-
-        auto mine = factoryDesktop();
-        setThreadDesktop(mine);
-        EXPECT_EQ(&threadDesktop(), mine.get()) << "a desktop set by the host is used";
-
-        setThreadDesktop(nullptr);
-        EXPECT_EQ(threadDesktop().applicationTitle(), "Host Application")
-            << "the next first desktop reads the variable again";
-    }).join();
+TEST(Apartment, EachThreadSeesItsOwnState) {
+    ::setenv("QVMSGERR_REGISTRY", (::testing::TempDir() + "apartment/registry.db").c_str(), 1);
+    // Per thread: its state (registry root, shared error object …), desktop and store.
+    const void* seen[2][3] = {};
+    // Both threads stay alive until both have looked, so no address can be reused.
+    std::latch bothSetUp(2);
+    const auto use = [&](int i, const std::string& root) {
+        EXPECT_EQ(apartment().regRoot, ""); // nothing of the other thread is visible here
+        apartment().regRoot = root;
+        seen[i][0] = &apartment();
+        seen[i][1] = &threadDesktop();
+        seen[i][2] = &threadRegistry();
+        bothSetUp.arrive_and_wait();
+        EXPECT_EQ(apartment().regRoot, root);
+    };
+    std::thread first(use, 0, "Software\\First"), second(use, 1, "Software\\Second");
+    first.join();
+    second.join();
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_NE(seen[0][k], seen[1][k]) << k;
+    }
+    EXPECT_EQ(apartment().regRoot, ""); // the test's own thread is untouched
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// What both message windows do alike: access keys, Help, Details, focus, the icon and colours.
+// The message windows: access keys, Help, Details, the icon, colours and the names of their
+// procedures, and what only the 2003 style does: descriptions that light up and press their button.
 #include "window_fixture.h"
 
 #include <tuple>
@@ -14,11 +15,9 @@ TEST_F(WindowTest, KeysPressButtonsAndOpenHelp) {
         {'Y', 0, 0, 0}, // the caption's "&y" compares in upper case
         {'N', platform::kCtrl | platform::kAlt, 1, 0},
         {'A', platform::kAlt, -1, 1}, // the desktop's own access key: pressed once
-        {'C', 0, -1, 0},              // no "&"
         {'B', 0, -1, 0},              // "&&" is searched at its first "&"
         {'1', 0, 4, 0},
         {'y', 0, -1, 0}, // key code 121
-        {'A', 0, -1, 1},
         {112, 0, -1, 1},
         {'H', 0, 5, 0}, // tags compare exactly: "help" is no Help button
     };
@@ -125,23 +124,71 @@ TEST_F(WindowTest, BackColourReachesItsPartsOnly) {
     }
 }
 
-TEST_F(WindowTest, UnfocusableDefaultIsReportedByTheClassicWindowOnly) {
-    for (const Style style : kBothStyles) {
-        SCOPED_TRACE(nameOf(style));
-        auto w = open(style, {{"OK", ""}, {"Gone", ""}, {"Details", "Details"}}, 1);
-        w->control("cmdButton", 1).setVisible(false);
-        w->window().setHeight(3000);
-        // Modeless: a modal window would be activated again, and fail again, when the dialog
-        // above it ends.
-        w->window().showModeless();
-        const bool classic = style == Style::Classic;
-        EXPECT_EQ(std::exchange(errors, {}),
-                  std::vector<std::string>(classic ? 1 : 0, "Form_Activate\r\n"));
-        // Closing the error dialog left the rest of the activation undone: no height recorded.
-        ASSERT_TRUE(desktop->actOnModeless(nameOf(style), [&](ScriptedUser& u) {
-            u.click("cmdButton", 2);
-            EXPECT_FLOAT_EQ(u.window().height(), (classic ? 0 : 3000) + 1665);
-        }));
+// A procedure that fails names itself in the error dialog, each style in its own words.
+TEST_F(WindowTest, AFailingProcedureIsNamedInTheErrorDialog) {
+    // style, what fails, the details shown
+    const std::tuple<Style, bool, const char*> cases[] = {
+        {Style::Classic, true, "Property Let MessageBackColor\r\n"},
+        {Style::Office, true, "Public Property Let MessageBackColor\r\n"},
+        {Style::Classic, false, "cmdButton_Click\r\n"},
+        {Style::Office, false, "cmdButton_Click\r\n"},
+    };
+    for (const auto& [style, colour, details] : cases) {
+        SCOPED_TRACE(details);
+        auto w = open(style, {{"OK", ""}});
+        if (colour) { // a window already unloaded
+            w->window().unload();
+            w->MessageBackColor(0x123456);
+        } else { // Escape answers with a button that is not there
+            w->CloseIndex = 7;
+            run(*w, [](ScriptedUser& u) {
+                u.keyDown(27);
+                u.click("cmdButton", 0);
+            });
+        }
+        EXPECT_EQ(std::exchange(errors, {}), std::vector<std::string>{details});
+    }
+}
+
+using Box = std::pair<int32_t, int32_t>; ///< border and fill colour
+constexpr Box kLit{0x0000FF, 0xFF0000};
+
+TEST_F(WindowTest, DescriptionsLightUnderTheMouseAndPressTheirButton) {
+    // style, descriptions shown, whether they light up, whether a click presses their button
+    const std::tuple<Style, bool, bool, bool> cases[] = {{Style::Office, true, true, true},
+                                                         {Style::Office, false, false, true},
+                                                         {Style::Classic, true, false, false}};
+    for (const auto& [style, descriptions, lights, presses] : cases) {
+        SCOPED_TRACE(nameOf(style) + (descriptions ? " on" : " off"));
+        desktop->clearSideEffects();
+        auto w = open(style, {{"&Yes", ""}, {"&Help", "Help"}, {"Cancel", ""}}, 2);
+        w->CommandDescriptions = descriptions;
+        const auto boxes = [&] {
+            std::vector<Box> all;
+            for (int16_t i = 0; i < 3; ++i) {
+                const auto& b = w->control("shpLabelBack", i);
+                all.emplace_back(b.borderColor(), b.fillColor());
+            }
+            return all;
+        };
+        const Box d = boxes()[0];
+        const Box on = lights ? kLit : d;
+        run(*w, [&, presses = presses](ScriptedUser& u) {
+            u.mouseMove("cmdButton", 1);
+            EXPECT_EQ(boxes(), (std::vector<Box>{d, on, d}));
+            u.mouseMove("lblCmdDesc", 2);
+            EXPECT_EQ(boxes(), (std::vector<Box>{d, on, on})) << "both stay lit";
+            u.mouseMove("lblPrompt");
+            EXPECT_EQ(boxes(), (std::vector<Box>{d, on, on})) << "not the background";
+            u.mouseMove("shpLabelBack", 2); // a shape passes the mouse on to the window
+            EXPECT_EQ(boxes(), (std::vector<Box>(3, d)));
+            // Help's description opens help and leaves the window open, as the button does.
+            u.click("lblCmdDesc", 1);
+            EXPECT_EQ(desktop->sideEffects(headless::EffectKind::Help).size(), presses ? 1U : 0U);
+            u.click("lblCmdDesc", 0);
+            EXPECT_EQ(u.shown(), !presses);
+        });
+        EXPECT_EQ(w->g_iButtonIndex, presses ? 0 : 2);
     }
 }
 
