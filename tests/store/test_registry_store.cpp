@@ -155,7 +155,6 @@ TEST_P(RegistryStore, ListsValuesInFoldedOrderUnderTheirFirstSpelling) {
     uint32_t kind = 0;
     std::string bytes;
     EXPECT_EQ(store->ReadValue(HKEY_CURRENT_USER, "Missing", "x", kind, bytes), rr::FileNotFound);
-
 }
 
 // Forgetting each value as it is listed (what clearing a memory does) must reach every value,

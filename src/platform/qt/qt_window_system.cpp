@@ -112,8 +112,8 @@ bool waylandAnswers(std::string& why) {
 }
 
 /// Whether one platform of QT_QPA_PLATFORM's list can start.
-bool platformStarts(const std::string& spec, std::string& why) {
-    const std::string name = spec.substr(0, spec.find(':')); // "xcb:option=value"
+bool platformStarts(const std::string& entry, std::string& why) {
+    const std::string name = entry.substr(0, entry.find(':')); // "xcb:option=value"
     if (!pluginInstalled(name)) {
         why = "Qt's platform plugin \"" + name + "\" is not installed";
         return false;
@@ -150,9 +150,9 @@ bool windowSystemAvailable(std::string* why) {
     std::size_t start = 0;
     while (start <= platforms.size()) {
         const std::size_t end = std::min(platforms.find(';', start), platforms.size());
-        const std::string spec = platforms.substr(start, end - start);
+        const std::string entry = platforms.substr(start, end - start);
         std::string reason;
-        if (!spec.empty() && platformStarts(spec, reason)) {
+        if (!entry.empty() && platformStarts(entry, reason)) {
             return true;
         }
         if (!reason.empty()) {

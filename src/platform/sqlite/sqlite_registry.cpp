@@ -134,11 +134,7 @@ int32_t SqliteRegistry::ReadValue(HKEY root, const std::string& path, const std:
         bool found = false;
         const int rc = impl_->lookUpValue(ref, name, [&](sqlite3_stmt* s) {
             found = true;
-            kind = static_cast<uint32_t>(sqlite3_column_int64(s, 0));
-            const auto* data = static_cast<const char*>(sqlite3_column_blob(s, 1));
-            const auto stored = static_cast<uint32_t>(sqlite3_column_bytes(s, 1));
-            bytes.assign(data != nullptr ? data : "", stored);
-            bytes.resize(detail::deliveredSize(kind, stored), '\0');
+            deliveredValue(s, 0, kind, bytes);
         });
         if (!succeeded(rc)) {
             return impl_->fail(rc);
@@ -275,9 +271,7 @@ int32_t SqliteRegistry::ReadValues(HKEY root, const std::string& path,
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
             any = true;
             value.name = columnText(s, 0);
-            value.kind = static_cast<uint32_t>(sqlite3_column_int64(s, 1));
-            value.bytes = columnText(s, 2);
-            value.bytes.resize(detail::deliveredSize(value.kind, value.bytes.size()), '\0');
+            deliveredValue(s, 1, value.kind, value.bytes);
             each(value);
         }
         if (!succeeded(rc)) {

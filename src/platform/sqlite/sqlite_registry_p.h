@@ -196,6 +196,14 @@ inline std::string columnText(sqlite3_stmt* s, int column) {
 }
 
 /// Binds hive and path as parameters 1 and 2; `path` must outlive the step (SQLITE_STATIC).
+/// A value's kind (column `kindColumn`) and its bytes (the next column) as a reader gets them:
+/// a text with its terminating NUL.
+inline void deliveredValue(sqlite3_stmt* s, int kindColumn, uint32_t& kind, std::string& bytes) {
+    kind = static_cast<uint32_t>(sqlite3_column_int64(s, kindColumn));
+    bytes = columnText(s, kindColumn + 1);
+    bytes.resize(detail::deliveredSize(kind, static_cast<uint32_t>(bytes.size())), '\0');
+}
+
 inline void bindKey(sqlite3_stmt* s, HKEY hive, const std::string& path) {
     sqlite3_bind_int64(s, 1, static_cast<sqlite3_int64>(hive));
     bindBytes(s, 2, path.data(), path.size());
