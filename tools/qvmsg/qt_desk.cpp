@@ -1,4 +1,4 @@
-// The scripted user on real Qt windows: it waits for each modal window to come up and settle,
+// The scripted user on real Qt windows: it waits for each modal window to come up and paint,
 // renders the first one when asked, then acts on it through the widgets themselves.
 #include "cli.h"
 
@@ -9,20 +9,46 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
+
 namespace qvmsg {
 
 namespace {
 
-/// How often the scripted user looks for a new window, and how many looks a window gets to
-/// lay itself out and paint before it is rendered or touched.
+/// How often a modeless dialog is checked for having been closed.
 constexpr int kPollMs = 50;
-constexpr int kSettleLooks = 3;
+/// Windows are acted on when they have painted; should a platform never paint one, the user
+/// looks again this often, so that a run cannot hang.
+constexpr int kFallbackLookMs = 1000;
+
+/// Tells the scripted user each time a window has painted, once the paint is done.
+class PaintWatcher final : public QObject {
+public:
+    explicit PaintWatcher(std::function<void(QWidget*)> painted) : painted_(std::move(painted)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()) {
+            QPointer<QWidget> window = static_cast<QWidget*>(watched)->window();
+            QTimer::singleShot(0, this, [this, window] {
+                if (window) {
+                    painted_(window);
+                }
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void(QWidget*)> painted_;
+};
 
 QMessageBox::StandardButton standardButton(int32_t number) {
     switch (number) {
@@ -53,10 +79,14 @@ public:
           numberOf_(std::move(numberOf)) {
         QApplication::setApplicationDisplayName(QStringLiteral("qvmsg"));
         qvMsgErr::qt::installDesktop();
-        // The library's windows run their own event loops; the timer is served by each of them.
-        QObject::connect(&poll_, &QTimer::timeout, [this] { look(); });
-        poll_.start(kPollMs);
+        // The library's windows run their own event loops, which deliver these events too.
+        qApp->installEventFilter(&watcher_);
+        QObject::connect(&fallback_, &QTimer::timeout, [this] { look(); });
+        fallback_.start(kFallbackLookMs);
     }
+    ~QtDesk() override { qApp->removeEventFilter(&watcher_); }
+    QtDesk(const QtDesk&) = delete;
+    QtDesk& operator=(const QtDesk&) = delete;
 
     void settleModeless() override {
         // A modeless dialog is no modal widget: watch it until it is gone.
@@ -85,19 +115,20 @@ private:
         return nullptr;
     }
 
+    /// Acts on the window shown now once it has painted (and, for a picture, once it has been
+    /// up for --screenshot-after).
     void look() {
         QWidget* w = shownWindow();
-        if (w == nullptr || !w->isVisible() || w == done_) {
-            looks_ = 0;
+        if (w == nullptr || !w->isVisible() || w == done_ || w != painted_) {
             return;
         }
         if (w != seen_) {
             seen_ = w;
-            looks_ = 0;
             shownFor_.start();
         }
-        if (++looks_ < kSettleLooks ||
-            (!screenshot_.empty() && shownFor_.elapsed() < screenshotDelayMs_)) {
+        if (!screenshot_.empty() && shownFor_.elapsed() < screenshotDelayMs_) {
+            const auto wait = static_cast<int>(screenshotDelayMs_ - shownFor_.elapsed());
+            QTimer::singleShot(wait, &watcher_, [this] { look(); });
             return;
         }
         done_ = w;
@@ -149,7 +180,8 @@ private:
             break;
         }
         if (window && window->isVisible()) {
-            done_ = nullptr;
+            done_ = nullptr; // the next step, once the window has painted what this one changed
+            window->update();
         }
     }
 
@@ -198,9 +230,12 @@ private:
     int32_t screenshotDelayMs_;
     bool offscreen_;
     NumberOf numberOf_;
-    QTimer poll_;
-    QPointer<QWidget> seen_, done_;
-    int looks_ = 0;
+    QPointer<QWidget> seen_, done_, painted_;
+    PaintWatcher watcher_{[this](QWidget* window) {
+        painted_ = window;
+        look();
+    }};
+    QTimer fallback_;
     QElapsedTimer shownFor_;
 };
 
