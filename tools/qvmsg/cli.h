@@ -112,8 +112,23 @@ protected:
 };
 
 std::unique_ptr<Desk> makeHeadlessDesk(const Invocation& inv, NumberOf numberOf);
-/// The QApplication must exist. `offscreen`: nobody can answer, so a window still shown when
-/// the script has run out is closed as by its title bar.
-std::unique_ptr<Desk> makeQtDesk(const Invocation& inv, NumberOf numberOf, bool offscreen);
+
+/// What qvmsg needs of Qt. It lives in a module of its own (qvmsg-qt.so), loaded only when a
+/// window may be needed, so that a run on the headless desktop loads no Qt at all.
+struct QtSide {
+    /// Whether Qt can open its window system; `why` when it cannot.
+    bool (*available)(std::string* why);
+    /// Starts the QApplication (quiet about what `offscreen` cannot do; it lives until the
+    /// process ends) and the desk whose scripted user acts on the real windows. `offscreen`:
+    /// nobody can answer, so a window still shown when the script has run out is closed as by
+    /// its title bar.
+    std::unique_ptr<Desk> (*start)(char* program, const Invocation& inv, NumberOf numberOf,
+                                   bool offscreen);
+};
+/// The Qt side, loaded on first use from beside the program (build tree) or its installed
+/// place; nullptr with `why` set when it cannot be loaded.
+const QtSide* loadQtSide(std::string& why);
+/// The name the module exports its QtSide under.
+inline constexpr const char* kQtSideSymbol = "qvmsg_qt_side";
 
 } // namespace qvmsg

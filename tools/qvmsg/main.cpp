@@ -2,10 +2,7 @@
 #include "cli.h"
 
 #include <qvMsgErr/apartment.h>
-#include <qvMsgErr/qt.h>
 #include <qvMsgErr/qvMsgErr.h>
-
-#include <QApplication>
 
 #include <array>
 #include <cstdlib>
@@ -158,12 +155,6 @@ int memory(const Invocation& inv) {
     return 0;
 }
 
-void quietExceptCritical(QtMsgType type, const QMessageLogContext&, const QString& text) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) {
-        std::cerr << text.toStdString() << '\n';
-    }
-}
-
 bool hasValue(const char* variable) {
     const char* value = std::getenv(variable);
     return value != nullptr && *value != '\0';
@@ -221,29 +212,24 @@ int run(int argc, char** argv) {
                          "with QVMSGERR_DESKTOP=headless)\n";
             return kExitNoDisplay;
         }
-        if (std::string why;
-            platform == Platform::Qt && display && !qvMsgErr::qt::windowSystemAvailable(&why)) {
-            // Qt would abort the process on a display it cannot open.
-            std::cerr << "qvmsg: cannot show a window: " << why << '\n';
-            return kExitNoDisplay;
-        }
-        std::unique_ptr<QApplication> app;
+        const QtSide* qt = nullptr;
         bool offscreen = false;
         if (platform == Platform::Qt) {
+            std::string why;
+            qt = loadQtSide(why);
+            if (qt != nullptr && display && !qt->available(&why)) {
+                qt = nullptr; // Qt would abort the process on a display it cannot open
+            }
+            if (qt == nullptr) {
+                std::cerr << "qvmsg: cannot show a window: " << why << '\n';
+                return kExitNoDisplay;
+            }
             if (!display) {
                 ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
             }
             const std::string qpa =
                 std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
             offscreen = qpa.rfind("offscreen", 0) == 0 || qpa.rfind("minimal", 0) == 0;
-            // Qt reads options of its own from argv (--style among them): give it none.
-            static int qtArgc = 1;
-            static std::array<char*, 2> qtArgv{argv[0], nullptr};
-            if (offscreen) {
-                // Nobody sees these windows: Qt's notes about what offscreen cannot do are noise.
-                qInstallMessageHandler(quietExceptCritical);
-            }
-            app = std::make_unique<QApplication>(qtArgc, qtArgv.data());
         }
 
         qvMsgErr::clsMesgBox box; // also names the buttons for the script
@@ -258,8 +244,8 @@ int run(int argc, char** argv) {
             }
             return buttonNamed(target, box);
         };
-        const auto desk = platform == Platform::Qt ? makeQtDesk(inv, numberOf, offscreen)
-                                                   : makeHeadlessDesk(inv, numberOf);
+        const auto desk = qt != nullptr ? qt->start(argv[0], inv, numberOf, offscreen)
+                                        : makeHeadlessDesk(inv, numberOf);
         const int status = inv.command == Command::Error ? error(inv, *desk) : message(inv, box);
         if (!desk->failure().empty()) {
             return usage(desk->failure());

@@ -1,0 +1,50 @@
+// The Qt side of qvmsg, a module of its own: the QApplication and the scripted user on real
+// windows. qvmsg loads it only when a window may be needed.
+#include "cli.h"
+
+#include <qvMsgErr/qt.h>
+
+#include <QApplication>
+
+#include <array>
+#include <iostream>
+
+namespace qvmsg {
+
+std::unique_ptr<Desk> makeQtDesk(const Invocation& inv, NumberOf numberOf, bool offscreen);
+
+namespace {
+
+void quietExceptCritical(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::cerr << text.toStdString() << '\n';
+    }
+}
+
+bool available(std::string* why) {
+    return qvMsgErr::qt::windowSystemAvailable(why);
+}
+
+std::unique_ptr<Desk> start(char* program, const Invocation& inv, NumberOf numberOf,
+                            bool offscreen) {
+    // Qt reads options of its own from argv (--style among them): give it none.
+    static int argc = 1;
+    static std::array<char*, 2> argv{program, nullptr};
+    if (offscreen) {
+        // Nobody sees these windows: Qt's notes about what offscreen cannot do are noise.
+        qInstallMessageHandler(quietExceptCritical);
+    }
+    static const std::unique_ptr<QApplication> app =
+        std::make_unique<QApplication>(argc, argv.data());
+    return makeQtDesk(inv, std::move(numberOf), offscreen);
+}
+
+const QtSide kSide{&available, &start};
+
+} // namespace
+
+} // namespace qvmsg
+
+extern "C" __attribute__((visibility("default"))) const qvmsg::QtSide* qvmsg_qt_side() {
+    return &qvmsg::kSide;
+}
