@@ -124,23 +124,18 @@ int32_t SqliteRegistry::ReadValue(HKEY root, const std::string& path, const std:
                                   uint32_t& kind, std::string& bytes) {
     // One indexed lookup: a value exists only in a key that exists, so an absent key reads as
     // an absent value, as the opening would have said.
-    return guarded([&]() -> int32_t {
-        std::lock_guard lock(impl_->mutex);
-        detail::KeyRef ref;
-        if (const int32_t r = impl_->reachKey(root, path, detail::KEY_QUERY_VALUE, ref);
-            r != Success) {
-            return r;
-        }
-        bool found = false;
-        const int rc = impl_->lookUpValue(ref, name, [&](sqlite3_stmt* s) {
-            found = true;
-            deliveredValue(s, 0, kind, bytes);
-        });
-        if (!succeeded(rc)) {
-            return impl_->fail(rc);
-        }
-        return found ? Success : FileNotFound;
-    });
+    return impl_->onKey(root, path, detail::KEY_QUERY_VALUE,
+                        [&](const detail::KeyRef& ref) -> int32_t {
+                            bool found = false;
+                            const int rc = impl_->lookUpValue(ref, name, [&](sqlite3_stmt* s) {
+                                found = true;
+                                deliveredValue(s, 0, kind, bytes);
+                            });
+                            if (!succeeded(rc)) {
+                                return impl_->fail(rc);
+                            }
+                            return found ? Success : FileNotFound;
+                        });
 }
 
 int32_t SqliteRegistry::RegSetValueExA(HKEY key, const std::string& name, uint32_t kind,
@@ -254,57 +249,47 @@ int32_t SqliteRegistry::RegDeleteValueA(HKEY key, const std::string& name) {
 int32_t SqliteRegistry::ReadValues(HKEY root, const std::string& path,
                                    const std::function<void(StoredValue&)>& each) {
     // One statement is one read transaction: a writer meanwhile changes nothing it sees.
-    return guarded([&]() -> int32_t {
-        std::lock_guard lock(impl_->mutex);
-        detail::KeyRef ref;
-        if (const int32_t r = impl_->reachKey(root, path, detail::KEY_QUERY_VALUE, ref);
-            r != Success) {
-            return r;
-        }
-        sqlite3_stmt* s = impl_->valuesGet.get();
-        bindKey(s, ref.hive, ref.path);
-        // Reset on every way out, a throwing `each` included, so that the snapshot ends.
-        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> resetting(s, sqlite3_reset);
-        int rc = SQLITE_OK;
-        bool any = false;
-        StoredValue value;
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-            any = true;
-            value.name = columnText(s, 0);
-            deliveredValue(s, 1, value.kind, value.bytes);
-            each(value);
-        }
-        if (!succeeded(rc)) {
-            return impl_->fail(rc);
-        }
-        return any ? Success : impl_->keyResult(ref);
-    });
+    return impl_->onKey(
+        root, path, detail::KEY_QUERY_VALUE, [&](const detail::KeyRef& ref) -> int32_t {
+            sqlite3_stmt* s = impl_->valuesGet.get();
+            bindKey(s, ref.hive, ref.path);
+            // Reset on every way out, a throwing `each` included, so that the snapshot ends.
+            const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> resetting(s, sqlite3_reset);
+            int rc = SQLITE_OK;
+            bool any = false;
+            StoredValue value;
+            while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+                any = true;
+                value.name = columnText(s, 0);
+                deliveredValue(s, 1, value.kind, value.bytes);
+                each(value);
+            }
+            if (!succeeded(rc)) {
+                return impl_->fail(rc);
+            }
+            return any ? Success : impl_->keyResult(ref);
+        });
 }
 
 int32_t SqliteRegistry::DeleteValues(HKEY root, const std::string& path, int32_t& removed) {
     removed = 0;
-    return guarded([&]() -> int32_t {
-        std::lock_guard lock(impl_->mutex);
-        detail::KeyRef ref;
-        if (const int32_t r = impl_->reachKey(root, path, detail::KEY_SET_VALUE, ref);
-            r != Success) {
-            return r;
-        }
-        if (const int32_t r = impl_->keyResult(ref); r != Success) {
-            return r;
-        }
-        if (const int32_t r = impl_->connect(true); r != Success) {
-            return r;
-        }
-        // One transaction, one commit: clearing costs one fsync, not one a value.
-        const int rc = impl_->write([&] {
-            const int step = stepOnce(impl_->valuesDelete.get(),
-                                      [&](sqlite3_stmt* s) { bindKey(s, ref.hive, ref.path); });
-            removed = sqlite3_changes(impl_->db);
-            return step;
+    return impl_->onKey(
+        root, path, detail::KEY_SET_VALUE, [&](const detail::KeyRef& ref) -> int32_t {
+            if (const int32_t r = impl_->keyResult(ref); r != Success) {
+                return r;
+            }
+            if (const int32_t r = impl_->connect(true); r != Success) {
+                return r;
+            }
+            // One transaction, one commit: clearing costs one fsync, not one a value.
+            const int rc = impl_->write([&] {
+                const int step = stepOnce(impl_->valuesDelete.get(),
+                                          [&](sqlite3_stmt* s) { bindKey(s, ref.hive, ref.path); });
+                removed = sqlite3_changes(impl_->db);
+                return step;
+            });
+            return succeeded(rc) ? Success : impl_->fail(rc);
         });
-        return succeeded(rc) ? Success : impl_->fail(rc);
-    });
 }
 
 int32_t SqliteRegistry::RegCloseKey(HKEY key) {

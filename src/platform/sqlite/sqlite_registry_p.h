@@ -366,6 +366,19 @@ struct SqliteRegistry::Impl {
         ref = std::move(*key);
         return connect(false);
     }
+    /// Runs `use` with the key `path` below `root` under the lock, once it is reached (see
+    /// reachKey); the store's failures come out as result codes, never as exceptions.
+    template <class Use>
+    int32_t onKey(HKEY root, const std::string& path, uint32_t right, Use&& use) {
+        return guarded([&]() -> int32_t {
+            std::lock_guard lock(mutex);
+            KeyRef ref;
+            if (const int32_t r = reachKey(root, path, right, ref); r != Success) {
+                return r;
+            }
+            return use(ref);
+        });
+    }
     /// Success when the key exists, else FileNotFound (or why it cannot be told).
     int32_t keyResult(const detail::KeyRef& ref) {
         if (ref.path.empty()) {
