@@ -69,6 +69,7 @@
 class QPrinter;
 class QTimer;
 class QPainter;
+class QPushButton;
 
 namespace qvMsgErr::qt {
 
@@ -134,6 +135,9 @@ QFont toQFont(const platform::Font& font, const QFont& base);
 /// Whether a sound can be played: a sound server (PULSE_SERVER, or a PulseAudio or PipeWire
 /// socket in `runtimeDir`) or an ALSA playback device in `deviceDir` ("/dev/snd").
 bool soundOutputAvailable(const std::string& runtimeDir, const std::string& deviceDir);
+
+/// A command button that shares cached pictures with every button of its colours (qt_button.cpp).
+QPushButton* makeButton(QWidget* parent);
 
 /// Artwork of a stock picture, `size` × `size` device-independent pixels at `dpr`, with pixels
 /// of `maskColor` (BGR; negative: none) transparent.

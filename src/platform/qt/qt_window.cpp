@@ -197,7 +197,7 @@ QtControl::~QtControl() = default; // the widgets belong to the dialog
 void QtControl::create(QWidget* parent) {
     switch (d_.kind) {
     case ControlKind::CommandButton:
-        widget_ = new QPushButton(parent);
+        widget_ = makeButton(parent);
         break;
     case ControlKind::Label: {
         auto* l = new QLabel(parent);
