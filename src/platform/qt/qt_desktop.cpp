@@ -184,13 +184,37 @@ bool soundOutputAvailable(const std::string& runtimeDir, const std::string& devi
 
 struct QtDesktop::Sound {
 #ifdef QVMSGERR_HAVE_CANBERRA
+    // The sound library and its codecs are loaded when the first sound plays, not with every
+    // program that links the Qt desktop: most messages play none.
+    struct Library {
+        void* handle = nullptr;
+        decltype(&ca_context_create) create = nullptr;
+        decltype(&ca_context_destroy) destroy = nullptr;
+        decltype(&ca_context_change_props) changeProps = nullptr;
+        decltype(&ca_context_play) play = nullptr;
+
+        bool load() {
+            handle = dlopen("libcanberra.so.0", RTLD_NOW | RTLD_LOCAL);
+            if (!handle) {
+                return false;
+            }
+            create = reinterpret_cast<decltype(create)>(dlsym(handle, "ca_context_create"));
+            destroy = reinterpret_cast<decltype(destroy)>(dlsym(handle, "ca_context_destroy"));
+            changeProps =
+                reinterpret_cast<decltype(changeProps)>(dlsym(handle, "ca_context_change_props"));
+            play = reinterpret_cast<decltype(play)>(dlsym(handle, "ca_context_play"));
+            return create && destroy && changeProps && play;
+        }
+    };
+    Library library;
     ca_context* context = nullptr;
     bool broken = false;
 
     ~Sound() {
         if (context) {
-            ca_context_destroy(context);
+            library.destroy(context);
         }
+        // The library stays loaded: its sound threads may outlive the context by a moment.
     }
 
     bool play(const char* eventId) {
@@ -204,15 +228,15 @@ struct QtDesktop::Sound {
             return false;
         }
         if (!context) {
-            if (ca_context_create(&context) != CA_SUCCESS) {
+            if (!library.load() || library.create(&context) != CA_SUCCESS) {
                 context = nullptr;
                 broken = true;
                 return false;
             }
             const QByteArray app = QApplication::applicationDisplayName().toUtf8();
-            ca_context_change_props(context, CA_PROP_APPLICATION_NAME, app.constData(), nullptr);
+            library.changeProps(context, CA_PROP_APPLICATION_NAME, app.constData(), nullptr);
         }
-        return ca_context_play(context, 0, CA_PROP_EVENT_ID, eventId, nullptr) == CA_SUCCESS;
+        return library.play(context, 0, CA_PROP_EVENT_ID, eventId, nullptr) == CA_SUCCESS;
     }
 #else
     bool play(const char*) {
