@@ -118,12 +118,14 @@ std::unique_ptr<Desk> makeHeadlessDesk(const Invocation& inv, NumberOf numberOf)
 struct QtSide {
     /// Whether Qt can open its window system; `why` when it cannot.
     bool (*available)(std::string* why);
-    /// Starts the QApplication (quiet about what `offscreen` cannot do; it lives until the
-    /// process ends) and the desk whose scripted user acts on the real windows. `offscreen`:
+    /// Starts the QApplication (quiet about what `offscreen` cannot do; it lives until stop)
+    /// and the desk whose scripted user acts on the real windows. `offscreen`:
     /// nobody can answer, so a window still shown when the script has run out is closed as by
     /// its title bar.
     std::unique_ptr<Desk> (*start)(char* program, const Invocation& inv, NumberOf numberOf,
                                    bool offscreen);
+    /// Ends the application and the thread's Qt desktop; called once the desk is gone.
+    void (*stop)();
 };
 /// The Qt side, loaded on first use from beside the program (build tree) or its installed
 /// place; nullptr with `why` set when it cannot be loaded.

@@ -232,6 +232,9 @@ int run(int argc, char** argv) {
             offscreen = qpa.rfind("offscreen", 0) == 0 || qpa.rfind("minimal", 0) == 0;
         }
 
+        // Ends Qt after the desk and the box below are gone, whichever way run() leaves.
+        const std::unique_ptr<const QtSide, void (*)(const QtSide*)> stopping(
+            qt, [](const QtSide* side) { side->stop(); });
         qvMsgErr::clsMesgBox box; // also names the buttons for the script
         box.Reg_Root(inv.regRoot);
         const NumberOf numberOf = [&](const std::string& target) -> std::optional<int32_t> {

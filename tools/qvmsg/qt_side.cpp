@@ -2,6 +2,7 @@
 // windows. qvmsg loads it only when a window may be needed.
 #include "cli.h"
 
+#include <qvMsgErr/apartment.h>
 #include <qvMsgErr/qt.h>
 
 #include <QApplication>
@@ -21,6 +22,13 @@ void quietExceptCritical(QtMsgType type, const QMessageLogContext&, const QStrin
     }
 }
 
+/// The application, ended by stop() before the program returns: Qt's global data is gone by the
+/// time static objects are destroyed, and an application destroyed then crashes the program.
+std::unique_ptr<QApplication>& application() {
+    static std::unique_ptr<QApplication> app;
+    return app;
+}
+
 bool available(std::string* why) {
     return qvMsgErr::qt::windowSystemAvailable(why);
 }
@@ -34,12 +42,17 @@ std::unique_ptr<Desk> start(char* program, const Invocation& inv, NumberOf numbe
         // Nobody sees these windows: Qt's notes about what offscreen cannot do are noise.
         qInstallMessageHandler(quietExceptCritical);
     }
-    static const std::unique_ptr<QApplication> app =
-        std::make_unique<QApplication>(argc, argv.data());
+    application() = std::make_unique<QApplication>(argc, argv.data());
     return makeQtDesk(inv, std::move(numberOf), offscreen);
 }
 
-const QtSide kSide{&available, &start};
+void stop() {
+    // The thread's Qt desktop goes first: nothing of Qt may outlive the application.
+    qvMsgErr::setThreadDesktop(nullptr);
+    application().reset();
+}
+
+const QtSide kSide{&available, &start, &stop};
 
 } // namespace
 

@@ -50,9 +50,37 @@ bool pluginInstalled(const std::string& name) {
     return false;
 }
 
-/// Opens and closes a connection to the X display, as Qt's xcb plugin would open it: a display
-/// that does not answer, or refuses us, makes Qt abort the process.
+/// The probe's connection to the X display, held until an application has connected: an X
+/// server with no other client resets when its last client leaves, and refuses connections
+/// while it does, so closing the probe at once would make the application's own connection
+/// fail, and Qt abort the process.
+struct HeldDisplay {
+    void* library = nullptr;
+    void* connection = nullptr;
+    void (*disconnect)(void*) = nullptr;
+
+    void release() {
+        if (connection != nullptr) {
+            disconnect(connection);
+        }
+        if (library != nullptr) {
+            dlclose(library);
+        }
+        *this = {};
+    }
+};
+HeldDisplay heldDisplay;
+
+// Any QCoreApplication calls this once its window system is connected; ours do so at once.
+void releaseHeldDisplay() {
+    heldDisplay.release();
+}
+Q_COREAPP_STARTUP_FUNCTION(releaseHeldDisplay)
+
+/// Opens a connection to the X display, as Qt's xcb plugin would open it: a display that does
+/// not answer, or refuses us, makes Qt abort the process. The connection is held (above).
 bool xDisplayAnswers(const std::string& display, std::string& why) {
+    heldDisplay.release();
     void* xcb = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
     if (xcb == nullptr) {
         why = "the X client library libxcb.so.1 is not installed";
@@ -68,6 +96,10 @@ bool xDisplayAnswers(const std::string& display, std::string& why) {
     if (connect != nullptr && hasError != nullptr && disconnect != nullptr) {
         void* connection = connect(display.c_str(), nullptr);
         answers = connection != nullptr && hasError(connection) == 0;
+        if (answers && QCoreApplication::instance() == nullptr) {
+            heldDisplay = {xcb, connection, disconnect};
+            return true;
+        }
         if (connection != nullptr) {
             disconnect(connection);
         }
@@ -168,12 +200,11 @@ bool windowSystemAvailable(std::string* why) {
 
 namespace {
 
-/// The application the library started for a program that had none; it lives until the
-/// process ends, as the program's own would.
-std::unique_ptr<QApplication>& startedApplication() {
-    static std::unique_ptr<QApplication> app;
-    return app;
-}
+/// The application the library started for a program that had none. It lives until the process
+/// ends and is never destroyed: the program's own would end before main returns, but this one
+/// could only end among the static objects, after Qt's global data is gone, and that crashes
+/// the program on its way out (on X, as soon as a message has shown an icon).
+QApplication* startedApplication = nullptr;
 
 // The first desktop of a thread, once this library is loaded: real windows on the thread that
 // runs the QApplication; nullptr anywhere else, where startDesktop says why.
@@ -213,7 +244,8 @@ bool startApplication(std::shared_ptr<platform::Desktop>* out, std::string* why)
     }
     static int argc = 1;
     static std::array<char*, 2> argv{program_invocation_name, nullptr};
-    startedApplication() = std::make_unique<QApplication>(argc, argv.data());
+    startedApplication = new QApplication(argc, argv.data());
+    releaseHeldDisplay();
     *out = makeDesktop();
     return true;
 }
