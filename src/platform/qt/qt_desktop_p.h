@@ -148,7 +148,7 @@ std::string formatDateTime(platform::DateFormat format, const QDateTime& when,
                            const QLocale& locale);
 
 // ---------------------------------------------------------------------------------------------
-// Windows (qt_window.cpp)
+// Controls (qt_control*.cpp) and windows (qt_window*.cpp)
 // ---------------------------------------------------------------------------------------------
 
 class QtWindow;

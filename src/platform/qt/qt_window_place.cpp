@@ -1,0 +1,132 @@
+// Where a window is and how large: twips to pixels, the frame the window system puts around it,
+// centring on the screen.
+#include "platform/geometry.h"
+#include "platform/qt/qt_control_p.h"
+
+#include <QDialog>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace qvMsgErr::qt {
+
+namespace {
+
+/// The frame the window system last reported around a shown window (none yet: allowance).
+QMargins& knownFrame() {
+    thread_local QMargins frame = kFrameAllowance;
+    return frame;
+}
+
+} // namespace
+
+QMargins QtWindow::frameMargins() const {
+    const QString platformName = QGuiApplication::platformName();
+    if (platformName == QLatin1String("offscreen") || platformName == QLatin1String("minimal")) {
+        return kFrameAllowance;
+    }
+    if (dialog_ && dialog_->isVisible()) {
+        const QRect outer = dialog_->frameGeometry(), inner = dialog_->geometry();
+        if (outer != inner) {
+            knownFrame() = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+        }
+    }
+    return knownFrame();
+}
+
+float QtWindow::left() const {
+    checkLoaded();
+    if (dialog_ && dialog_->isVisible() && dialog_->pos() != placedAt_) {
+        return static_cast<float>(dialog_->pos().x() * scale_.x); // moved by the user
+    }
+    return left_;
+}
+
+float QtWindow::top() const {
+    checkLoaded();
+    if (dialog_ && dialog_->isVisible() && dialog_->pos() != placedAt_) {
+        return static_cast<float>(dialog_->pos().y() * scale_.y);
+    }
+    return top_;
+}
+
+float QtWindow::width() const {
+    checkLoaded();
+    const QMargins m = frameMargins();
+    return clientWidth_ + static_cast<float>((m.left() + m.right()) * scale_.x);
+}
+
+float QtWindow::height() const {
+    checkLoaded();
+    const QMargins m = frameMargins();
+    return clientHeight_ + static_cast<float>((m.top() + m.bottom()) * scale_.y);
+}
+
+void QtWindow::setLeft(float v) {
+    move(v, top());
+}
+
+void QtWindow::setTop(float v) {
+    move(left(), v);
+}
+
+void QtWindow::setWidth(float v) {
+    checkLoaded();
+    const QMargins m = frameMargins();
+    clientWidth_ = std::max(0.0f, platform::checkedPosition(v) -
+                                      static_cast<float>((m.left() + m.right()) * scale_.x));
+    applyClientSize();
+}
+
+void QtWindow::setHeight(float v) {
+    checkLoaded();
+    const QMargins m = frameMargins();
+    clientHeight_ = std::max(0.0f, platform::checkedPosition(v) -
+                                       static_cast<float>((m.top() + m.bottom()) * scale_.y));
+    applyClientSize();
+}
+
+void QtWindow::move(float left, float top) {
+    checkLoaded();
+    left_ = platform::checkedPosition(left);
+    top_ = platform::checkedPosition(top);
+    positioned_ = true;
+    placedAt_ = QPoint(toPixels(left_, scale_.x), toPixels(top_, scale_.y));
+    if (dialog_) {
+        dialog_->move(placedAt_);
+    }
+}
+
+void QtWindow::applyClientSize() {
+    if (dialog_) {
+        dialog_->setFixedSize(toPixels(clientWidth_, scale_.x), toPixels(clientHeight_, scale_.y));
+    }
+}
+
+void QtWindow::centre() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || !dialog_) {
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const QMargins m = frameMargins();
+    const int outerWidth = toPixels(clientWidth_, scale_.x) + m.left() + m.right();
+    const int outerHeight = toPixels(clientHeight_, scale_.y) + m.top() + m.bottom();
+    placedAt_ = QPoint(area.x() + (area.width() - outerWidth) / 2,
+                       area.y() + (area.height() - outerHeight) / 2);
+    left_ = static_cast<float>(placedAt_.x() * scale_.x);
+    top_ = static_cast<float>(placedAt_.y() * scale_.y);
+    dialog_->move(placedAt_);
+}
+
+float QtWindow::scaleWidth() const {
+    checkLoaded();
+    return clientWidth_;
+}
+
+float QtWindow::scaleHeight() const {
+    checkLoaded();
+    return clientHeight_;
+}
+
+} // namespace qvMsgErr::qt
