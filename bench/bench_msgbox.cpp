@@ -45,7 +45,10 @@ void BM_RememberedAnswer(benchmark::State& state) {
                 const auto& [name, set] = messages[i % messages.size()];
                 benchmark::DoNotOptimize(box.msgBox("Remembered?", set, "T", "", -1, name));
             },
-            [&] { benchmark::DoNotOptimize(floor.read(messages[i++ % messages.size()].first)); });
+            [&] {
+                benchmark::DoNotOptimize(
+                    floor.read(messages[floorIndex(i++, messages.size())].first));
+            });
     }
     if (!desktop->sideEffects(headless::EffectKind::ModalShown).empty()) {
         state.SkipWithError("a window was shown: an answer was not remembered");

@@ -42,7 +42,7 @@ void BM_GetRegSetting_Sqlite(benchmark::State& state) {
     interleaved(
         state,
         [&] { answer = MakeInteger(GetRegSetting(names[i % names.size()], "", Section, true)); },
-        [&] { benchmark::DoNotOptimize(floor.read(names[i++ % names.size()])); });
+        [&] { benchmark::DoNotOptimize(floor.read(names[floorIndex(i++, names.size())])); });
     if (answer == 0) {
         state.SkipWithError("a value is missing");
     }

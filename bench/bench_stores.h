@@ -184,6 +184,12 @@ inline std::size_t floorClear(const std::string& path) {
     return rows;
 }
 
+/// Which of `size` names the floor reads in iteration `i` when ours reads name `i % size`: one
+/// half the list away. The name ours has just read would find its pages warm in every cache.
+inline std::size_t floorIndex(std::size_t i, std::size_t size) {
+    return (i + size / 2) % size;
+}
+
 /// Runs `ours` and `floor` alternately, one call each per iteration, so that both meet the same
 /// machine; reports our time (manual time) and, as counters, the floor's time and the ratio,
 /// which carries between machines where microseconds do not. Register with UseManualTime().
