@@ -219,7 +219,7 @@ TEST(HeadlessKeys, FollowTheWindowTheFocusedControlAndTheDesktop) {
         std::string after;
         for (const auto& e : events) {
             if (e.kind != EventKind::KeyDown) {
-                after += (after.empty() ? "" : " ") + testing::PrintToString(e);
+                after.append(after.empty() ? "" : " ").append(testing::PrintToString(e));
             }
         }
         EXPECT_EQ(after, c.after) << c.rule;
