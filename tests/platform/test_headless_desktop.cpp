@@ -139,7 +139,6 @@ TEST(HeadlessSystemMessageBox, AnswersTheDefaultButtonOfTheSet) {
 TEST(HeadlessEnvironment, DefaultsAndWindowsThatOutliveTheirDesktop) {
     auto desktop = std::make_unique<HeadlessDesktop>();
     EXPECT_TRUE(std::filesystem::path(desktop->componentDirectory()).is_absolute());
-    EXPECT_EQ(desktop->currentDirectory(), std::filesystem::current_path().string());
 
     auto window = desktop->createWindow(oneButton("orphan"));
     desktop.reset();
