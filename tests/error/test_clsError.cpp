@@ -2,15 +2,12 @@
 // modeless display, the properties with the suggested solutions, and the error log.
 #include "error_fixture.h"
 
-#include "error/presenter.h"
 #include "error/solution.h"
 #include "support/failure.h"
-#include "support/forms.h"
 #include "windows/MessageWindow.h"
 
 #include <qvMsgErr/clsError.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <tuple>
 #include <vector>
