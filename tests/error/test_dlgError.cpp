@@ -4,7 +4,6 @@
 
 #include "error/dlgError.h"
 #include "error/report.h"
-#include "support/forms.h"
 
 #include <qvMsgErr/clsError.h>
 

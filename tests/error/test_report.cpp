@@ -134,10 +134,6 @@ std::pair<std::string, std::string> parseMailto(const std::string& link, const s
 }
 
 TEST_F(Report, TheEmailCarriesExactlyTheReportToExactlyTheAddress) {
-    const std::string report = GetReportText(reportValues(source, desktop));
-    EXPECT_TRUE(mailtoAddress("help@example.com", "App", report)
-                    .starts_with("mailto:help@example.com?subject=%20App%20error%20report%20"
-                                 "&body=Error%20Report%20%7C%20Date%3A%20Friday%2C%20"));
     // Hostile texts in every field stay text: the same single recipient, no other header, the
     // report whole (the rows use CR LF, which the body keeps) unless too long for an opener.
     const std::string hostile[] = {
@@ -211,27 +207,13 @@ TEST_F(Report, TheEmailGoesOnlyToAPlainAddress) {
         EXPECT_NO_THROW(mailtoAddress(plain, "App", "r")) << plain;
     }
     // Each is refused with error 5: no address list, header, query or other syntax gets through.
-    std::vector<std::string> bad = {"",
-                                    "help",
-                                    "a@b?cc=c@d",
-                                    "a@b&cc=c@d",
-                                    "a@b,c@d",
-                                    "a b@c",
-                                    "<a@b>",
-                                    "a@b#x",
-                                    "a@@b",
-                                    ".a@b",
-                                    "a..b@c",
-                                    "a@-b",
-                                    "a@b-",
-                                    "a@b..c",
-                                    "\"q\"@b",
-                                    "a@[1.2.3.4]",
-                                    "a@b\r\nBcc: c@d",
-                                    "a@b%0A",
-                                    "\u00e4@b",
-                                    "a@b\0"s,
-                                    std::string(250, 'a') + "@b.c"};
+    std::vector<std::string> bad = {
+        "",        "help",   "a@b?cc=c@d", "a@b&cc=c@d",  "a@b,c@d",         "a b@c",
+        "<a@b>",   "a@b#x",  "a@@b",       ".a@b",        "a..b@c",          "a@-b",
+        "a@b-",    "a@b..c", "\"q\"@b",    "a@[1.2.3.4]", "a@b\r\nBcc: c@d", "a@b%0A",
+        "\u00e4@b"};
+    bad.push_back("a@b\0"s);
+    bad.push_back(std::string(250, 'a') + "@b.c");
     for (const std::string& address : bad) {
         try {
             mailtoAddress(address, "App", "r");

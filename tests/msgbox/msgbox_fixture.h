@@ -29,17 +29,6 @@ using qvMsgErr::headless::ScriptedUser;
 /// the way to reach what a host sees when memory runs out.
 extern std::atomic<std::size_t> failNextAllocationFrom;
 
-/// Where a control was and what it said.
-struct Box {
-    float left = 0, top = 0, width = 0, height = 0;
-    std::string caption;
-    bool visible = false;
-};
-
-inline Box boxOf(qvMsgErr::platform::Control& c) {
-    return {c.left(), c.top(), c.width(), c.height(), c.caption(), c.visible()};
-}
-
 class MsgBoxTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -57,23 +46,31 @@ protected:
         qvMsgErr::setThreadDesktop(nullptr);
     }
 
-    /// The user's part for every message window: `act`, after the window's state is recorded.
+    /// The user's part for every message window: `act`, after the window is counted.
     void user(const std::function<void(ScriptedUser&)>& act) {
         desktop->onModal([this, act](ScriptedUser& u) {
             if (u.windowName().rfind("frmTessary", 0) == 0) {
                 ++windows;
-                window = u.windowName();
-                outer = {u.window().left(),   u.window().top(),     u.window().width(),
-                         u.window().height(), u.window().caption(), true};
             }
             if (act) {
                 act(u);
             }
         });
     }
-    /// Presses the button at `position` in every message window.
-    void presses(int16_t position) {
-        user([position](ScriptedUser& u) { u.click("cmdButton", position); });
+
+    /// One 2003-style message offering the check box: the user ticks it (or not) and presses
+    /// `position`.
+    int32_t answer(int32_t buttons, int16_t position, bool tick = true,
+                   const std::string& id = "Q1") {
+        user([tick, position](ScriptedUser& u) {
+            if (tick) {
+                u.tick("chkDontShow");
+            }
+            u.click("cmdButton", position);
+        });
+        box->MsgBoxType(qvMsgErr::Tessary2003);
+        box->DontShowAgain(true);
+        return box->msgBox("Save?", buttons, "T", "", -1, id);
     }
 
     /// The answer the store holds for `id`, or "" when none.
@@ -86,8 +83,6 @@ protected:
         std::make_shared<qvMsgErr::platform::MemoryRegistry>();
     std::unique_ptr<qvMsgErr::clsMesgBox> box;
     int windows = 0;
-    std::string window;
-    Box outer;
 };
 
 } // namespace msgboxtest

@@ -12,13 +12,27 @@ namespace {
 
 using namespace qvMsgErr;
 
+/// Where a control was and what it said.
+struct Box {
+    float left = 0, top = 0, width = 0, height = 0;
+    std::string caption;
+    bool visible = false;
+};
+
+Box boxOf(platform::Control& c) {
+    return {c.left(), c.top(), c.width(), c.height(), c.caption(), c.visible()};
+}
+
 class LayoutTest : public MsgBoxTest {
 protected:
-    /// Shows `prompt` and records every visible control of interest, then presses button 0.
+    /// Shows `prompt` and records the window and every control of interest, then presses
+    /// button 0.
     std::map<std::string, Box> show(const std::string& prompt, int32_t buttons,
                                     const HostObject* parent = nullptr) {
         std::map<std::string, Box> seen;
         user([&](ScriptedUser& u) {
+            const auto& w = u.window();
+            outer = {w.left(), w.top(), w.width(), w.height(), w.caption(), true};
             seen["prompt"] = boxOf(u.control("lblPrompt"));
             seen["logo"] = boxOf(u.control("imgLogo"));
             for (const char* list : {"cmdButton", "lblCmdDesc", "shpLabelBack"}) {
@@ -35,13 +49,14 @@ protected:
         box->msgBox(prompt, buttons, "T", "", -1, "Q1", parent);
         return seen;
     }
+
+    Box outer; ///< the window
 };
 
 TEST_F(LayoutTest, LongPromptWrapsAtThirtyPercentOfTheScreen) {
-    const std::string word = "wrapping ";
     std::string prompt;
-    while (prompt.size() < 300) {
-        prompt += word;
+    for (int i = 0; i < 34; ++i) {
+        prompt += "wrapping ";
     }
     auto s = show(prompt, 0);
     EXPECT_EQ(s["prompt"].width, 0.3F * 28800);

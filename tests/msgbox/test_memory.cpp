@@ -14,22 +14,7 @@ namespace {
 
 using namespace qvMsgErr;
 
-class MemoryTest : public MsgBoxTest {
-protected:
-    /// One message with the box offered: the user ticks it (or not) and presses `position`.
-    int32_t answer(int32_t buttons, int16_t position, bool tick = true,
-                   const std::string& id = "Q1") {
-        user([tick, position](ScriptedUser& u) {
-            if (tick) {
-                u.tick("chkDontShow");
-            }
-            u.click("cmdButton", position);
-        });
-        box->MsgBoxType(Tessary2003);
-        box->DontShowAgain(true);
-        return box->msgBox("Save?", buttons, "T", "", -1, id);
-    }
-};
+using MemoryTest = MsgBoxTest;
 
 TEST_F(MemoryTest, TickedAnswerIsRememberedForItsSetOnly) {
     EXPECT_EQ(answer(4, 1), qvButtonNo);

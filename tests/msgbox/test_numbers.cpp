@@ -39,20 +39,6 @@ TEST(FlagWord, DefaultPositionNeedsEnoughButtons) {
     }
 }
 
-TEST(FlagWord, ButtonsOfEachSet) {
-    const char* expected[8] = {"1", "12", "345", "267", "67", "24", "", ""};
-    for (int32_t set = 0; set < 8; ++set) {
-        std::string valid;
-        for (int32_t n = -2; n <= 9; ++n) {
-            if (isButtonOfSet(set | 0x4000 | 0x300, n)) {
-                valid += std::to_string(n);
-            }
-        }
-        EXPECT_EQ(valid, expected[set]) << "set " << set;
-        EXPECT_EQ(definesButtons(set), set <= 5);
-    }
-}
-
 TEST(Conversions, RoundToLongHalvesToEvenAndOverflows) {
     EXPECT_EQ(roundToLong(2.5), 2);
     EXPECT_EQ(roundToLong(3.5), 4);

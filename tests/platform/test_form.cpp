@@ -50,8 +50,7 @@ platform::FormDesign testFormDesign() {
     wrapped.autoSize = wrapped.wordWrap = true;
     add(K::CheckBox, "chkOption", 720, 960, 3000, 285, "&Remember this choice", 1);
     auto& action = add(K::CommandButton, "cmdAction", 4560, 120, 1320, 390, "&Action", 0);
-    action.index = 0;
-    action.isDefault = true;
+    std::tie(action.index, action.isDefault) = std::tuple(0, true);
     add(K::CommandButton, "cmdCancel", 4560, 1080, 1320, 390, "Cancel", 2).isCancel = true;
     add(K::Frame, "fraNotes", 120, 1560, 3480, 1500, "Notes");
     auto& notes = add(K::TextBox, "txtNotes", 120, 270, 3240, 1110, "First line\r\nSecond line", 3);
@@ -72,8 +71,7 @@ platform::FormDesign testFormDesign() {
         {"icnExclamation", platform::StockPicture::Exclamation},
         {"icnInformation", platform::StockPicture::Information}};
     auto& timer = add(K::Timer, "tmrTick", 0, 0, 0, 0);
-    timer.interval = 1000;
-    timer.enabled = false;
+    std::tie(timer.interval, timer.enabled) = std::tuple(1000, false);
     return d;
 }
 

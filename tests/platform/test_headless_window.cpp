@@ -86,39 +86,34 @@ TEST(HeadlessLabel, SizesToItsCaption) {
     // One line per hard break (CR LF, CR or LF), 90 per code point (a broken UTF-8 sequence shows
     // as one U+FFFD each), 195 per line; word wrap keeps the width it is given and puts
     // floor(width / 90) characters on a line, breaking at the last space that fits.
-    // Each row: the caption, the width, the height.
-    using Rows = std::vector<std::tuple<const char*, float, float>>;
-    const Rows oneLine = {
-        {"", 0, 195},
-        {"Hello\r\nWorld!", 540, 390},
-        {"a\rbb\nccc", 270, 585},
-        {"line\r\n", 360, 390},
-        {"Gr\u00FC\u00DFe", 450, 195},
-        {"\xF0\x9F\x98\x80!", 180, 195},
-        {"a\xE2\x82z\xFF\xC3", 450, 195},
-        {"  padded  ", 900, 195},
-    };
-    const Rows wrapped = {
-        {"Hello", 450, 195},
-        {"Hello world", 450, 390},
-        {"Hello  world", 450, 390},
-        {"ab cd ef gh", 450, 390},
-        {"ab cde fg", 450, 585},
-        {"abcdefghijkl", 450, 585},
-        {"Hello", 400, 390},
-        {"abc", 0, 585},
-        {"one two\r\nthree", 900, 390},
-        {"", 450, 195},
-        {"first\r\n\r\nthird", 900, 585},
+    // Each row: the caption, whether the label wraps, its width and height.
+    const std::tuple<const char*, bool, float, float> rows[] = {
+        {"", false, 0, 195},
+        {"Hello\r\nWorld!", false, 540, 390},
+        {"a\rbb\nccc", false, 270, 585},
+        {"line\r\n", false, 360, 390},
+        {"Gr\u00FC\u00DFe", false, 450, 195},
+        {"\xF0\x9F\x98\x80!", false, 180, 195},
+        {"a\xE2\x82z\xFF\xC3", false, 450, 195},
+        {"  padded  ", false, 900, 195},
+        {"Hello", true, 450, 195},
+        {"Hello world", true, 450, 390},
+        {"Hello  world", true, 450, 390},
+        {"ab cd ef gh", true, 450, 390},
+        {"ab cde fg", true, 450, 585},
+        {"abcdefghijkl", true, 450, 585},
+        {"Hello", true, 400, 390},
+        {"abc", true, 0, 585},
+        {"one two\r\nthree", true, 900, 390},
+        {"", true, 450, 195},
+        {"first\r\n\r\nthird", true, 900, 585},
     };
     const auto size = [](const platform::Control& c) { return std::pair(c.width(), c.height()); };
-    for (const bool wordWrap : {false, true}) {
-        for (const auto& [caption, width, height] : wordWrap ? wrapped : oneLine) {
-            auto& label = window->control(wordWrap ? "lblWrapped" : "lblOneLine");
-            label.setWidth(wordWrap ? width : 1);
-            label.setCaption(caption);
-            EXPECT_EQ(size(label), std::pair(width, height)) << caption;
-        }
+    for (const auto& [caption, wordWrap, width, height] : rows) {
+        auto& label = window->control(wordWrap ? "lblWrapped" : "lblOneLine");
+        label.setWidth(wordWrap ? width : 1);
+        label.setCaption(caption);
+        EXPECT_EQ(size(label), std::pair(width, height)) << caption;
     }
 
     auto& fixed = window->control("lblPanel");
@@ -224,7 +219,7 @@ TEST(HeadlessKeys, FollowTheWindowTheFocusedControlAndTheDesktop) {
         std::string after;
         for (const auto& e : events) {
             if (e.kind != EventKind::KeyDown) {
-                after += (after.empty() ? "" : " ") + testing::PrintToString(e);
+                after.append(after.empty() ? "" : " ").append(testing::PrintToString(e));
             }
         }
         EXPECT_EQ(after, c.after) << c.rule;

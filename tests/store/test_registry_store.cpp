@@ -249,25 +249,37 @@ INSTANTIATE_TEST_SUITE_P(Stores, RegistryStore, ::testing::Values("Memory", "Sql
 
 // ---- the SQLite store alone -------------------------------------------------------------------
 
-TEST(SqliteStore, OnlyAWriteCreatesTheFileAndItsValuesOutliveTheObject) {
-    ScratchDir dir;
-    const std::string path = dir.file("not/yet/registry.db");
-    {
-        SqliteRegistry store(path);
-        EXPECT_EQ(get(store, "App", "v").result, rr::FileNotFound);
-        EXPECT_EQ(get(store, "", "v").result, rr::FileNotFound);
-        std::string name;
-        EXPECT_EQ(store.RegEnumValueA(HKEY_CURRENT_USER, 0, name), rr::NoMoreItems);
-        EXPECT_EQ(store.RegDeleteValueA(HKEY_CURRENT_USER, "v"), rr::FileNotFound);
-        EXPECT_FALSE(std::filesystem::exists(dir.file("not")));
-        ASSERT_EQ(put(store, "App", "v", REG_SZ, "42"), rr::Success);
+// Only a write makes the file and its directories, the user's alone whatever the umask; an
+// existing store keeps its mode, and its values outlive the object.
+TEST(SqliteStore, OnlyAWriteCreatesThePrivateFileAndItsValuesOutliveTheObject) {
+    const auto mode = [](const std::string& path) {
+        struct stat st {};
+        EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+        return st.st_mode & 07777;
+    };
+    for (const mode_t mask : {0000, 0022}) {
+        SCOPED_TRACE(mask);
+        ScratchDir dir;
+        const std::string path = dir.file("not/yet/registry.db");
+        const mode_t old = ::umask(mask);
+        {
+            SqliteRegistry store(path);
+            EXPECT_EQ(get(store, "App", "v").result, rr::FileNotFound);
+            EXPECT_EQ(get(store, "", "v").result, rr::FileNotFound);
+            std::string name;
+            EXPECT_EQ(store.RegEnumValueA(HKEY_CURRENT_USER, 0, name), rr::NoMoreItems);
+            EXPECT_EQ(store.RegDeleteValueA(HKEY_CURRENT_USER, "v"), rr::FileNotFound);
+            EXPECT_FALSE(std::filesystem::exists(dir.file("not")));
+            ASSERT_EQ(put(store, "App", "v", REG_SZ, "42"), rr::Success);
+            EXPECT_EQ(std::pair(mode(dir.file("not/yet")), mode(path)), std::pair(0700u, 0600u));
+        }
+        ::chmod(path.c_str(), 0640);
+        SqliteRegistry again(path);
+        EXPECT_EQ(get(again, "APP", "V").bytes, "42\0"s);
+        EXPECT_EQ(put(again, "App", "v", REG_SZ, "43"), rr::Success);
+        ::umask(old);
+        EXPECT_EQ(mode(path), 0640u) << "an existing store keeps its mode";
     }
-    // The write made the directories, private to the user.
-    struct stat st {};
-    ASSERT_EQ(::stat(dir.file("not/yet").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-    SqliteRegistry again(path);
-    EXPECT_EQ(get(again, "APP", "V").bytes, "42\0"s);
 }
 
 /// Runs `statements` on the database at `path` as another program would, and returns the first
@@ -350,36 +362,14 @@ TEST(SqliteStore, DefaultPathFollowsTheEnvironment) {
     });
 }
 
-TEST(SqliteStore, ANewStoreIsTheUsersAloneWhateverTheUmask) {
-    const auto mode = [](const std::string& path) {
-        struct stat st {};
-        EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
-        return st.st_mode & 07777;
-    };
-    for (const mode_t mask : {0000, 0022}) {
-        ScratchDir dir; // an existing directory: the store file is made, not its directory
-        const std::string path = dir.file("registry.db");
-        const mode_t old = ::umask(mask);
-        {
-            SqliteRegistry store(path);
-            EXPECT_EQ(put(store, "App", "v", REG_SZ, "42"), rr::Success);
-            EXPECT_EQ(mode(path), 0600u) << "umask " << mask;
-        }
-        ::chmod(path.c_str(), 0640);
-        SqliteRegistry store(path);
-        EXPECT_EQ(put(store, "App", "v", REG_SZ, "43"), rr::Success);
-        ::umask(old);
-        EXPECT_EQ(mode(path), 0640u) << "an existing store keeps its mode";
-    }
-}
-
 // --- When things go wrong ----------------------------------------------------------------------
 
 class Faults : public ThreadStoreTest {
 protected:
     /// Writes and reads a value through the layer on the store at `path`: the write must fail,
-    /// the read give `read`, and nothing may be thrown or printed.
-    void expectQuietFailure(const std::string& path, const char* read = "default") {
+    /// the read give `read`, and nothing may be thrown or printed. Creating a key in the store
+    /// itself gives `result`.
+    void expectQuietFailure(const std::string& path, int32_t result, const char* read = "default") {
         useStoreFile(path);
         const std::string printed = stderrOf(output.file("stderr.txt"), [&] {
             EXPECT_NO_THROW({
@@ -389,6 +379,10 @@ protected:
         });
         EXPECT_EQ(printed, "");
         useStore(nullptr);
+        SqliteRegistry store(path);
+        HKEY key = 0;
+        EXPECT_EQ(store.RegCreateKeyExA(HKEY_CURRENT_USER, "Other", KEY_WRITE_ALL, key), result);
+        EXPECT_EQ(key, 0u);
     }
 
     ScratchDir output; // for the captured standard error
@@ -407,18 +401,13 @@ TEST_F(Faults, AnUnusableDirectoryOrAReadOnlyStoreFailsQuietly) {
     ::chmod(readOnly.c_str(), 0400);
     ::chmod(dir.file("ro").c_str(), 0500);
     asUnprivileged({dir.path(), output.path()}, [&] {
-        expectQuietFailure(readOnly, "6");
+        expectQuietFailure(readOnly, rr::AccessDenied, "6");
         for (const std::string& path :
              {dir.file("plain-file/qvMsgErr/registry.db"),
               std::string("/proc/qvmsgerr-no-such/registry.db"),
               dir.file("locked/qvMsgErr/registry.db"), dir.file("is-a-dir")}) {
             SCOPED_TRACE(path);
-            expectQuietFailure(path);
-            SqliteRegistry store(path);
-            HKEY key = 0;
-            EXPECT_EQ(store.RegCreateKeyExA(HKEY_CURRENT_USER, "App", KEY_WRITE_ALL, key),
-                      rr::AccessDenied);
-            EXPECT_EQ(key, 0u);
+            expectQuietFailure(path, rr::AccessDenied);
         }
     });
 }
@@ -447,13 +436,9 @@ TEST_F(Faults, AFileThatIsNotAHealthyStoreIsLeftAsItWas) {
         SCOPED_TRACE(what);
         const std::string path = dir.file(std::string(what) + ".db");
         writeFile(path, bytes);
-        expectQuietFailure(path);
-        SqliteRegistry store(path);
-        HKEY key = 0;
-        EXPECT_EQ(store.RegCreateKeyExA(HKEY_CURRENT_USER, "Other", KEY_WRITE_ALL, key),
-                  rr::BadDatabase);
+        expectQuietFailure(path, rr::BadDatabase);
         std::string name;
-        EXPECT_EQ(store.RegEnumValueA(HKEY_CURRENT_USER, 0, name), rr::BadDatabase);
+        EXPECT_EQ(SqliteRegistry(path).RegEnumValueA(HKEY_CURRENT_USER, 0, name), rr::BadDatabase);
         EXPECT_TRUE(readFile(path) == bytes) << "the file was changed";
     }
     // An empty file is a store without values, and a bad file is looked at afresh on every

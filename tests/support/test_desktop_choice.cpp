@@ -2,6 +2,8 @@
 // store connection; QVMSGERR_DESKTOP decides which desktop a thread gets first.
 #include "support/apartment.h"
 
+#include "scratch.h"
+
 #include <qvMsgErr/apartment.h>
 #include <qvMsgErr/clsMesgBox.h>
 #include <qvMsgErr/headless.h>
@@ -25,21 +27,10 @@ std::shared_ptr<platform::Desktop> factoryDesktop() {
     return desktop;
 }
 
-void setVariable(const std::optional<std::string>& value) {
-    if (value) {
-        ::setenv("QVMSGERR_DESKTOP", value->c_str(), 1);
-    } else {
-        ::unsetenv("QVMSGERR_DESKTOP");
-    }
-}
-
 class DesktopChoice : public ::testing::Test {
 protected:
     void SetUp() override { setDefaultDesktopFactory(&factoryDesktop); }
-    void TearDown() override {
-        setDefaultDesktopFactory(nullptr);
-        ::unsetenv("QVMSGERR_DESKTOP");
-    }
+    void TearDown() override { setDefaultDesktopFactory(nullptr); }
 };
 
 TEST_F(DesktopChoice, TheVariableOverridesTheFactoryOnlyForHeadless) {
@@ -53,7 +44,7 @@ TEST_F(DesktopChoice, TheVariableOverridesTheFactoryOnlyForHeadless) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.value.value_or("(unset)"));
-        setVariable(row.value);
+        const qvtest::ScopedEnv variable("QVMSGERR_DESKTOP", row.value);
         EXPECT_EQ(headlessDesktopRequested(), row.headless);
         std::string title;
         std::size_t kept = 1;
@@ -63,10 +54,8 @@ TEST_F(DesktopChoice, TheVariableOverridesTheFactoryOnlyForHeadless) {
             // that answers messages for days must not hold every one of them.
             if (auto* unattended = dynamic_cast<headless::HeadlessDesktop*>(&threadDesktop())) {
                 EXPECT_FALSE(unattended->hasUser());
-                const std::string quiet = "/dev/null";
-                ::setenv("QVMSGERR_UNATTENDED_LOG", quiet.c_str(), 1);
+                const qvtest::ScopedEnv quiet("QVMSGERR_UNATTENDED_LOG", "/dev/null");
                 EXPECT_EQ(clsMesgBox().msgBox("Go on?", 1), qvButtonCancel);
-                ::unsetenv("QVMSGERR_UNATTENDED_LOG");
                 kept = unattended->sideEffects().size();
             }
         }).join();

@@ -26,31 +26,96 @@
 using namespace qvMsgErr;
 using namespace std::string_literals;
 namespace fs = std::filesystem;
+using qvMsgErr::testing::raised;
 using qvtest::readFile;
 using qvtest::ScratchDir;
 
 namespace {
 
-TEST(AppendToFile, CreatesThenAppendsLinesEndedByCrLf) {
-    ScratchDir dir;
-    for (const std::string& text : {"first, line"s, ""s, "nul\0inside"s}) {
-        EXPECT_TRUE(AppendToFile(dir.file("log.txt"), text));
+// A log gets whole lines ended by CR LF and a saved file is replaced whole; a new file is the
+// user's alone whatever the umask, one that was there keeps the mode its owner gave it.
+TEST(PrivateFiles, WrittenWholeAndPrivateUnlessTheUserSaidOtherwise) {
+    const auto mode = [](const std::string& path) { return fs::status(path).permissions(); };
+    const fs::perms userOnly = fs::perms::owner_read | fs::perms::owner_write;
+    const fs::perms shared = userOnly | fs::perms::group_read | fs::perms::others_read;
+    for (const mode_t mask : {0000, 0022}) {
+        SCOPED_TRACE(mask);
+        ScratchDir dir;
+        const std::string log = dir.file("ErrorLog.txt"), report = dir.file("report.rtf");
+        const mode_t old = ::umask(mask);
+        EXPECT_TRUE(AppendToFile(log, "first, line"));
+        EXPECT_TRUE(AppendToFile(log, ""));
+        platform::replaceFile(report, "an older and much longer content that must disappear");
+        EXPECT_EQ(std::pair(mode(log), mode(report)), std::pair(userOnly, userOnly));
+        fs::permissions(log, shared);
+        fs::permissions(report, shared);
+        EXPECT_TRUE(AppendToFile(log, "nul\0inside"s));
+        platform::replaceFile(report, "second\0\xff"s);
+        ::umask(old);
+        EXPECT_EQ(std::pair(mode(log), mode(report)), std::pair(shared, shared));
+        EXPECT_EQ(readFile(log), "first, line\r\n\r\nnul\0inside\r\n"s);
+        EXPECT_EQ(readFile(report), "second\0\xff"s);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2)
+            << "a temporary file is left";
     }
-    EXPECT_EQ(readFile(dir.file("log.txt")), "first, line\r\n\r\nnul\0inside\r\n"s);
 }
 
-TEST(AppendToFile, FailuresReturnFalseAndCreateNothing) {
+TEST(PrivateFiles, NoLinkIsFollowedAndNothingButARegularFileIsWritten) {
     ScratchDir dir;
+    const std::string owned = dir.file("owned.txt"), link = dir.file("link.txt");
+    qvtest::writeFile(owned, "mine\n");
+    fs::create_symlink(owned, link);
+    fs::create_symlink(dir.file("nowhere"), dir.file("dangling.txt"));
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
     fs::create_directory(dir.file("adir"));
+    // A writable file in a directory that is not: never rewritten in place.
     fs::create_directory(dir.file("ro"));
+    qvtest::writeFile(dir.file("ro/report.txt"), "old");
     fs::permissions(dir.file("ro"), fs::perms::owner_read | fs::perms::owner_exec);
     qvtest::asUnprivileged({dir.path()}, [&] {
-        for (const std::string& path : {dir.file("missing/log.txt"), dir.file("adir"),
-                                        dir.file("ro/log.txt"), ""s, "a\0b"s}) {
+        for (const std::string& path :
+             {link, dir.file("dangling.txt"), dir.file("fifo"), dir.file("adir"),
+              dir.file("missing/log.txt"), dir.file("ro/log.txt"), ""s, "a\0b"s}) {
             EXPECT_FALSE(AppendToFile(path, "x")) << path;
         }
+        // A directory, a missing directory or no name at all: error 75, nothing made or changed.
+        for (const std::string& path :
+             {dir.file("adir"), dir.file("missing/x.txt"), dir.file("ro/report.txt"), ""s}) {
+            EXPECT_EQ(raised([&] { platform::replaceFile(path, "x"); }).Number, 75) << path;
+        }
     });
+    EXPECT_EQ(readFile(dir.file("ro/report.txt")), "old");
     EXPECT_FALSE(fs::exists(dir.file("missing")));
+    EXPECT_FALSE(fs::exists(dir.file("nowhere")));
+    // Saving replaces the link itself; the file it pointed to stays as it was.
+    platform::replaceFile(link, "report");
+    EXPECT_FALSE(fs::is_symlink(link));
+    EXPECT_EQ(readFile(link), "report");
+    EXPECT_EQ(fs::status(link).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(readFile(owned), "mine\n");
+}
+
+// Files stop growing a few bytes above their size, as on a full disk, in a child process.
+TEST(PrivateFiles, AFullDiskLeavesNoPartOfALineOrAReport) {
+    ScratchDir dir;
+    const std::string log = dir.file("ErrorLog.txt"), report = dir.file("report.rtf");
+    ASSERT_TRUE(AppendToFile(log, "first"));
+    qvtest::writeFile(report, "old");
+    qvtest::inChildProcess([&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit full{16, RLIM_INFINITY}, room{RLIM_INFINITY, RLIM_INFINITY};
+        ::setrlimit(RLIMIT_FSIZE, &full);
+        EXPECT_FALSE(AppendToFile(log, std::string(10000, 'l')));
+        EXPECT_EQ(readFile(log), "first\r\n") << "a part of the line is left";
+        EXPECT_EQ(raised([&] { platform::replaceFile(report, std::string(10000, 'r')); }).Number,
+                  75);
+        EXPECT_EQ(readFile(report), "old");
+        ::setrlimit(RLIMIT_FSIZE, &room);
+        EXPECT_TRUE(AppendToFile(log, "next"));
+        EXPECT_EQ(readFile(log), "first\r\nnext\r\n");
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2)
+            << "a temporary file is left";
+    });
 }
 
 TEST(AppendToFile, ConcurrentWritersNeverInterleave) {
@@ -91,116 +156,6 @@ TEST(AppendToFile, ConcurrentWritersNeverInterleave) {
     }
     // Compared whole, as gtest would print megabytes of difference.
     EXPECT_TRUE(written == expected) << written.size() << " lines: some are cut, mixed or lost";
-}
-
-TEST(ReplaceFile, ReplacesWholeKeepsTheModeAndLeavesNoTemporaryFile) {
-    ScratchDir dir;
-    const std::string file = dir.file("report.rtf");
-    const auto files = [&] { return std::distance(fs::directory_iterator(dir.path()), {}); };
-    platform::replaceFile(file, "an older and much longer content that must disappear");
-    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
-    platform::replaceFile(file, "second\0\xff"s);
-    EXPECT_EQ(readFile(file), "second\0\xff"s);
-    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write);
-    // A directory, a missing directory or no name at all: error 75, nothing made or changed.
-    for (const std::string& bad : {dir.path(), dir.file("missing/x.txt"), ""s}) {
-        EXPECT_EQ(qvMsgErr::testing::raised([&] { platform::replaceFile(bad, "x"); }).Number, 75)
-            << bad;
-    }
-    EXPECT_EQ(files(), 1);
-}
-
-TEST(PrivateFiles, NewFilesAreTheUsersAloneExistingOnesKeepTheirMode) {
-    const auto mode = [](const std::string& path) { return fs::status(path).permissions(); };
-    const fs::perms userOnly = fs::perms::owner_read | fs::perms::owner_write;
-    const fs::perms shared = userOnly | fs::perms::group_read | fs::perms::others_read;
-    for (const mode_t mask : {0000, 0022}) {
-        ScratchDir dir;
-        const std::string log = dir.file("ErrorLog.txt"), report = dir.file("report.rtf");
-        const mode_t old = ::umask(mask);
-        EXPECT_TRUE(AppendToFile(log, "x"));
-        platform::replaceFile(report, "x");
-        EXPECT_EQ(mode(log), userOnly) << "umask " << mask;
-        EXPECT_EQ(mode(report), userOnly) << "umask " << mask;
-        fs::permissions(log, shared);
-        fs::permissions(report, shared);
-        EXPECT_TRUE(AppendToFile(log, "y"));
-        platform::replaceFile(report, "y");
-        ::umask(old);
-        EXPECT_EQ(mode(log), shared);
-        EXPECT_EQ(mode(report), shared);
-    }
-}
-
-TEST(PrivateFiles, NoLinkIsFollowedAndNothingButARegularFileIsWritten) {
-    ScratchDir dir;
-    const std::string owned = dir.file("owned.txt"), log = dir.file("ErrorLog.txt"),
-                      report = dir.file("report.rtf");
-    qvtest::writeFile(owned, "mine\n");
-    fs::create_symlink(owned, log);
-    fs::create_symlink(dir.file("nowhere"), dir.file("dangling.txt"));
-    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
-    for (const std::string& path : {log, dir.file("dangling.txt"), dir.file("fifo")}) {
-        EXPECT_FALSE(AppendToFile(path, "x")) << path;
-    }
-    // Saving replaces the link itself; the file it pointed to stays as it was.
-    fs::create_symlink(owned, report);
-    platform::replaceFile(report, "report");
-    EXPECT_FALSE(fs::is_symlink(report));
-    EXPECT_EQ(readFile(report), "report");
-    EXPECT_EQ(fs::status(report).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(readFile(owned), "mine\n");
-    EXPECT_FALSE(fs::exists(dir.file("nowhere")));
-    // A writable file in a directory that is not: never rewritten in place.
-    fs::create_directory(dir.file("ro"));
-    qvtest::writeFile(dir.file("ro/report.txt"), "old");
-    fs::permissions(dir.file("ro"), fs::perms::owner_read | fs::perms::owner_exec);
-    qvtest::asUnprivileged({dir.path()}, [&] {
-        EXPECT_EQ(qvMsgErr::testing::raised([&] {
-                      platform::replaceFile(dir.file("ro/report.txt"), "new");
-                  }).Number,
-                  75);
-    });
-    EXPECT_EQ(readFile(dir.file("ro/report.txt")), "old");
-}
-
-/// Runs `check` in a child process in which files stop growing a few bytes above their size
-/// after `prepare` (a file-size limit, as a full disk does); `check` gets a procedure that makes
-/// room again.
-void onAFullDisk(const std::function<void()>& prepare,
-                 const std::function<void(const std::function<void()>&)>& check) {
-    qvtest::inChildProcess([&] {
-        prepare();
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{16, RLIM_INFINITY}, none{RLIM_INFINITY, RLIM_INFINITY};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        check([&] { ::setrlimit(RLIMIT_FSIZE, &none); });
-    });
-}
-
-TEST(PrivateFiles, AFullDiskLeavesNoPartOfALineOrAReport) {
-    ScratchDir dir;
-    const std::string log = dir.file("ErrorLog.txt"), report = dir.file("report.rtf");
-    onAFullDisk(
-        [&] {
-            ASSERT_TRUE(AppendToFile(log, "first"));
-            qvtest::writeFile(report, "old");
-        },
-        [&](const std::function<void()>& makeRoom) {
-            EXPECT_FALSE(AppendToFile(log, std::string(10000, 'l')));
-            EXPECT_EQ(readFile(log), "first\r\n") << "a part of the line is left";
-            EXPECT_EQ(qvMsgErr::testing::raised([&] {
-                          platform::replaceFile(report, std::string(10000, 'r'));
-                      }).Number,
-                      75);
-            EXPECT_EQ(readFile(report), "old");
-            makeRoom();
-            EXPECT_TRUE(AppendToFile(log, "next"));
-            EXPECT_EQ(readFile(log), "first\r\nnext\r\n");
-            EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2)
-                << "a temporary file is left";
-        });
 }
 
 TEST(OpenerTarget, PathsBecomeAbsoluteUrisStayAsTheyAre) {

@@ -1,13 +1,95 @@
 // The message windows: access keys, Help, Details, the icon, colours and the names of their
 // procedures, and what only the 2003 style does: descriptions that light up and press their button.
-#include "window_fixture.h"
+// Each test fills a window the way the composition does and answers the error dialog itself.
+#include "scratch.h"
 
+#include "error/presenter.h"
+#include "windows/MessageWindow.h"
+
+#include <qvMsgErr/headless.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
 #include <tuple>
 #include <utility>
-
-using namespace windowtest;
+#include <vector>
 
 namespace {
+
+using namespace qvMsgErr;
+using headless::ScriptedUser;
+using windows::MessageWindow;
+
+enum class Style { Classic, Office };
+const Style kBothStyles[] = {Style::Classic, Style::Office};
+std::string nameOf(Style s) {
+    return s == Style::Classic ? "frmTessaryClassic" : "frmTessary2003";
+}
+
+using Button = std::pair<std::string, std::string>; ///< caption and tag
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        desktop->setComponentDirectory(dir.path());
+        setThreadDesktop(desktop);
+        apartment().sharedError = error::presenterFor(std::make_shared<clsError>());
+        desktop->onModal([this](ScriptedUser& u) {
+            if (u.windowName() == "dlgError") {
+                errors.push_back(u.control("rtfDetails").text());
+                answerError(u);
+            } else if (user) {
+                user(u);
+            }
+        });
+    }
+    void TearDown() override {
+        apartment().sharedError.reset();
+        EXPECT_EQ(errors, std::vector<std::string>{}) << "error dialogs nobody expected";
+        EXPECT_EQ(loadedFormCount(), 0U) << "a test left windows of the library open";
+        setThreadDesktop(nullptr);
+    }
+
+    /// A window with `buttons`, each with a description and a box, as the composition fills it,
+    /// the default at `defaultIndex`.
+    static std::unique_ptr<MessageWindow> open(Style style, const std::vector<Button>& buttons,
+                                               int16_t defaultIndex = 0) {
+        auto w =
+            style == Style::Classic
+                ? std::unique_ptr<MessageWindow>(std::make_unique<windows::frmTessaryClassic>())
+                : std::make_unique<windows::frmTessary2003>();
+        for (int16_t i = 0; i < static_cast<int16_t>(buttons.size()); ++i) {
+            for (const char* array : {"cmdButton", "lblCmdDesc", "shpLabelBack"}) {
+                auto& c = i == 0 ? w->control(array, 0) : w->window().addElement(array, i);
+                c.setTop(150 + 600 * static_cast<float>(i));
+                c.setVisible(true);
+            }
+            w->control("cmdButton", i).setCaption(buttons[i].first);
+            w->control("cmdButton", i).setTag(buttons[i].second);
+        }
+        w->g_iButtonIndex = defaultIndex;
+        w->CloseIndex = defaultIndex; // as for a message whose Cancel is the default
+        return w;
+    }
+
+    /// Shows `w` modally with `act` as the user.
+    void run(MessageWindow& w, std::function<void(ScriptedUser&)> act) {
+        user = std::move(act);
+        w.showModal();
+    }
+
+    qvtest::ScratchDir dir;
+    std::shared_ptr<headless::HeadlessDesktop> desktop =
+        std::make_shared<headless::HeadlessDesktop>();
+    std::function<void(ScriptedUser&)> user;
+    /// Answers the error dialog. The details of each one shown are in `errors`, which a test that
+    /// expects them clears.
+    std::function<void(ScriptedUser&)> answerError = [](ScriptedUser& u) { u.click("cmdClose"); };
+    std::vector<std::string> errors;
+};
 
 TEST_F(WindowTest, KeysPressButtonsAndOpenHelp) {
     // key, shift state, the answer (-1: the window stays open), help openings
@@ -104,7 +186,8 @@ TEST_F(WindowTest, IconIsDrawnOnEveryPaint) {
     }
 }
 
-TEST_F(WindowTest, BackColourReachesItsPartsOnly) {
+// A procedure that fails names itself in the error dialog, each style in its own words.
+TEST_F(WindowTest, BackColourReachesItsPartsOnlyAndFailsOnAnUnloadedWindow) {
     for (const Style style : kBothStyles) {
         SCOPED_TRACE(nameOf(style));
         auto w = open(style, {{"OK", ""}});
@@ -121,32 +204,25 @@ TEST_F(WindowTest, BackColourReachesItsPartsOnly) {
         const bool office = style == Style::Office;
         EXPECT_TRUE(!office || w->control("lblCountDown").backColor() == 0x123456);
         EXPECT_EQ(w->control("imgIcons").backColor(), office ? 0x123456 : list);
+
+        w->window().unload();
+        w->MessageBackColor(0x123456);
+        EXPECT_EQ(std::exchange(errors, {}),
+                  std::vector<std::string>{office ? "Public Property Let MessageBackColor\r\n"
+                                                  : "Property Let MessageBackColor\r\n"});
     }
 }
 
-// A procedure that fails names itself in the error dialog, each style in its own words.
-TEST_F(WindowTest, AFailingProcedureIsNamedInTheErrorDialog) {
-    // style, what fails, the details shown
-    const std::tuple<Style, bool, const char*> cases[] = {
-        {Style::Classic, true, "Property Let MessageBackColor\r\n"},
-        {Style::Office, true, "Public Property Let MessageBackColor\r\n"},
-        {Style::Classic, false, "cmdButton_Click\r\n"},
-        {Style::Office, false, "cmdButton_Click\r\n"},
-    };
-    for (const auto& [style, colour, details] : cases) {
-        SCOPED_TRACE(details);
+TEST_F(WindowTest, AFailingPressIsNamedInTheErrorDialog) {
+    for (const Style style : kBothStyles) {
         auto w = open(style, {{"OK", ""}});
-        if (colour) { // a window already unloaded
-            w->window().unload();
-            w->MessageBackColor(0x123456);
-        } else { // Escape answers with a button that is not there
-            w->CloseIndex = 7;
-            run(*w, [](ScriptedUser& u) {
-                u.keyDown(27);
-                u.click("cmdButton", 0);
-            });
-        }
-        EXPECT_EQ(std::exchange(errors, {}), std::vector<std::string>{details});
+        w->CloseIndex = 7; // Escape answers with a button that is not there
+        run(*w, [](ScriptedUser& u) {
+            u.keyDown(27);
+            u.click("cmdButton", 0);
+        });
+        EXPECT_EQ(std::exchange(errors, {}), std::vector<std::string>{"cmdButton_Click\r\n"})
+            << nameOf(style);
     }
 }
 
