@@ -10,7 +10,6 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QPointer>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
@@ -26,23 +25,8 @@
 
 namespace qvMsgErr::qttest {
 
-QWidget* QtFormDriver::widget(const std::string& name, int16_t index) {
-    QWidget* w = qt::widgetOf(window_.control(name, index));
-    EXPECT_NE(w, nullptr) << name << " has no widget";
-    return w;
-}
-
 void QtFormDriver::click(const std::string& name, int16_t index) {
-    QWidget* w = widget(name, index);
-    if (!w || !w->isVisible()) {
-        ADD_FAILURE() << name << " is not on screen";
-        return;
-    }
-    // The press lands on whatever lies deepest at the point, as a real one does.
-    const QPoint centre = w->rect().center();
-    QWidget* const deepest = w->childAt(centre);
-    QWidget* target = deepest ? deepest : w;
-    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, target->mapFrom(w, centre));
+    qttest::click(qt::widgetOf(window_.control(name, index)));
 }
 
 void QtFormDriver::keyDown(int16_t keyCode, int16_t shift) {
@@ -67,7 +51,7 @@ void QtFormDriver::keyDown(int16_t keyCode, int16_t shift) {
 }
 
 void QtFormDriver::mouseMove(const std::string& name, int16_t index) {
-    if (QWidget* w = widget(name, index)) {
+    if (QWidget* w = qt::widgetOf(window_.control(name, index))) {
         // Through the window system, so that the widget under the pointer gets it.
         QTest::mouseMove(w, w->rect().center());
     }
@@ -90,21 +74,21 @@ void QtFormDriver::advanceSeconds(int32_t seconds) {
 
 void QtFormDriver::typeText(const std::string& name, const std::string& text) {
     click(name);
-    if (QWidget* w = widget(name, -1)) {
+    if (QWidget* w = qt::widgetOf(window_.control(name))) {
         QTest::keySequence(w, QKeySequence::SelectAll);
         QTest::keyClicks(w, QString::fromStdString(text));
-    }
-}
-
-void hideModals() {
-    for (int i = 0; i < 10 && QApplication::activeModalWidget(); ++i) {
-        QApplication::activeModalWidget()->hide();
     }
 }
 
 void withModalWidget(const std::function<bool(QWidget*)>& wanted, const std::string& what,
                      const std::function<void(QWidget&)>& user, const std::function<void()>& show) {
     bool ran = false;
+    // Hides every modal window, innermost first, so that each modal display returns.
+    const auto hideModals = [] {
+        for (int i = 0; i < 10 && QApplication::activeModalWidget(); ++i) {
+            QApplication::activeModalWidget()->hide();
+        }
+    };
     // The timers end with this call: a display that never came up cannot run the user later.
     const QObject scope;
     QTimer::singleShot(60000, &scope, [&] {
@@ -134,18 +118,16 @@ void withModalWidget(const std::function<bool(QWidget*)>& wanted, const std::str
     EXPECT_TRUE(ran) << "the user never saw " << what;
 }
 
-qt::QtWindow* libraryWindow(QWidget* widget, std::string_view design) {
-    auto* dialog = dynamic_cast<qt::FormDialog*>(widget);
-    return dialog && dialog->owner && dialog->owner->design().name.starts_with(design)
-               ? dialog->owner
-               : nullptr;
-}
-
 void withModalWindow(std::string_view design, const std::function<void(qt::QtWindow&)>& user,
                      const std::function<void()>& show) {
-    withModalWidget([&](QWidget* w) { return libraryWindow(w, design) != nullptr; },
-                    std::string(design), [&](QWidget& w) { user(*libraryWindow(&w, design)); },
-                    show);
+    const auto window = [&](QWidget* w) {
+        auto* dialog = dynamic_cast<qt::FormDialog*>(w);
+        return dialog && dialog->owner && dialog->owner->design().name.starts_with(design)
+                   ? dialog->owner
+                   : nullptr;
+    };
+    withModalWidget([&](QWidget* w) { return window(w) != nullptr; }, std::string(design),
+                    [&](QWidget& w) { user(*window(&w)); }, show);
 }
 
 void runModal(platform::Window& window, const std::function<void()>& script) {
@@ -197,9 +179,16 @@ const std::vector<std::pair<std::string, std::string>>& mebibyteTexts() {
 void click(QWidget* w) {
     ASSERT_NE(w, nullptr);
     ASSERT_TRUE(w->isVisible()) << "a hidden " << w->metaObject()->className();
-    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
+    const QPoint centre = w->rect().center();
+    QWidget* const deepest = w->childAt(centre);
+    QWidget* target = deepest ? deepest : w;
+    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, target->mapFrom(w, centre));
 }
 
+namespace {
+
+/// A text fits the widget that shows it: nothing is cut off at the sides or the bottom. A text
+/// area that scrolls must show its scroll bar; with `whole` it must not need to scroll at all.
 void expectTextFits(QWidget* w, const std::string& name, bool whole) {
     SCOPED_TRACE(name);
     // "&x" shows x underlined, "&&" one "&".
@@ -236,6 +225,8 @@ void expectTextFits(QWidget* w, const std::string& name, bool whole) {
         }
     }
 }
+
+} // namespace
 
 void forEachShownControl(
     qt::QtWindow& w, const std::function<void(const platform::ControlDesign&, QWidget*)>& visit) {
@@ -296,15 +287,6 @@ int Picture::marked(const QRectF& area) const {
         }
     }
     return count;
-}
-
-QString outputOf(const QString& program, const QStringList& arguments) {
-    QProcess p;
-    p.start(program, arguments);
-    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        return {};
-    }
-    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 QString testOutputDirectory() {

@@ -12,7 +12,6 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -36,7 +35,6 @@ public:
     void typeText(const std::string& name, const std::string& text) override;
 
 private:
-    QWidget* widget(const std::string& name, int16_t index);
     platform::Window& window_;
 };
 
@@ -50,9 +48,6 @@ struct QtForm {
         return qt::widgetOf(window->control(name, index));
     }
 };
-
-/// Hides every modal window, innermost first, so that each modal display returns.
-void hideModals();
 
 /// Runs `show`, which brings up a modal window, and hands the first active modal widget that
 /// `wanted` accepts to `user` once it is exposed. The user must end the display: a window left
@@ -68,10 +63,6 @@ void withModalDialog(const std::function<void(Dialog&)>& user, const std::functi
                     Dialog::staticMetaObject.className(),
                     [&](QWidget& w) { user(static_cast<Dialog&>(w)); }, show);
 }
-
-/// The library window behind a top-level widget whose design's name begins with `design`, or
-/// nullptr for any other widget.
-qt::QtWindow* libraryWindow(QWidget* widget, std::string_view design);
 
 /// withModalWidget for a library window whose design's name begins with `design`.
 void withModalWindow(std::string_view design, const std::function<void(qt::QtWindow&)>& user,
@@ -101,12 +92,9 @@ private:
 /// 131,072 short lines, "&"-separated parts (lines in an error's details), no UTF-8 at all.
 const std::vector<std::pair<std::string, std::string>>& mebibyteTexts();
 
-/// A left click in the middle of `w`, which must be on screen: what a user can reach.
+/// A left click in the middle of `w`, which must be on screen (what a user can reach), on
+/// whatever lies deepest there, as a real one lands.
 void click(QWidget* w);
-
-/// A text fits the widget that shows it: nothing is cut off at the sides or the bottom. A text
-/// area that scrolls must show its scroll bar; with `whole` it must not need to scroll at all.
-void expectTextFits(QWidget* w, const std::string& name, bool whole = false);
 
 /// Every control of `w` a user sees now, array elements included, with its current settings:
 /// shown, in a shown container, and drawing something (an image without a picture does not).
@@ -132,9 +120,6 @@ struct Picture {
     int dpi;
     QRgb background;
 };
-
-/// The standard output of a program that ran and exited with 0; empty otherwise.
-QString outputOf(const QString& program, const QStringList& arguments);
 
 /// Where tests leave pictures and documents to look at: $QVMSGERR_TEST_OUTPUT, else the
 /// temporary directory; created when missing.

@@ -7,12 +7,10 @@
 
 #include <qvMsgErr/clsError.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
-#include <QPushButton>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTextEdit>
 #include <QUrl>
@@ -20,19 +18,16 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
 #include <tuple>
-#include <utility>
 
 namespace qvMsgErr {
 namespace {
 
-using qttest::ScopedEnv;
-
 using qttest::QtFormDriver;
+using qttest::ScopedEnv;
 
 class QtErrorDialog : public ::testing::Test {
 protected:
@@ -63,8 +58,6 @@ protected:
     clsError ledger;
 };
 
-// --- Answers -------------------------------------------------------------------------------------
-
 // --- Reports -------------------------------------------------------------------------------------
 
 /// The recipient, subject and body of a `mailto:` link as Qt's URI parser reads them; the link
@@ -84,6 +77,8 @@ std::tuple<QString, QString, QString> mailParts(const QByteArray& link) {
 
 TEST_F(QtErrorDialog, NoTextChangesWhoTheMailGoesToOrWhatItCarries) {
     const std::string rows[] = {
+        "LedgerFile.Save&WriteRecord&OpenStream&", // procedures, as the library's handlers name
+                                                   // them
         "x&cc=someone@example.org&bcc=b@example.org&attach=/etc/passwd",
         "cut # here ? subject=Hi & body=Bye %41%0D%0A %zz = ;",
         "line\r\nBcc: c@example.org\r\n\r\nbody",
@@ -100,6 +95,7 @@ TEST_F(QtErrorDialog, NoTextChangesWhoTheMailGoesToOrWhatItCarries) {
                 QtFormDriver(w).click("cmdClose");
             },
             [&] { ledger.Show(true, text, 5, text, {}, text); });
+        EXPECT_EQ(opener.argumentCount(), "1");
         const auto [to, subject, body] = mailParts(received);
         EXPECT_EQ(to, "help@example.org");
         const QString name = QString::fromStdString(text).replace('\r', ' ').replace('\n', ' ');
@@ -140,35 +136,20 @@ TEST_F(QtErrorDialog, MebibyteTextsShowAtOnceAndStayWhole) {
     }
 }
 
-// What goes into a report, and how the Qt desktop prints, saves and opens, is proven elsewhere;
-// here, that the dialog's Qt controls hand their texts over and the printer keeps the formatting.
-TEST_F(QtErrorDialog, PrintSaveAndEmailHandTheReportOn) {
+// What goes into a report, and how the Qt desktop saves it, is proven elsewhere; here, that the
+// dialog's Qt controls hand their texts over and the printer keeps the formatting.
+TEST_F(QtErrorDialog, PrintAndSaveHandTheReportOn) {
     const qvtest::ScratchDir dir;
     const QString pdf = QString::fromStdString(dir.file("report.pdf"));
     const std::string rtf = dir.file("report.rtf");
     ScopedEnv printer("QVMSGERR_PRINT_TO_PDF", pdf.toStdString());
     ScopedEnv answer("QVMSGERR_SAVE_AS", rtf);
-    qttest::RecordingOpener opener;
-    QByteArray received;
     EXPECT_EQ(showLedgerError([&](qt::QtWindow& w) {
                   QtFormDriver(w).click("cmdPrint");
                   QtFormDriver(w).click("cmdSave");
-                  QtFormDriver(w).click("cmdEmail");
-                  received = opener.received();
                   QtFormDriver(w).click("cmdClose");
               }),
               3);
-
-    // One argument; a URI parser reads back the address and the report with its line breaks.
-    // What the report holds besides the dialog's texts is the report's own business.
-    EXPECT_EQ(opener.argumentCount(), "1");
-    const auto [to, subject, mailBody] = mailParts(received);
-    EXPECT_EQ(to, "help@example.org");
-    EXPECT_EQ(subject, " Ledger error report ");
-    EXPECT_TRUE(mailBody.endsWith("Activity: A problem occurred while saving the ledger | "
-                                  "Description: Path/File access error | Details:  | "
-                                  "LedgerFile.Save\r\nWriteRecord\r\nOpenStream"))
-        << mailBody.toStdString();
     EXPECT_TRUE(qvtest::readFile(rtf).starts_with("{\\rtf1"));
 
     ASSERT_GT(QFileInfo(pdf).size(), 0);
@@ -177,10 +158,12 @@ TEST_F(QtErrorDialog, PrintSaveAndEmailHandTheReportOn) {
     QFile::copy(pdf, copy); // to look at
     // The details stand 250 twips (12.5 pt) to the right of their label on paper, each of their
     // lines below the one before.
-    const QString boxes = qttest::outputOf("pdftotext", {"-bbox", pdf, "-"});
-    if (boxes.isEmpty()) {
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {"-bbox", pdf, "-"});
+    if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0) {
         GTEST_SKIP() << "pdftotext is not available";
     }
+    const QString boxes = QString::fromUtf8(pdftotext.readAllStandardOutput());
     const auto at = [&](const QString& word) {
         const auto m =
             QRegularExpression("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>" + word + "<")
