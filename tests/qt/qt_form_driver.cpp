@@ -130,11 +130,6 @@ void withModalWindow(std::string_view design, const std::function<void(qt::QtWin
                     [&](QWidget& w) { user(*window(&w)); }, show);
 }
 
-void runModal(platform::Window& window, const std::function<void()>& script) {
-    withModalWidget([&](QWidget* w) { return w == qt::dialogOf(window); }, window.design().name,
-                    [&](QWidget&) { script(); }, [&] { window.showModal(); });
-}
-
 RecordingOpener::RecordingOpener()
     : path_("PATH", dir_.path() + ':' + qEnvironmentVariable("PATH").toStdString()) {
     const std::string opener = dir_.file("xdg-open");

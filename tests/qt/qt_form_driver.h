@@ -38,17 +38,6 @@ private:
     platform::Window& window_;
 };
 
-/// The test form on a Qt desktop of its own, its logic connected.
-struct QtForm {
-    std::shared_ptr<platform::Desktop> desktop = qt::makeDesktop();
-    std::unique_ptr<platform::Window> window = desktop->createWindow(testform::testFormDesign());
-    testform::TestFormLogic logic{*window};
-    QtForm() { window->setHandler(&logic); }
-    QWidget* widget(const std::string& name, int16_t index = -1) {
-        return qt::widgetOf(window->control(name, index));
-    }
-};
-
 /// Runs `show`, which brings up a modal window, and hands the first active modal widget that
 /// `wanted` accepts to `user` once it is exposed. The user must end the display: a window left
 /// shown fails the test and is hidden, as is any modal display after a minute. A window that never
@@ -67,9 +56,6 @@ void withModalDialog(const std::function<void(Dialog&)>& user, const std::functi
 /// withModalWidget for a library window whose design's name begins with `design`.
 void withModalWindow(std::string_view design, const std::function<void(qt::QtWindow&)>& user,
                      const std::function<void()>& show);
-
-/// Shows `window` modally and runs `script` inside the display; the script must end it.
-void runModal(platform::Window& window, const std::function<void()>& script);
 
 using qvtest::ScopedEnv;
 

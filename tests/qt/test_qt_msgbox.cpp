@@ -166,7 +166,10 @@ void picture(qt::QtWindow& w, const std::string& name, bool hasIcon) {
     }
 }
 
-TEST_F(QtMessage, GalleryPicturesThenRealAnswers) {
+// The gallery: each message is pictured, then answered in a way of its own.
+class QtMessageGallery : public QtMessage {};
+
+TEST_F(QtMessageGallery, Pictures) {
     // How the user answers: a click, a key, the close box, or help first.
     const qttest::RecordingOpener opener;
     const std::string helpFile = "/usr/share/doc/ledger/help.html";

@@ -21,13 +21,29 @@ namespace {
 
 using platform::ControlKind;
 using platform::EventKind;
-using qttest::QtForm;
 using testform::expectRunTimeError;
+
+/// The test form on a Qt desktop of its own, its logic connected.
+struct QtForm {
+    std::shared_ptr<platform::Desktop> desktop = qt::makeDesktop();
+    std::unique_ptr<platform::Window> window = desktop->createWindow(testform::testFormDesign());
+    testform::TestFormLogic logic{*window};
+    QtForm() { window->setHandler(&logic); }
+    QWidget* widget(const std::string& name, int16_t index = -1) {
+        return qt::widgetOf(window->control(name, index));
+    }
+    /// Shows the window modally and runs `script` inside the display; the script must end it.
+    void runModal(const std::function<void()>& script) {
+        qttest::withModalWidget([&](QWidget* w) { return w == qt::dialogOf(*window); },
+                                window->design().name, [&](QWidget&) { script(); },
+                                [&] { window->showModal(); });
+    }
+};
 
 TEST(QtTestForm, SharedScriptWithRealInput) {
     QtForm f;
     qttest::QtFormDriver user(*f.window);
-    qttest::runModal(*f.window, [&] {
+    f.runModal([&] {
         ASSERT_TRUE(QTest::qWaitFor([&] { return f.logic.count(EventKind::Paint) > 0; }));
         testform::runSharedFormScript(*f.window, user, f.logic);
     });
@@ -118,7 +134,7 @@ TEST(QtWindow, ModalDisplayRules) {
             throw RunTimeError(err::InvalidCall); // dropped by the desktop
         }
     });
-    qttest::runModal(*f.window, [&] {
+    f.runModal([&] {
         expectRunTimeError(401, "modeless under a modal one", [&] { second->showModeless(); });
         f.window->setHandler(&failing);
         qttest::QtFormDriver(*f.window).click("cmdPanel");
@@ -180,14 +196,13 @@ TEST(QtConvert, MaskColourIsLeftUnpainted) {
     const QRgb opaque = plain.pixel(16, 16);
     ASSERT_EQ(qAlpha(opaque), 255);
     const int32_t mask = qRed(opaque) | (qGreen(opaque) << 8) | (qBlue(opaque) << 16);
-    const QImage masked = qt::stockPicture(platform::StockPicture::Critical, 32, mask, 1);
+    const QImage maskedImage = qt::stockPicture(platform::StockPicture::Critical, 32, mask, 1);
     int painted = 0, kept = 0;
-    for (int i = 0; i < plain.width() * plain.height(); ++i) {
-        const QPoint at(i % plain.width(), i / plain.width());
-        if (plain.pixel(at) == opaque) {
-            painted += qAlpha(masked.pixel(at)) != 0 ? 1 : 0;
-        } else {
-            kept += masked.pixel(at) == plain.pixel(at) ? 1 : 0;
+    for (int y = 0; y < plain.height(); ++y) {
+        for (int x = 0; x < plain.width(); ++x) {
+            const bool masked = plain.pixel(x, y) == opaque;
+            painted += masked && qAlpha(maskedImage.pixel(x, y)) != 0 ? 1 : 0;
+            kept += !masked && maskedImage.pixel(x, y) == plain.pixel(x, y) ? 1 : 0;
         }
     }
     EXPECT_EQ(painted, 0) << "pixels of the mask colour";
