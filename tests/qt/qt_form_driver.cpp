@@ -223,8 +223,9 @@ void expectTextFits(QWidget* w, const std::string& name, bool whole) {
 
 } // namespace
 
-void forEachShownControl(
-    qt::QtWindow& w, const std::function<void(const platform::ControlDesign&, QWidget*)>& visit) {
+void expectTidyLayout(qt::QtWindow& w, const Tidiness& rules) {
+    const QRect inner = w.dialog()->rect().marginsRemoved(QMargins(6, 6, 6, 6));
+    std::vector<std::pair<const platform::ControlDesign*, QWidget*>> shown;
     for (const platform::ControlDesign& design : w.design().controls) {
         const std::vector<int16_t> indexes =
             design.index < 0 ? std::vector<int16_t>{-1} : w.elements(design.name);
@@ -232,32 +233,30 @@ void forEachShownControl(
             auto& control = static_cast<qt::QtControl&>(w.control(design.name, i));
             const platform::ControlDesign& c = control.settings();
             QWidget* widget = control.widget();
-            if (widget && widget->isVisibleTo(w.dialog()) &&
-                (c.kind != platform::ControlKind::Image ||
-                 c.picture != platform::StockPicture::None)) {
-                visit(c, widget);
+            if (!widget || !widget->isVisibleTo(w.dialog()) ||
+                (c.kind == platform::ControlKind::Image &&
+                 c.picture == platform::StockPicture::None)) {
+                continue;
             }
+            const std::string name = i < 0 ? c.name : c.name + "(" + std::to_string(i) + ")";
+            expectTextFits(widget, name,
+                           std::ranges::find(rules.whole, c.name) != rules.whole.end());
+            if (rules.withinEdges) {
+                EXPECT_TRUE(widget->parentWidget()->rect().contains(widget->geometry()))
+                    << name << " goes beyond the edge";
+                EXPECT_TRUE(c.kind != platform::ControlKind::CommandButton ||
+                            inner.contains(widget->geometry()))
+                    << name << " at the window's edge";
+            }
+            for (const auto& [other, otherWidget] : shown) {
+                EXPECT_TRUE(other->container != c.container ||
+                            !widget->geometry().intersects(otherWidget->geometry()) ||
+                            (rules.mayOverlap && rules.mayOverlap(c, *other)))
+                    << name << " overlaps " << other->name << "(" << other->index << ")";
+            }
+            shown.emplace_back(&c, widget);
         }
     }
-}
-
-void expectTidyLayout(qt::QtWindow& w,
-                      const std::function<bool(const platform::ControlDesign&,
-                                               const platform::ControlDesign&)>& mayOverlap,
-                      const std::vector<std::string>& whole) {
-    std::vector<std::pair<const platform::ControlDesign*, QWidget*>> shown;
-    forEachShownControl(w, [&](const platform::ControlDesign& c, QWidget* widget) {
-        const std::string name =
-            c.index < 0 ? c.name : c.name + "(" + std::to_string(c.index) + ")";
-        expectTextFits(widget, name, std::ranges::find(whole, c.name) != whole.end());
-        for (const auto& [other, otherWidget] : shown) {
-            EXPECT_TRUE(other->container != c.container ||
-                        !widget->geometry().intersects(otherWidget->geometry()) ||
-                        (mayOverlap && mayOverlap(c, *other)))
-                << name << " overlaps " << other->name << "(" << other->index << ")";
-        }
-        shown.emplace_back(&c, widget);
-    });
 }
 
 Picture::Picture(QWidget* window, const QString& stem) {

@@ -82,18 +82,21 @@ const std::vector<std::pair<std::string, std::string>>& mebibyteTexts();
 /// whatever lies deepest there, as a real one lands.
 void click(QWidget* w);
 
-/// Every control of `w` a user sees now, array elements included, with its current settings:
-/// shown, in a shown container, and drawing something (an image without a picture does not).
-void forEachShownControl(
-    qt::QtWindow& w, const std::function<void(const platform::ControlDesign&, QWidget*)>& visit);
+/// What a window must look like besides texts that fit and controls that do not overlap.
+struct Tidiness {
+    /// Whether two controls may overlap; the later one in the design comes first.
+    std::function<bool(const platform::ControlDesign&, const platform::ControlDesign&)> mayOverlap =
+        {};
+    /// Text areas that show their text without scrolling.
+    std::vector<std::string> whole = {};
+    /// Every control lies inside its container, and a button keeps a margin from the edges.
+    bool withinEdges = false;
+};
 
-/// What a user notices first on a window as it looks now: every shown text fits its widget (the
-/// controls named in `whole` show their text without scrolling), and no two shown controls of
-/// one container overlap unless `mayOverlap` allows the pair (the later control first).
-void expectTidyLayout(qt::QtWindow& w,
-                      const std::function<bool(const platform::ControlDesign&,
-                                               const platform::ControlDesign&)>& mayOverlap = {},
-                      const std::vector<std::string>& whole = {});
+/// What a user notices first on a window as it looks now, for every control a user sees (shown,
+/// in a shown container, drawing something): its text fits it, and it overlaps no other control
+/// of its container; with what `rules` adds.
+void expectTidyLayout(qt::QtWindow& w, const Tidiness& rules);
 
 /// A window as it looked once painted, saved as <stem>-<dpi>dpi.png to testOutputDirectory().
 struct Picture {

@@ -189,7 +189,7 @@ void picture(qt::QtWindow& w, const char* state, float innerHeight) {
     EXPECT_GT(p.marked(QRectF(6, 6, 64, 64)), static_cast<int>(500 * p.dpr * p.dpr))
         << "the error symbol";
     // The short texts of the upper part show whole; the longer ones may scroll.
-    qttest::expectTidyLayout(w, {}, {"rtfActivity", "rtfDescription"});
+    qttest::expectTidyLayout(w, {.whole = {"rtfActivity", "rtfDescription"}});
 }
 
 TEST_F(QtErrorDialog, PicturesOfTheThreeLayouts) {
