@@ -133,24 +133,25 @@ void withModalWindow(std::string_view design, const std::function<void(qt::QtWin
 RecordingOpener::RecordingOpener()
     : path_("PATH", dir_.path() + ':' + qEnvironmentVariable("PATH").toStdString()) {
     const std::string opener = dir_.file("xdg-open");
-    // The argument file appears last and whole: once it exists, both are complete.
-    qvtest::writeFile(opener, "#!/bin/sh\nprintf '%s' \"$#\" > \"$0.count\"\n"
-                              "printf '%s' \"$1\" > \"$0.tmp\" && mv \"$0.tmp\" \"$0.argument\"\n");
+    // The record appears whole: once it exists, it holds every argument.
+    qvtest::writeFile(
+        opener, "#!/bin/sh\nprintf '%s\\0' \"$@\" > \"$0.tmp\" && mv \"$0.tmp\" \"$0.args\"\n");
     std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
 }
 
-QByteArray RecordingOpener::received() const {
-    const std::string record = dir_.file("xdg-open.argument");
+std::vector<std::string> RecordingOpener::received() const {
+    const std::string record = dir_.file("xdg-open.args");
     if (!QTest::qWaitFor([&] { return std::filesystem::exists(record); }, 10000)) {
         return {};
     }
-    const std::string argument = qvtest::readFile(record);
+    const std::string all = qvtest::readFile(record);
     std::filesystem::remove(record); // the next call waits for the next opening
-    return QByteArray::fromStdString(argument);
-}
-
-QByteArray RecordingOpener::argumentCount() const {
-    return QByteArray::fromStdString(qvtest::readFile(dir_.file("xdg-open.count")));
+    std::vector<std::string> arguments;
+    for (size_t begin = 0, end; (end = all.find('\0', begin)) != std::string::npos;
+         begin = end + 1) {
+        arguments.push_back(all.substr(begin, end - begin));
+    }
+    return arguments;
 }
 
 const std::vector<std::pair<std::string, std::string>>& mebibyteTexts() {

@@ -9,7 +9,6 @@
 
 #include <qvMsgErr/qt.h>
 
-#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -59,15 +58,12 @@ void withModalWindow(std::string_view design, const std::function<void(qt::QtWin
 
 using qvtest::ScopedEnv;
 
-/// A fake xdg-open first on PATH for one scope: it records how many arguments it got and its
-/// first argument, byte for byte.
+/// A fake xdg-open first on PATH for one scope, which records its arguments byte for byte.
 class RecordingOpener {
 public:
     RecordingOpener();
-    /// The first argument of the next opening (empty after ten seconds without one).
-    QByteArray received() const;
-    /// How many arguments it got ("" before it ran).
-    QByteArray argumentCount() const;
+    /// The arguments of the next opening (none after ten seconds without one).
+    std::vector<std::string> received() const;
 
 private:
     qvtest::ScratchDir dir_;

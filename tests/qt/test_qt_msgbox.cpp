@@ -1,8 +1,8 @@
 // Messages on the Qt desktop: texts of a mebibyte, the place a parent widget gives a message, and
 // the gallery: pictures of the messages users will see, each checked for what a user notices
-// first and then answered with a real click or key, so that both window styles go through every
-// way of answering. What the composition and the windows decide is proven on the headless
-// desktop; here, that Qt delivers it and draws it well.
+// first and then answered with a real click or key, each way of answering at least once. What the
+// composition and the windows decide is proven on the headless desktop; here, that Qt delivers it
+// and draws it well.
 #include "qt/qt_form_driver.h"
 
 #include "platform/sqlite/memory_registry.h"
@@ -191,7 +191,7 @@ TEST_F(QtMessageGallery, Pictures) {
     };
     const auto helpThenClick = [&](qt::QtWindow& w) {
         QtFormDriver(w).keyDown(112); // F1
-        EXPECT_EQ(opener.received().toStdString(), helpFile);
+        EXPECT_EQ(opener.received(), std::vector{helpFile});
         EXPECT_TRUE(w.isVisible()) << "help is no answer";
         clickFirst(w);
     };
@@ -209,10 +209,6 @@ TEST_F(QtMessageGallery, Pictures) {
         std::function<void(qt::QtWindow&)> answer;
         int32_t expected;
     } shots[] = {
-        {"information-2003", "The ledger was saved to /home/ann/Ledger.db.", 64, 0, clickFirst,
-         qvButtonOK},
-        {"critical-classic", "Ledger.db cannot be opened: another program is using it.", 2 | 16, 0,
-         press('R', platform::kAlt), qvButtonRetry},
         {"question-descriptions-2003", save, 3 | 32, kDescriptions, press('N', platform::kAlt),
          qvButtonNo},
         {"exclamation-descriptions-classic", "Delete the selected entries?", 1 | 48 | 0x100,
@@ -222,8 +218,6 @@ TEST_F(QtMessageGallery, Pictures) {
         {"details-2003", "The ledger could not be saved.\nTry again?", 5 | 16, kDetails, closeBox,
          qvButtonCancel},
         {"details-classic", "The ledger could not be saved.", 48, kDetails, press(27), qvButtonOK},
-        {"dont-show-again-2003", "Entries before 2020 are read-only.", 64, kDontShow, press(13),
-         qvButtonOK},
         {"countdown-2003", "Lock the ledger now?", 4 | 32 | 0x100, kCountdown, neitherThenClick,
          qvButtonYes},
         {"long-prompt-classic",
