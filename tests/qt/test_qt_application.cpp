@@ -55,10 +55,7 @@ TEST(QtApplication, MakesUsesOrLeavesTheApplicationAndInstallsTheDesktop) {
         {
             qt::Application app(g_argc, g_argv);
             EXPECT_EQ(app.ownsApplication(), row.owns);
-            EXPECT_EQ(app.application() != nullptr, row.uses);
-            if (row.uses) {
-                EXPECT_EQ(app.application(), QCoreApplication::instance());
-            }
+            EXPECT_EQ(app.application(), row.uses ? QCoreApplication::instance() : nullptr);
             EXPECT_EQ(threadDesktop().name(), row.desktop);
             if (row.remade) {
                 setThreadDesktop(nullptr);

@@ -58,8 +58,9 @@ protected:
     clsMesgBox box;
 };
 
-// Every text of a message a mebibyte long: the window comes up at once (its test has a minute) and
-// every control hands back exactly what it was given.
+// Every text of a message a mebibyte long: the window comes up at once (its test has a minute), and
+// the title and the details' area (read back from its widget) hand back exactly what they were
+// given.
 TEST_F(QtMessage, MebibyteTextsShowAtOnceAndStayWhole) {
     for (const auto& [what, text] : qttest::mebibyteTexts()) {
         SCOPED_TRACE(what);
@@ -76,10 +77,7 @@ TEST_F(QtMessage, MebibyteTextsShowAtOnceAndStayWhole) {
         const auto user = [&](qt::QtWindow& w) {
             // Compared whole, not printed: a failure would print megabytes.
             EXPECT_TRUE(w.caption() == text);
-            for (const char* name : {"lblPrompt", "chkDontShow", "txtDetails"}) {
-                EXPECT_TRUE(w.control(name).caption() == text) << name;
-            }
-            EXPECT_TRUE(w.control("lblCmdDesc", 0).caption() == text);
+            EXPECT_TRUE(w.control("txtDetails").text() == text);
             click(widget(w, "cmdButton", 1));
         };
         EXPECT_EQ(ask([&] { return box.msgBox(text, 4, text, "", -1, "LongTexts"); }, user),
