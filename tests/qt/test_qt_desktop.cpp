@@ -300,26 +300,24 @@ TEST(QtDesktop, HelpFilesReachTheOpenerAsAbsolutePathsNeverAsOptions) {
 // What the opener and the printer receive is checked with the error report they are made for.
 TEST(QtDesktop, SoundOnlyWhereThereIsAnOutput) {
     const ScopedEnv noServer("PULSE_SERVER", std::nullopt);
-    const struct {
-        std::vector<std::string> files; ///< below a scratch directory: "run/…", "snd/…"
-        bool available;
-    } rows[] = {
+    // The files below a scratch directory ("run/…", "snd/…"), and whether there is an output.
+    const std::pair<std::vector<std::string>, bool> rows[] = {
         {{}, false},
         {{"snd/pcmC0D0c", "snd/controlC0"}, false}, // capture only
         {{"snd/pcmC0D0p"}, true},
         {{"run/pulse/native"}, true},
         {{"run/pipewire-0"}, true},
     };
-    for (const auto& row : rows) {
+    for (const auto& [files, available] : rows) {
         qvtest::ScratchDir dir;
         std::filesystem::create_directories(dir.file("run"));
         std::filesystem::create_directories(dir.file("snd"));
-        for (const auto& f : row.files) {
+        for (const auto& f : files) {
             std::filesystem::create_directories(std::filesystem::path(dir.file(f)).parent_path());
             qvtest::writeFile(dir.file(f), "");
         }
-        EXPECT_EQ(qt::soundOutputAvailable(dir.file("run"), dir.file("snd")), row.available)
-            << ::testing::PrintToString(row.files);
+        EXPECT_EQ(qt::soundOutputAvailable(dir.file("run"), dir.file("snd")), available)
+            << ::testing::PrintToString(files);
     }
 }
 
