@@ -34,7 +34,6 @@ protected:
             const auto& w = u.window();
             outer = {w.left(), w.top(), w.width(), w.height(), w.caption(), true};
             seen["prompt"] = boxOf(u.control("lblPrompt"));
-            seen["logo"] = boxOf(u.control("imgLogo"));
             for (const char* list : {"cmdButton", "lblCmdDesc", "shpLabelBack"}) {
                 for (int16_t i : u.window().elements(list)) {
                     seen[list + std::to_string(i)] = boxOf(u.control(list, i));
@@ -53,35 +52,39 @@ protected:
     Box outer; ///< the window
 };
 
-TEST_F(LayoutTest, LongPromptWrapsAtThirtyPercentOfTheScreen) {
-    std::string prompt;
+TEST_F(LayoutTest, WindowSizedToItsContentAndCentred) {
+    std::string wrapping; // 34 words of 9 characters: 96 fit the 8640 twips of a line, so 4 lines
     for (int i = 0; i < 34; ++i) {
-        prompt += "wrapping ";
+        wrapping += "wrapping ";
     }
-    auto s = show(prompt, 0);
-    EXPECT_EQ(s["prompt"].width, 0.3F * 28800);
-    // 8640 twips hold 96 characters: 10 words of 9 per line, 34 words in all.
-    EXPECT_EQ(s["prompt"].height, 4 * 195);
-    EXPECT_EQ(outer.height, 225 + 780 + 650 + 120);
-}
-
-TEST_F(LayoutTest, ButtonsBesideAShortPromptOrAnIcon) {
-    auto s = show("Hello world", 0);
-    // Height from the prompt (420 + 650 + the horizontal border 120), width from the button
-    // (2855 + 250), which beats the prompt's 1215 + 250 + the vertical border 465.
-    EXPECT_EQ(std::tuple(s["prompt"].width, s["logo"].left, s["cmdButton0"].left,
-                         s["cmdButton0"].top, outer.height, outer.width, outer.left, outer.top),
-              std::tuple(990.F, 1315.F, 1715.F, 105.F, 1190.F, 3105.F, (28800 - 3105) / 2.0F,
-                         (16200 - 1190) / 2.0F));
-    // An icon moves the prompt; the buttons stack 100 apart.
-    s = show("Hello world", 3 | 64);
-    EXPECT_EQ(s["prompt"].left, 690);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(std::pair(s["cmdButton" + std::to_string(i)].left,
-                            s["cmdButton" + std::to_string(i)].top),
-                  std::pair(690 + 990 + 500.F, 105.F + 490 * i));
+    const FixedForm parent(3000, 2000, 6000, 4001); // centred at (6000, 4000): 4000.5 to even
+    // The height comes from the prompt (its bottom + 650 + the horizontal border 120) or the
+    // last button (its bottom + 650); the width from the button column (+ 250) where that beats
+    // the prompt's right edge + 250 + the vertical border 465. Buttons stack 100 apart.
+    const struct {
+        std::string prompt;
+        int32_t buttons;
+        const HostObject* parent;
+        float promptLeft, promptWidth, height, width, left, top;
+    } cases[] = {
+        {"Hello world", 0, nullptr, 225, 990, 225 + 195 + 650 + 120, 225 + 990 + 500 + 1140 + 250,
+         (28800 - 3105) / 2.0F, (16200 - 1190) / 2.0F},
+        {"Hello world", 0, &parent, 225, 990, 1190, 3105, 6000 - 1552, 4000 - 595},
+        // An icon moves the prompt right of its place.
+        {"Hello world", 3 | 64, nullptr, 690, 990, 105 + 3 * 390 + 2 * 100 + 650,
+         690 + 990 + 500 + 1140 + 250, (28800 - 3570) / 2.0F, (16200 - 2125) / 2.0F},
+        // A long prompt wraps at 30 % of the screen.
+        {wrapping, 0, nullptr, 225, 0.3F * 28800, 225 + 4 * 195 + 650 + 120,
+         225 + 8640 + 500 + 1140 + 250, (28800 - 10755) / 2.0F, (16200 - 1775) / 2.0F},
+    };
+    for (const auto& c : cases) {
+        auto s = show(c.prompt, c.buttons, c.parent);
+        EXPECT_EQ(std::tuple(s["prompt"].left, s["prompt"].width, s["cmdButton0"].left,
+                             outer.height, outer.width, outer.left, outer.top),
+                  std::tuple(c.promptLeft, c.promptWidth, c.promptLeft + c.promptWidth + 500,
+                             c.height, c.width, c.left, c.top))
+            << c.prompt.size() << " " << c.buttons;
     }
-    EXPECT_EQ(outer.height, 105 + 980 + 390 + 650);
 }
 
 TEST_F(LayoutTest, DescriptionsBesideTheirButtons) {
@@ -128,24 +131,6 @@ TEST_F(LayoutTest, CheckBoxAndCountdownBelowTheContent) {
     s = show("Hello world", 0);
     EXPECT_EQ(std::tuple(s["lblCmdDesc0"].height, s["shpLabelBack0"].height, s["cmdButton0"].top),
               std::tuple(585.F, 605.F, 630 + 585 / 2.0F - 195));
-}
-
-TEST_F(LayoutTest, PlacementAtTheParentsCentreOrTheHostsPosition) {
-    const FixedForm parent(3000, 2000, 6000, 4001);
-    show("Hello world", 0, &parent);
-    // Centre (6000, 4000) after rounding 4000.5 to even; the window is 3105 × 1190.
-    EXPECT_EQ(std::pair(outer.left, outer.top), std::pair(6000 - 1552.F, 4000 - 595.F));
-
-    struct NotAForm : HostObject {
-    } child;
-    show("Hello world", 0, &child);
-    EXPECT_EQ(outer.left, (28800 - 3105) / 2.0F);
-
-    box->FormPosition(true);
-    box->FormLeft(0);
-    box->FormTop(-300);
-    show("Hello world", 0, &parent);
-    EXPECT_EQ(std::pair(outer.left, outer.top), std::pair(0.F, -300.F));
 }
 
 } // namespace

@@ -120,19 +120,16 @@ TEST(HeadlessModal, ErrorsAndRefusalsStillEndTheDisplay) {
     EXPECT_GE(calls, 5);
 }
 
-TEST(HeadlessSystemMessageBox, AnswersTheDefaultButtonOfTheSet) {
-    // The answer for default-button bits 0, 0x100, 0x200, 0x300 of the button sets OK, OK Cancel,
-    // Abort Retry Ignore, Yes No Cancel, Yes No, Retry Cancel, Cancel Try Again Continue, and 7
-    // (OK alone): a default beyond the set's buttons is its first.
-    const int32_t answers[8][4] = {{1, 1, 1, 1}, {1, 2, 1, 1}, {3, 4, 5, 3},   {6, 7, 2, 6},
-                                   {6, 7, 6, 6}, {4, 2, 4, 4}, {2, 10, 11, 2}, {1, 1, 1, 1}};
-    for (int32_t set = 0; set < 8; ++set) {
-        for (int32_t position = 0; position < 4; ++position) {
-            for (int32_t other : {0, 0x4000 | 0x20, 0x40000 | 0x10}) { // icon, Help: no matter
-                const int32_t flags = set | position << 8 | other;
-                EXPECT_EQ(headless::defaultSystemAnswer(flags), answers[set][position]) << flags;
-            }
-        }
+TEST(HeadlessSystemMessageBox, NobodyToAnswerTakesTheDefaultButtonOfTheSet) {
+    // flags (the button set, the default button's position, perhaps an icon and Help), answer
+    const std::pair<int32_t, int32_t> cases[] = {
+        {6 | 0x100 | 0x4000 | 0x20, 10}, // Cancel, Try Again, Continue: the second
+        {4 | 0x200, 6},                  // Yes No has no third button: the first
+        {2 | 0x300 | 0x40000 | 0x10, 3}, // nor has Abort Retry Ignore a fourth
+    };
+    HeadlessDesktop desktop;
+    for (const auto& [flags, answer] : cases) {
+        EXPECT_EQ(desktop.systemMessageBox("Go on?", flags, "Title", "", 0), answer) << flags;
     }
 }
 
