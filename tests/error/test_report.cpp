@@ -6,12 +6,12 @@
 #include <qvMsgErr/headless.h>
 
 #include "pinned_clock.h"
+#include "table.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
@@ -63,23 +63,13 @@ void run(ComposingArea& area, const std::string& steps) {
     }
 }
 
-/// Rows of "name | steps | the area shown after them", steps as run() reads them; '#' begins a
-/// comment line.
+/// Rows of "name | steps | the area shown after them", steps as run() reads them.
 TEST(ComposingArea, RunsAndSelection) {
-    std::ifstream rows(QV_ERROR_DATA "/composing-area.txt");
-    ASSERT_TRUE(rows.is_open());
-    int cases = 0;
-    for (std::string row; std::getline(rows, row);) {
-        if (row.empty() || row[0] == '#') {
-            continue;
-        }
-        const auto first = row.find(" | "), last = row.rfind(" | ");
+    for (const auto& row : qvtest::readTable("composing-area.txt")) {
         ComposingArea area;
-        run(area, row.substr(first + 3, last - first - 3));
-        EXPECT_EQ(show(area), row.substr(last + 3)) << row.substr(0, first);
-        ++cases;
+        run(area, row.at(1));
+        EXPECT_EQ(show(area), row.at(2)) << row.at(0);
     }
-    EXPECT_GT(cases, 0);
 }
 
 class Report : public ::testing::Test {
