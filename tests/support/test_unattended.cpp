@@ -4,6 +4,7 @@
 
 #include "raised.h"
 #include "scratch.h"
+#include "table.h"
 
 #include <gtest/gtest.h>
 
@@ -24,68 +25,40 @@ const Question kYesNoCancel{"message",
 const Question kYesNo{"message", "Delete", "Ledger", "Delete 3 entries?", {{6, "Yes"}, {7, "No"}},
                       0};
 
-struct Row {
-    const char* what;
-    std::optional<std::string> file; ///< the answer file's bytes; nullopt: none is named
-    const Question& question;
-    int32_t answer;     ///< 0: err::Unanswered
-    std::string logged; ///< what the log holds, in part
-};
-
-const std::string kTenMiB(10 << 20, '#');
-
-const Row kRows[] = {
-    {"no file: the close box", std::nullopt, kYesNoCancel, 2,
-     "\tSave the changes?\tCancel\tclose box"},
-    {"no file, no close answer", std::nullopt, kYesNo, 0, "no rule answers it"},
-    {"empty file", "", kYesNoCancel, 2, "close box"},
-    {"ten MiB", kTenMiB, kYesNoCancel, 2, "larger than 1 MiB; no answers read from it"},
-    {"malformed lines", "garbage\nid = Yes\nfoo bar = No\nid SaveOnClose =\nid SaveOnClose = No\n",
-     kYesNoCancel, 7, ":1: no \"=\""},
-    {"unknown button", "id SaveOnClose = Maybe\n", kYesNoCancel, 2,
-     ":1 answers \"Maybe\", which this message does not offer"},
-    {"a button not offered", "id Delete = Cancel\n", kYesNo, 0, "does not offer"},
-    {"CR LF and the case of an identity", "id saveonclose = no\r\n", kYesNoCancel, 7, ":1"},
-    {"bytes that are not UTF-8", "prompt Delete \xFF* = Yes\nprompt Delete * = No\n", kYesNo, 7,
-     ":2"},
-    {"a caption names its button", "title Led* = save\n", kYesNoCancel, 6, "\tYes\t"},
-    {"a number", "prompt * = 7\n", kYesNo, 7, "\tNo\t"},
-    {"the first rule that answers", "prompt Save* = No\nid SaveOnClose = Yes\n", kYesNoCancel, 7,
-     ":1"},
-    {"the default rule", "id Other = Yes\ndefault = No\n", kYesNo, 7, ":2"},
-    {"default close", "default = close\n", kYesNoCancel, 2, ":1"},
-    {"default fail", "default = fail\n", kYesNoCancel, 0, "must not be answered"},
-};
-
-class Unattended : public ::testing::TestWithParam<Row> {};
-
-TEST_P(Unattended, AnswersOnlyWhatTheQuestionOffers) {
-    const Row& row = GetParam();
+/// Asks `question` with the answer file `file` (none named: nullopt) and checks the answer
+/// (0: err::Unanswered) and that the log holds `logged` on the question's one line.
+void expectAnswer(const Question& question, const std::optional<std::string>& file,
+                  int32_t expected, const std::string& logged) {
     qvtest::ScratchDir dir;
     const std::string answers = dir.file("answers"), log = dir.file("log");
-    if (row.file) {
-        qvtest::writeFile(answers, *row.file);
+    if (file) {
+        qvtest::writeFile(answers, *file);
     }
-    qvtest::ScopedEnv named("QVMSGERR_ANSWERS", row.file ? std::optional(answers) : std::nullopt);
-    qvtest::ScopedEnv logged("QVMSGERR_UNATTENDED_LOG", log);
+    qvtest::ScopedEnv named("QVMSGERR_ANSWERS", file ? std::optional(answers) : std::nullopt);
+    qvtest::ScopedEnv logging("QVMSGERR_UNATTENDED_LOG", log);
     int32_t answer = 0;
-    const RunTimeError e = testing::raised([&] { answer = unattended::answer(row.question); });
-    EXPECT_EQ(answer, row.answer);
-    EXPECT_EQ(e.Number, row.answer == 0 ? err::Unanswered : 0) << e.Description;
+    const RunTimeError e = testing::raised([&] { answer = unattended::answer(question); });
+    EXPECT_EQ(answer, expected);
+    EXPECT_EQ(e.Number, expected == 0 ? err::Unanswered : 0) << e.Description;
     const std::string text = qvtest::readFile(log);
-    EXPECT_NE(text.find(row.logged), std::string::npos) << text;
+    EXPECT_NE(text.find(logged), std::string::npos) << text;
     // One line for the question, answered or not.
-    EXPECT_EQ(text.find("\tmessage\t"), text.rfind("\tmessage\t")) << text;
     EXPECT_NE(text.find("\tmessage\t"), std::string::npos) << text;
+    EXPECT_EQ(text.find("\tmessage\t"), text.rfind("\tmessage\t")) << text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, Unattended, ::testing::ValuesIn(kRows), [](const auto& info) {
-    std::string name;
-    for (const char c : std::string(info.param.what)) {
-        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+TEST(Unattended, AnswersOnlyWhatTheQuestionOffers) {
+    for (const auto& row : qvtest::readTable("unattended-answers.txt")) {
+        SCOPED_TRACE(row.at(0));
+        const std::optional<std::string> file =
+            row.at(1) == "-" ? std::nullopt : std::optional(row.at(1));
+        expectAnswer(row.at(2) == "save" ? kYesNoCancel : kYesNo, file, std::stoi(row.at(3)),
+                     row.at(4));
     }
-    return name;
-});
+    SCOPED_TRACE("ten MiB");
+    expectAnswer(kYesNoCancel, std::string(10 << 20, '#'), 2,
+                 "larger than 1 MiB; no answers read from it");
+}
 
 TEST(UnattendedFile, MissingOrNoFileAtAllIsSaidAndTheLogKeepsOneLineAnAnswer) {
     qvtest::ScratchDir dir;

@@ -1,9 +1,9 @@
 // qvmsg through its real binary: what a shell script sees of it.
 #include "scratch.h"
+#include "table.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -74,25 +74,19 @@ protected:
     std::string store = dir.file("registry.db");
 };
 
-struct Case {
-    const char* what;
-    std::vector<std::string> args;
-    int status;
-    std::string out;   ///< the whole standard output
-    std::string error; ///< the first line on standard error
-};
-
-class QvmsgRuns : public Qvmsg, public ::testing::WithParamInterface<Case> {};
-
-// Bad usage is said in one line followed by the usage, never with a button's number.
-TEST_P(QvmsgRuns, ExitWithTheAnswerReportItOrSayWhatIsWrong) {
-    const Case& c = GetParam();
-    const Outcome o = run(c.args);
-    EXPECT_EQ(o.status, c.status) << o.err;
-    EXPECT_EQ(o.out, c.out);
-    EXPECT_EQ(o.err.substr(0, o.err.find('\n')), c.error);
-    EXPECT_EQ(o.err.find("usage: qvmsg [options] PROMPT") != std::string::npos, c.status == 64)
-        << o.err;
+// Each run: what it is, the exit status, the whole standard output, the first line on standard
+// error, then its arguments.
+TEST_F(Qvmsg, ExitWithTheAnswerReportItOrSayWhatIsWrong) {
+    for (const auto& row : qvtest::readTable("qvmsg-runs.txt")) {
+        SCOPED_TRACE(row.at(0));
+        const int status = std::stoi(row.at(1));
+        const Outcome o = run({row.begin() + 4, row.end()});
+        EXPECT_EQ(o.status, status) << o.err;
+        EXPECT_EQ(o.out, row.at(2));
+        EXPECT_EQ(o.err.substr(0, o.err.find('\n')), row.at(3));
+        EXPECT_EQ(o.err.find("usage: qvmsg [options] PROMPT") != std::string::npos, status == 64)
+            << o.err;
+    }
 }
 
 const std::vector<std::string> kYesNo = {"--platform", "headless", "--buttons", "yesno"};
@@ -101,64 +95,6 @@ std::vector<std::string> with(std::vector<std::string> head, const std::vector<s
     head.insert(head.end(), tail.begin(), tail.end());
     return head;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, QvmsgRuns,
-    ::testing::Values(
-        Case("name behind a caption",
-             with(kYesNo,
-                  {"--caption", "yes=&Save", "--answer", "YES", "--print", "--lower", "Go?"}),
-             6, "yes\n", ""),
-        Case("countdown",
-             with(kYesNo,
-                  {"--timeout", "3", "--default", "2", "--answer", "timeout", "--json", "Go?"}),
-             7,
-             "{\"button\":7,\"name\":\"No\",\"TimeOutOccured\":true,"
-             "\"DontShowAgainTicked\":false}\n",
-             ""),
-        Case("ticked",
-             with(kYesNo, {"--dont-show", "--dont-show-manual", "--id", "Go", "--answer",
-                           "tick,yes", "--json", "Go?"}),
-             6,
-             "{\"button\":6,\"name\":\"Yes\",\"TimeOutOccured\":false,"
-             "\"DontShowAgainTicked\":true}\n",
-             ""),
-        Case("classic, several steps",
-             {"--platform", "headless", "--style", "classic", "--buttons", "abortretryignore",
-              "--details", "more", "--answer", "Details >>,ignore", "Go?"},
-             5, "", ""),
-        // The close box answers Cancel, whichever button is the default.
-        Case("title-bar close",
-             {"--platform", "headless", "--buttons", "okcancel", "--answer", "close", "Go?"}, 2, "",
-             ""),
-        Case("error: try again",
-             {"error", "--platform", "headless", "--description", "Disk full", "--number", "61",
-              "--answer", "Try Again", "--json"},
-             4, "{\"response\":4,\"name\":\"Try Again\",\"AbortPending\":false}\n", ""),
-        Case("error: close all confirmed",
-             {"error", "--platform", "headless", "--answer", "close all,yes", "--print"}, 8,
-             "Close all\n", ""),
-        Case("unknown option", {"--colour", "red", "Hi"}, 64, "",
-             "qvmsg: unknown option '--colour'"),
-        Case("missing prompt", {"--buttons", "yesno"}, 64, "",
-             "qvmsg: missing the message to show"),
-        Case("no buttons", {"--buttons", "7", "Hi"}, 64, "",
-             "qvmsg: button set 7 defines no buttons"),
-        Case("no such button", {"--platform", "headless", "--answer", "Maybe", "Hi"}, 64, "",
-             "qvmsg: --answer: frmTessary2003 has no button 'Maybe'"),
-        Case("no display", {"Hi"}, 69, "",
-             "qvmsg: no display to show the window on (set DISPLAY or WAYLAND_DISPLAY, script "
-             "the user with --answer, or run unattended with QVMSGERR_DESKTOP=headless)"),
-        Case("library error",
-             {"--platform", "headless", "--position", "1e30,0", "--answer", "1", "Hi"}, 70, "",
-             "qvmsg: error 380: Invalid property value (MsgBox&ShowMessage&qvMsgErr)")),
-    [](const auto& info) {
-        std::string name;
-        for (const char c : std::string(info.param.what)) {
-            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        }
-        return name;
-    });
 
 // A ticked box is remembered by one run, answers the next without a window, and is undone by
 // the memory commands.
