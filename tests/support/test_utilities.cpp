@@ -1,13 +1,10 @@
-// AppendToFile, replaceFile, openerTarget, TrimText and ToggleTopmost.
-#include "support/apartment.h"
+// AppendToFile, replaceFile, openerTarget and TrimText.
 #include "support/utilities.h"
 
 #include "platform/files.h"
 
 #include "raised.h"
 #include "scratch.h"
-
-#include <qvMsgErr/headless.h>
 
 #include <gtest/gtest.h>
 
@@ -188,23 +185,6 @@ TEST(TrimText, TrimsTheCallersTextAndTheResult) {
         EXPECT_EQ(TrimText(text), returned);
         EXPECT_EQ(text, callerAfter);
     }
-}
-
-TEST(ToggleTopmost, SwitchesAndReportsTheNewState) {
-    auto desktop = std::make_shared<headless::HeadlessDesktop>();
-    setThreadDesktop(desktop);
-    platform::FormDesign design;
-    design.name = "frmTopmost";
-    auto window = desktop->createWindow(design);
-    EXPECT_TRUE(ToggleTopmost(*window, false));
-    EXPECT_FALSE(ToggleTopmost(*window, true));
-    const auto calls = desktop->sideEffects(headless::EffectKind::Topmost);
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(std::tie(calls[0].window, calls[0].flag, calls[1].flag),
-              std::tuple("frmTopmost"s, true, false));
-    window->unload(); // an unknown handle: the desktop refuses, the state stays
-    EXPECT_FALSE(ToggleTopmost(*window, false));
-    setThreadDesktop(nullptr);
 }
 
 } // namespace
