@@ -76,27 +76,32 @@ TEST(QtApplication, MakesUsesOrLeavesTheApplicationAndInstallsTheDesktop) {
 }
 
 // A program without a QApplication: a question that needs no window starts nothing; the first
-// window starts an application on the main thread, and another thread hears why it cannot.
+// window starts an application on the main thread. Another thread hears why it gets no window,
+// before and after.
 TEST(QtApplication, AProgramWithoutOneGetsOneWhenTheFirstWindowIsNeeded) {
     const qvtest::ScopedEnv choice("QVMSGERR_DESKTOP", std::nullopt);
     platform::FormDesign probe;
     probe.name = "frmProbe";
     probe.clientWidth = 1500;
     probe.clientHeight = 900;
+    const auto refusedElsewhere = [&](const std::string& why) {
+        RunTimeError refused;
+        std::thread([&] {
+            refused = testing::raised([&] { threadDesktop().createWindow(probe); });
+            setThreadDesktop(nullptr);
+        }).join();
+        EXPECT_EQ(refused.Number, err::NoWindows);
+        EXPECT_NE(refused.Description.find(why), std::string::npos) << refused.Description;
+    };
     ASSERT_EQ(QCoreApplication::instance(), nullptr);
     clsMesgBox box;
     EXPECT_EQ(QCoreApplication::instance(), nullptr) << "made before any window was needed";
-    RunTimeError refused;
-    std::thread([&] {
-        refused = testing::raised([&] { threadDesktop().createWindow(probe); });
-        setThreadDesktop(nullptr);
-    }).join();
-    EXPECT_EQ(refused.Number, err::NoWindows);
-    EXPECT_NE(refused.Description.find("main thread"), std::string::npos) << refused.Description;
+    refusedElsewhere("main thread");
 
     const auto window = threadDesktop().createWindow(probe);
     EXPECT_NE(qobject_cast<QApplication*>(QCoreApplication::instance()), nullptr);
     EXPECT_EQ(threadDesktop().name(), "qt");
+    refusedElsewhere("not the thread of the program's QApplication");
 }
 
 } // namespace
