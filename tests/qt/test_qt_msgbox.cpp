@@ -4,6 +4,7 @@
 // composition and the windows decide is proven on the headless desktop; here, that Qt delivers it
 // and draws it well.
 #include "qt/qt_form_driver.h"
+#include "table.h"
 
 #include "platform/sqlite/memory_registry.h"
 #include "support/apartment.h"
@@ -18,6 +19,7 @@
 
 #include <cmath>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -171,6 +173,7 @@ TEST_F(QtMessageGallery, Pictures) {
     };
     // Help is no answer; where the buttons give no answer for them, the close box is not shown
     // and Escape does not answer either. Then a click answers.
+    const std::string save = "Save the changes to Ledger.db before closing?";
     const auto helpThenClick = [&](qt::QtWindow& w) {
         QtFormDriver(w).keyDown(112); // F1
         EXPECT_EQ(opener.received(), std::vector{helpFile});
@@ -181,63 +184,62 @@ TEST_F(QtMessageGallery, Pictures) {
         click(widget(w, "cmdButton", 0));
     };
 
-    // What a message shows besides its prompt and buttons; the details are shown open.
-    constexpr int kDescriptions = 1, kDetails = 2, kCountdown = 4, kDontShow = 8;
-    const char* const save = "Save the changes to Ledger.db before closing?";
-    box.DescYes("Save the changes, then close the ledger");
-    box.DescNo("Close without saving:\nthe changes since 10:42 are lost");
-    box.DescCancel("Go back to the ledger");
-    const struct {
-        const char* name; ///< ends in the style of the window it shows
-        const char* prompt;
-        int32_t buttons;
-        int extras;
-        std::function<void(qt::QtWindow&)> answer;
-        int32_t expected;
-    } shots[] = {
-        {"question-descriptions-2003", save, 3 | 32, kDescriptions, press('N', platform::kAlt),
-         qvButtonNo},
-        {"details-classic", "The ledger could not be saved.", 48, kDetails, press(27), qvButtonOK},
-        {"long-prompt-classic",
-         "Ledger.db was changed by another program while you were editing it. Your changes are "
-         "kept in a copy next to it, Ledger (ann).db. Compare the entries of March and April in "
-         "both files and copy what you want to keep into Ledger.db before you save again.",
-         1 | 16, 0, closeBox, qvButtonCancel},
-        {"everything-2003", save, 4 | 64 | 0x4000,
-         kDescriptions | kDetails | kCountdown | kDontShow, helpThenClick, qvButtonYes},
+    const std::map<std::string, std::function<void(qt::QtWindow&)>> answers = {
+        {"click", [](qt::QtWindow& w) { click(widget(w, "cmdButton", 0)); }},
+        {"alt+N", press('N', platform::kAlt)},
+        {"escape", press(27)},
+        {"close box", closeBox},
+        {"help, then click", helpThenClick},
     };
-    for (const auto& shot : shots) {
-        SCOPED_TRACE(shot.name);
-        const std::string name = shot.name;
+    // Every option below is one message's only: each is set again for every picture.
+    for (const auto& row : qvtest::readTable("gallery.txt")) {
+        const std::string& name = row.at(0);
+        SCOPED_TRACE(name);
+        const auto shows = [&](const char* extra) {
+            return row.at(3).find(extra) != std::string::npos;
+        };
         box.MsgBoxType(name.ends_with("2003") ? Tessary2003 : TessaryClassic);
-        box.CmdDescriptions((shot.extras & kDescriptions) != 0);
-        box.DetailsButton((shot.extras & kDetails) != 0);
+        box.CmdDescriptions(shows("descriptions"));
+        box.DescYes("Save the changes, then close the ledger");
+        box.DescNo("Close without saving:\nthe changes since 10:42 are lost");
+        box.DescCancel("Go back to the ledger");
+        box.DescOK("Delete the 12 selected entries");
         box.DetailsString("Ledger.db: disk full (28 of 28 GB used)\r\n"
                           "while writing entry 1042 of 1200\r\n"
                           "at LedgerFile.Save > WriteRecord > OpenStream\r\n"
                           "The last saved copy is Ledger.db.bak of 09:15.");
-        box.TimerUse((shot.extras & kCountdown) != 0);
         box.TimerSeconds(30);
         box.TimerCountDownCaption = "Closing in";
-        box.DontShowAgain((shot.extras & kDontShow) != 0);
-        box.DontShowAgainTicked((shot.extras & kDontShow) != 0);
+        box.DetailsButton(shows("details"));
+        box.TimerUse(shows("countdown"));
+        box.DontShowAgain(shows("dont-show"));
+        box.DontShowAgainTicked(shows("dont-show"));
+        if (shows("captions")) {
+            box.ButtonYes("&Save");
+            box.ButtonNo("&Discard");
+            box.ButtonCancel("&Keep editing");
+        }
+        if (shows("back-colour")) {
+            box.BackColor(0xC0FFFF);
+        }
         const auto user = [&](qt::QtWindow& w) {
-            if (shot.extras & kCountdown) {
+            if (shows("countdown")) {
                 EXPECT_TRUE(
                     QTest::qWaitFor([&] { return !w.control("lblCountDown").caption().empty(); }));
             }
-            if (shot.extras & kDetails) {
+            if (shows("details")) {
                 openDetails(w, "Ledger.db: disk full (28 of 28 GB used)\nwhile writing entry");
             }
             picture(w, name);
-            shot.answer(w);
+            answers.at(row.at(4))(w);
         };
+        const int32_t buttons = std::stoi(row.at(2));
+        const bool help = buttons & 0x4000;
         const auto show = [&] {
-            const bool help = shot.buttons & 0x4000;
-            return box.msgBox(shot.prompt, shot.buttons, "Ledger", help ? helpFile : "",
-                              help ? 0 : -1, shot.extras & kDontShow ? name : "");
+            return box.msgBox(row.at(1).empty() ? save : row.at(1), buttons, "Ledger",
+                              help ? helpFile : "", help ? 0 : -1, shows("dont-show") ? name : "");
         };
-        EXPECT_EQ(ask(show, user), shot.expected);
+        EXPECT_EQ(ask(show, user), std::stoi(row.at(5)));
     }
 }
 
