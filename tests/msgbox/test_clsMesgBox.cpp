@@ -184,23 +184,6 @@ TEST_F(MsgBoxTest, CloseAllDuringAMessageAnswersAsItsCloseBoxAndRemembersNothing
     }
 }
 
-TEST_F(MsgBoxTest, StandardStyleGoesToTheSystemMessageBox) {
-    desktop->setApplicationTitle("Ledger");
-    std::vector<headless::SystemMessageBoxCall> calls;
-    desktop->onSystemMessageBox([&](const headless::SystemMessageBoxCall& c) {
-        calls.push_back(c);
-        return qvButtonRetry;
-    });
-    box->DontShowAgainTicked(true);
-    EXPECT_EQ(box->msgBox("Disk full", 5 | 48 | 0x8000, "~NO~TITLE~", "h.chm", 7), qvButtonRetry);
-    ASSERT_EQ(calls.size(), 1U);
-    EXPECT_EQ(std::tie(calls[0].flags, calls[0].title, calls[0].helpFile, calls[0].context),
-              std::make_tuple(5 | 48 | 0x8000, "Ledger", "h.chm", 7));
-    EXPECT_EQ(windows, 0);
-    EXPECT_TRUE(box->DontShowAgainTicked());
-    EXPECT_FALSE(box->TimeOutOccured);
-}
-
 TEST_F(MsgBoxTest, WindowFillingHelpSoundAndTitle) {
     desktop->setApplicationTitle("Ledger");
     box->MsgBoxType(Tessary2003);

@@ -31,7 +31,16 @@ TEST_F(MemoryTest, TickedAnswerIsRememberedForItsSetOnly) {
     box->DontShowAgain(true);
     EXPECT_EQ(box->msgBox("Save?", 4, "T", "", -1, "Q1"), qvButtonNo);
     EXPECT_FALSE(box->TimeOutOccured);
-    EXPECT_TRUE(desktop->sideEffects(EffectKind::SystemMessageBox).empty());
+    // What it does not remember goes to the system's box, with the application's title for none;
+    // the check box stays as it was.
+    desktop->setApplicationTitle("Ledger");
+    EXPECT_EQ(box->msgBox("Disk full", 5 | 48 | 0x8000, "~NO~TITLE~", "h.chm", 7, "Q2"),
+              qvButtonRetry);
+    const auto boxes = desktop->sideEffects(EffectKind::SystemMessageBox);
+    ASSERT_EQ(boxes.size(), 1U);
+    EXPECT_EQ(std::tie(boxes[0].flags, boxes[0].title, boxes[0].helpFile, boxes[0].context),
+              std::make_tuple(5 | 48 | 0x8000, "Ledger", "h.chm", 7));
+    EXPECT_TRUE(box->DontShowAgainTicked());
     // For a set without No the message is shown, and its box starts ticked as the last one
     // was left, so the untouched box remembers OK.
     EXPECT_EQ(answer(1, 0, false), qvButtonOK);
