@@ -153,28 +153,21 @@ TEST(HeadlessKeys, FollowTheWindowTheFocusedControlAndTheDesktop) {
     const std::map<std::string, int16_t> keys = {{"Enter", 13}, {"Escape", 27}, {"Space", 32},
                                                  {"Tab", 9},    {"R", 'R'},     {"P", 'P'}};
     const std::map<std::string, int16_t> shifts = {{"-", 0}, {"shift", kShift}, {"alt", kAlt}};
+    using Window = platform::Window;
+    const std::map<std::string, std::function<void(Window&)>> arrangements = {
+        {"-", [](Window&) {}},
+        {"default hidden", [](Window& w) { w.control("cmdAction", 0).setVisible(false); }},
+        {"cancel disabled", [](Window& w) { w.control("cmdCancel").setEnabled(false); }},
+        {"check box hidden", [](Window& w) { w.control("chkOption").setVisible(false); }},
+        {"lower-case access key",
+         [](Window& w) { w.control("chkOption").setCaption("&remember this choice"); }},
+        {"panel button disabled", [](Window& w) { w.control("cmdPanel").setEnabled(false); }},
+    };
     for (const auto& row : qvtest::readTable("keys.txt")) {
         const std::string& rule = row.at(0);
         const int16_t key = keys.at(row.at(2)), shift = shifts.at(row.at(3));
         HeadlessForm f;
-        if (const std::string& arranged = row.at(4); arranged != "-") {
-            // "name change" or "name[index] change"
-            const std::string target = arranged.substr(0, arranged.find(' '));
-            const std::string change = arranged.substr(target.size() + 1);
-            const auto bracket = target.find('[');
-            auto& c = bracket == std::string::npos
-                          ? f.window->control(target)
-                          : f.window->control(
-                                target.substr(0, bracket),
-                                static_cast<int16_t>(std::stoi(target.substr(bracket + 1))));
-            if (change == "hidden") {
-                c.setVisible(false);
-            } else if (change == "disabled") {
-                c.setEnabled(false);
-            } else {
-                c.setCaption(change.substr(change.find('=') + 1));
-            }
-        }
+        arrangements.at(row.at(4))(*f.window);
         Events events;
         f.run([&](ScriptedUser& user) {
             if (row.at(1) != "-") {
