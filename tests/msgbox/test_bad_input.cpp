@@ -74,7 +74,6 @@ TEST_F(MsgBoxTest, OddIdentitiesAreRememberedApart) {
     }
     const int before = windows;
     for (std::size_t i = 0; i < std::size(ids); ++i) {
-        EXPECT_EQ(remembered(ids[i]), std::to_string(qvButtonYes + position(i))) << i;
         EXPECT_EQ(answer(4, 0, false, ids[i]), qvButtonYes + position(i)) << i;
     }
     EXPECT_EQ(windows, before) << "every one answered from the memory";
