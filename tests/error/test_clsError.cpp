@@ -66,7 +66,6 @@ TEST_F(ErrorTest, NobodyToAskAnswersByTheRulesOrSaysSoOnStandardError) {
     qvtest::ScopedEnv log("QVMSGERR_UNATTENDED_LOG", dir.file("unattended.log"));
     EXPECT_EQ(clsError().Show(true, "Disk full", 61), 4);
     EXPECT_EQ(clsError().Show(true, "Not found", 53), 3);
-    EXPECT_EQ(dialogs, 0) << "nothing was shown";
     EXPECT_NE(qvtest::readFile(dir.file("unattended.log")).find("\terror\t"), std::string::npos);
 
     // No window system at all: the error goes to standard error, and nobody answered it.
