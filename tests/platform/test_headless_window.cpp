@@ -1,11 +1,13 @@
 // Windows and controls of the headless desktop: the shared test form, exact label metrics,
 // containers and the keyboard's rules.
 #include "platform/test_form.h"
+#include "table.h"
 
 #include <qvMsgErr/headless.h>
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <tuple>
 
 namespace qvMsgErr::testform {
@@ -82,31 +84,14 @@ TEST(HeadlessTestForm, SharedChecks) {
 TEST(HeadlessLabel, SizesToItsCaption) {
     HeadlessDesktop desktop;
     auto window = desktop.createWindow(testFormDesign());
-    // One line per hard break (CR LF, CR or LF), 90 per code point (a broken UTF-8 sequence shows
-    // as one U+FFFD each), 195 per line; word wrap keeps the width it is given and puts
-    // floor(width / 90) characters on a line, breaking at the last space that fits.
-    // Each row: the caption, whether the label wraps, its width and height.
-    const std::tuple<const char*, bool, float, float> rows[] = {
-        {"Hello\r\nWorld!", false, 540, 390},
-        {"a\rbb\nccc", false, 270, 585},
-        {"line\r\n", false, 360, 390},
-        {"Gr\u00FC\u00DFe", false, 450, 195},
-        {"a\xE2\x82z\xFF\xC3", false, 450, 195},
-        {"  padded  ", false, 900, 195},
-        {"Hello world", true, 450, 390},
-        {"ab cde fg", true, 450, 585},
-        {"abcdefghijkl", true, 450, 585},
-        {"Hello", true, 400, 390},
-        {"abc", true, 0, 585},
-        {"one two\r\nthree", true, 900, 390},
-        {"first\r\n\r\nthird", true, 900, 585},
-    };
     const auto size = [](const platform::Control& c) { return std::pair(c.width(), c.height()); };
-    for (const auto& [caption, wordWrap, width, height] : rows) {
+    for (const auto& row : qvtest::readTable("label-sizes.txt")) {
+        const bool wordWrap = row.at(1) == "yes";
+        const float width = std::stof(row.at(2));
         auto& label = window->control(wordWrap ? "lblWrapped" : "lblOneLine");
         label.setWidth(wordWrap ? width : 1);
-        label.setCaption(caption);
-        EXPECT_EQ(size(label), std::pair(width, height)) << caption;
+        label.setCaption(row.at(0));
+        EXPECT_EQ(size(label), std::pair(width, std::stof(row.at(3)))) << row.at(0);
     }
 
     auto& fixed = window->control("lblPanel");
@@ -165,52 +150,40 @@ TEST(HeadlessContainers, NestedChildrenFollowTheirContainers) {
 }
 
 TEST(HeadlessKeys, FollowTheWindowTheFocusedControlAndTheDesktop) {
-    const struct {
-        const char* rule;
-        const char* focus; ///< control the user focuses before the key; nullptr: the first
-        int16_t key, shift;
-        const char* after; ///< the events after the key-down events, as printed
-        std::function<void(platform::Window&)> arrange = {};
-    } cases[] = {
-        {"Enter stays in a multi-line text box", "txtNotes", 13, 0, ""},
-        {"a hidden default button is not pressed", "chkOption", 13, 0, "",
-         [](auto& w) { w.control("cmdAction", 0).setVisible(false); }},
-        {"Escape without a usable cancel button does nothing", nullptr, 27, 0, "",
-         [](auto& w) { w.control("cmdCancel").setEnabled(false); }},
-        {"Space presses the focused button", nullptr, 32, 0, "Click(cmdAction[0])"},
-        {"Space ticks the focused check box", "chkOption", 32, 0, "Click(chkOption)"},
-        {"Tab moves on in tab order", nullptr, 9, 0, "GotFocus(chkOption)"},
-        {"Tab skips what cannot take the focus", nullptr, 9, 0, "GotFocus(cmdCancel)",
-         [](auto& w) { w.control("chkOption").setVisible(false); }},
-        {"Shift+Tab goes back and wraps round", nullptr, 9, kShift, "GotFocus(cmdPanel)"},
-        {"Alt+letter ticks its check box, in either case", nullptr, 'R', kAlt,
-         "GotFocus(chkOption) Click(chkOption)",
-         [](auto& w) { w.control("chkOption").setCaption("&remember this choice"); }},
-        {"a disabled button's access key does nothing", nullptr, 'P', kAlt, "",
-         [](auto& w) { w.control("cmdPanel").setEnabled(false); }},
+    const std::map<std::string, int16_t> keys = {{"Enter", 13}, {"Escape", 27}, {"Space", 32},
+                                                 {"Tab", 9},    {"R", 'R'},     {"P", 'P'}};
+    const std::map<std::string, int16_t> shifts = {{"-", 0}, {"shift", kShift}, {"alt", kAlt}};
+    using Window = platform::Window;
+    const std::map<std::string, std::function<void(Window&)>> arrangements = {
+        {"-", [](Window&) {}},
+        {"default hidden", [](Window& w) { w.control("cmdAction", 0).setVisible(false); }},
+        {"cancel disabled", [](Window& w) { w.control("cmdCancel").setEnabled(false); }},
+        {"check box hidden", [](Window& w) { w.control("chkOption").setVisible(false); }},
+        {"lower-case access key",
+         [](Window& w) { w.control("chkOption").setCaption("&remember this choice"); }},
+        {"panel button disabled", [](Window& w) { w.control("cmdPanel").setEnabled(false); }},
     };
-    for (const auto& c : cases) {
+    for (const auto& row : qvtest::readTable("keys.txt")) {
+        const std::string& rule = row.at(0);
+        const int16_t key = keys.at(row.at(2)), shift = shifts.at(row.at(3));
         HeadlessForm f;
-        if (c.arrange) {
-            c.arrange(*f.window);
-        }
+        arrangements.at(row.at(4))(*f.window);
         Events events;
         f.run([&](ScriptedUser& user) {
-            if (c.focus != nullptr) {
-                user.focus(c.focus);
+            if (row.at(1) != "-") {
+                user.focus(row.at(1));
             }
-            events = f.logic.eventsDuring([&] { user.keyDown(c.key, c.shift); });
+            events = f.logic.eventsDuring([&] { user.keyDown(key, shift); });
         });
-        ASSERT_FALSE(events.empty()) << c.rule;
-        EXPECT_EQ(events.front(), (RecordedEvent{EventKind::KeyDown, "", -1, c.key, c.shift}))
-            << c.rule;
+        ASSERT_FALSE(events.empty()) << rule;
+        EXPECT_EQ(events.front(), (RecordedEvent{EventKind::KeyDown, "", -1, key, shift})) << rule;
         std::string after;
         for (const auto& e : events) {
             if (e.kind != EventKind::KeyDown) {
                 after.append(after.empty() ? "" : " ").append(testing::PrintToString(e));
             }
         }
-        EXPECT_EQ(after, c.after) << c.rule;
+        EXPECT_EQ(after.empty() ? "-" : after, row.at(5)) << rule;
     }
 }
 
