@@ -227,6 +227,10 @@ public:
     virtual void setWidth(float v) = 0;  ///< outer
     virtual void setHeight(float v) = 0; ///< outer
     virtual void move(float left, float top) = 0;
+    /// Moves the window to (left, top), which centres it on a point (its owner's centre, the
+    /// screen's) by its outer size: a desktop that learns the real frame only when the window
+    /// shows moves it then, so that its centre, frame included, stays on that point.
+    virtual void placeCentred(float left, float top) = 0;
     virtual float scaleWidth() const = 0; ///< inner (client)
     virtual float scaleHeight() const = 0;
     virtual int32_t backColor() const = 0;

@@ -418,10 +418,11 @@ void clsMesgBox::placeWindow(windows::MessageWindow& frm, int32_t CentreX, int32
     if (formPosition_) {
         w.move(formLeft_, formTop_);
     } else if (CentreX == msgbox::kNoParentPosition || CentreY == msgbox::kNoParentPosition) {
-        w.move((desktop.screenWidth() - w.width()) / 2, (desktop.screenHeight() - w.height()) / 2);
+        w.placeCentred((desktop.screenWidth() - w.width()) / 2,
+                       (desktop.screenHeight() - w.height()) / 2);
     } else {
-        w.move(static_cast<float>(centredAt(CentreX, w.width())),
-               static_cast<float>(centredAt(CentreY, w.height())));
+        w.placeCentred(static_cast<float>(centredAt(CentreX, w.width())),
+                       static_cast<float>(centredAt(CentreY, w.height())));
     }
     desktop.setTopmost(w.handle(), true);
 }

@@ -10,8 +10,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTextEdit>
 #include <QUrl>
 #include <QUrlQuery>
@@ -57,6 +59,16 @@ protected:
 
     clsError ledger;
 };
+
+TEST_F(QtErrorDialog, OpensCentredOnTheScreenAsSeen) {
+    const QPointF screen = QRectF(QGuiApplication::primaryScreen()->availableGeometry()).center();
+    showLedgerError([&](qt::QtWindow& w) {
+        const QPointF seen = QRectF(w.dialog()->frameGeometry()).center();
+        EXPECT_NEAR(seen.x(), screen.x(), 1);
+        EXPECT_NEAR(seen.y(), screen.y(), 1);
+        QtFormDriver(w).click("cmdClose");
+    });
+}
 
 // --- Reports -------------------------------------------------------------------------------------
 

@@ -163,6 +163,7 @@ public:
     void setWidth(float v) override;
     void setHeight(float v) override;
     void move(float left, float top) override;
+    void placeCentred(float left, float top) override;
     float scaleWidth() const override;
     float scaleHeight() const override;
     int32_t backColor() const override;

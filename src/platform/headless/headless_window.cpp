@@ -223,6 +223,9 @@ void HeadlessWindow::move(float left, float top) {
     top_ = platform::checkedPosition(top);
     moved_ = true;
 }
+void HeadlessWindow::placeCentred(float left, float top) {
+    move(left, top); // the frame is known exactly: the position centres as it is
+}
 float HeadlessWindow::scaleWidth() const {
     checkLoaded();
     return clientWidth_;

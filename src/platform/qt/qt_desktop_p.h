@@ -37,6 +37,8 @@
 //       initial directory), QVMSGERR_COMPONENT_DIR=dir sets the component directory
 //   [~] Outer window size: the real frame where the window system reports one; on the offscreen
 //       and minimal platforms a fixed frame of kFrameAllowance
+//   [x] A centred window is centred by the frame the window system reports once it shows
+//       (placeCentred, keepCentre), unless the user moved it
 //   [~] drawPicture outside a Paint event shows at the next repaint and then goes, as an
 //       unretained drawing does
 //   [~] Help: the help file is opened with the desktop's opener; a context cannot be addressed
@@ -277,6 +279,7 @@ public:
     void setWidth(float v) override;
     void setHeight(float v) override;
     void move(float left, float top) override;
+    void placeCentred(float left, float top) override;
     float scaleWidth() const override;
     float scaleHeight() const override;
     int32_t backColor() const override;
@@ -317,6 +320,8 @@ public:
     void paintSurface(QWidget* surface);
     void closeRequested(QCloseEvent* event);
     void pressCancel();
+    /// Called as the dialog paints: the frame may have become known since it was shown.
+    void painting() { keepCentre(); }
     bool setTopmost(bool on);
 
     static QtWindow* byHandle(platform::WindowHandle handle);
@@ -325,6 +330,9 @@ private:
     /// Sets a window flag without hiding the dialog.
     void setWindowFlag(Qt::WindowType flag, bool on);
     QMargins frameMargins() const;
+    /// Moves a centred window by half the difference between the frame its position was worked
+    /// out for and the frame the window system reports now, unless the user has moved it.
+    void keepCentre();
     QWidget* containerWidget(const std::string& name) const;
     void centre();
     void applyClientSize();
@@ -344,9 +352,10 @@ private:
     std::string caption_;
     float clientWidth_ = 0, clientHeight_ = 0;
     float left_ = 0, top_ = 0;
-    QPoint placedAt_;         ///< pixel position last applied, to notice a user's move
-    bool positioned_ = false; ///< left/top set by the logic: no centring on show
-    bool centred_ = false;    ///< centred at its first display
+    QPoint placedAt_;                    ///< pixel position last applied, to notice a user's move
+    bool positioned_ = false;            ///< left/top set by the logic: no centring on show
+    bool centred_ = false;               ///< centred at its first display
+    std::optional<QMargins> centredFor_; ///< the frame a centred position was worked out for
     std::optional<int32_t> backColor_;
     int32_t helpContextId_ = 0;
     bool loaded_ = true;

@@ -307,6 +307,7 @@ void QtWindow::showModal() {
     centred_ = true;
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->show();
+    keepCentre();
     syncTimers(true);
     noteActivation();
     if (dialog && loaded_ && dialog->isVisible()) {
@@ -332,6 +333,7 @@ void QtWindow::showModeless() {
     centred_ = true;
     dialog_->setWindowModality(Qt::NonModal);
     dialog_->show();
+    keepCentre();
     syncTimers(true);
     noteActivation();
 }

@@ -27,6 +27,7 @@ bool FormDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void FormDialog::paintEvent(QPaintEvent*) {
     if (owner) {
+        owner->painting();
         owner->paintSurface(this);
     }
 }

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 
 namespace qvMsgErr::qt {
 
@@ -97,6 +98,35 @@ void QtWindow::move(float left, float top) {
     }
 }
 
+void QtWindow::placeCentred(float left, float top) {
+    move(left, top);
+    centredFor_ = frameMargins();
+    if (dialog_ && dialog_->isVisible()) {
+        keepCentre();
+    }
+}
+
+void QtWindow::keepCentre() {
+    if (!centredFor_ || !dialog_ || dialog_->pos() != placedAt_) {
+        return;
+    }
+    const QWindow* native = dialog_->windowHandle();
+    if (!native) {
+        return; // no frame reported yet
+    }
+    const QMargins real = native->frameMargins(), assumed = *centredFor_;
+    centredFor_ = real;
+    const QPoint shift((assumed.left() + assumed.right() - real.left() - real.right()) / 2,
+                       (assumed.top() + assumed.bottom() - real.top() - real.bottom()) / 2);
+    if (shift.isNull()) {
+        return;
+    }
+    placedAt_ += shift;
+    left_ = static_cast<float>(placedAt_.x() * scale_.x);
+    top_ = static_cast<float>(placedAt_.y() * scale_.y);
+    dialog_->move(placedAt_);
+}
+
 void QtWindow::applyClientSize() {
     if (dialog_) {
         dialog_->setFixedSize(toPixels(clientWidth_, scale_.x), toPixels(clientHeight_, scale_.y));
@@ -117,6 +147,7 @@ void QtWindow::centre() {
     left_ = static_cast<float>(placedAt_.x() * scale_.x);
     top_ = static_cast<float>(placedAt_.y() * scale_.y);
     dialog_->move(placedAt_);
+    centredFor_ = m;
 }
 
 float QtWindow::scaleWidth() const {
