@@ -106,6 +106,7 @@ enum class EffectKind {
     SaveDialog,       ///< title, flags; flag = cancelled; text = chosen path
     Save,             ///< text = path; bytes; flag = the file could not be written (75 raised)
     DrawPicture,      ///< window, helpFile = image list name; number = picture; x, y
+    Copy,             ///< text = what went to the clipboard
 };
 
 /// One side effect, in the order the desktop saw them.
@@ -246,6 +247,7 @@ public:
     chooseSaveFile(const platform::SaveDialogSettings& settings) override;
     void saveFile(const std::string& path, const std::string& bytes) override;
     void shellOpen(const std::string& target) override;
+    void copyText(const std::string& text) override;
 
     struct Impl;
 

@@ -359,6 +359,8 @@ public:
     virtual void saveFile(const std::string& path, const std::string& bytes) = 0;
     /// The shell's open action: hands `target` unchanged, as one argument, to the opener.
     virtual void shellOpen(const std::string& target) = 0;
+    /// Puts `text` on the clipboard as plain text: what Ctrl+C copies of a window.
+    virtual void copyText(const std::string& text) = 0;
 };
 
 } // namespace qvMsgErr::platform

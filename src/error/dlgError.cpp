@@ -176,6 +176,13 @@ void dlgError::onEvent(platform::Event& event) {
         passOver({[&] { unload(); }});
         return;
     }
+    if (event.kind == EventKind::KeyDown && event.keyCode == 'C' &&
+        event.shift == platform::kCtrl) {
+        // Copies the one-line report. The key goes on to the focused control, so a selection in
+        // a text area replaces it with what was selected.
+        passOver({[&] { desktop().copyText(GetReportText()); }});
+        return;
+    }
     if (event.kind != EventKind::Click) {
         return;
     }

@@ -170,4 +170,8 @@ void AutoDesktop::shellOpen(const std::string& target) {
     windows().shellOpen(target);
 }
 
+void AutoDesktop::copyText(const std::string& text) {
+    windows().copyText(text);
+}
+
 } // namespace qvMsgErr

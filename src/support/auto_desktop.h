@@ -43,6 +43,7 @@ public:
     chooseSaveFile(const platform::SaveDialogSettings& settings) override;
     void saveFile(const std::string& path, const std::string& bytes) override;
     void shellOpen(const std::string& target) override;
+    void copyText(const std::string& text) override;
 
 private:
     /// What answers questions that need no window: the real desktop once found, else a quiet

@@ -52,6 +52,18 @@ bool accessKeyIs(const std::string& caption, char key) {
     return next == key;
 }
 
+/// `caption` as a person reads it: without the access-key marks ("&&" reads "&").
+std::string readCaption(const std::string& caption) {
+    std::string text;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size()) {
+            ++i; // the mark goes; the character after it, a second "&" too, stays
+        }
+        text += caption[i];
+    }
+    return text;
+}
+
 int16_t toInteger(int32_t value) {
     if (value < std::numeric_limits<int16_t>::min() ||
         value > std::numeric_limits<int16_t>::max()) {
@@ -225,6 +237,10 @@ void MessageWindow::Form_KeyDown(int16_t KeyCode, int16_t Shift) {
     } else if (KeyCode == kKeyF1) {
         const auto isHelp = [](const platform::Control& b) { return b.tag() == kHelpTag; };
         showAndDecide(trails_.Form_KeyDown, {[&] { pressFirst(isHelp); }});
+    } else if (KeyCode == 'C' && Shift == platform::kCtrl) {
+        // Copies the message, as people know from the system's own box. The key goes on to the
+        // focused control, so a selection in the details replaces it with what was selected.
+        showAndDecide(trails_.Form_KeyDown, {[&] { desktop().copyText(copiedText()); }});
     } else if (KeyCode >= '0' && KeyCode <= 'Z' && Shift != platform::kAlt) {
         // Alt alone is the desktop's own access key: pressing here as well would press the
         // button twice. With Shift or Ctrl added it is ours.
@@ -234,6 +250,23 @@ void MessageWindow::Form_KeyDown(int16_t KeyCode, int16_t Shift) {
         };
         showAndDecide(trails_.Form_KeyDown, {[&] { pressFirst(hasKey); }});
     }
+}
+
+std::string MessageWindow::copiedText() const {
+    const std::string rule = "---------------------------\n";
+    std::string text =
+        rule + window().caption() + "\n" + rule + control("lblPrompt").caption() + "\n" + rule;
+    if (const std::string details = control("txtDetails").text(); !details.empty()) {
+        text += details + "\n" + rule;
+    }
+    for (const int16_t i : window().elements(kButtons)) {
+        // The Details toggle answers nothing: it is no button of the message.
+        if (const platform::Control& button = control(kButtons, i);
+            button.visible() && button.tag() != kDetailsTag) {
+            text += readCaption(button.caption()) + "   ";
+        }
+    }
+    return text + "\n" + rule;
 }
 
 void MessageWindow::Form_Paint() {

@@ -71,6 +71,9 @@ private:
     void ToggleDetailsDisplay(platform::Control& DetailsButton);
     void Form_KeyDown(int16_t KeyCode, int16_t Shift);
     void Form_Paint();
+    /// The message as plain text, as Ctrl+C copies it: the title, the prompt, the details when
+    /// there are any and the answer buttons, each part between dashed lines.
+    std::string copiedText() const;
 
     ProcedureTrails trails_;
 };

@@ -74,6 +74,15 @@ protected:
     }
 };
 
+TEST_F(Reports, CtrlCCopiesTheOneLineReport) {
+    show([](ScriptedUser& u) { u.keyDown('C', platform::kCtrl); });
+    const auto copies = desktop->sideEffects(EffectKind::Copy);
+    ASSERT_EQ(copies.size(), 1U);
+    EXPECT_EQ(copies[0].text, "Error Report | Date: Friday, January 2, 2026 | Time: 03:04 | "
+                              "Application: Ledger | User: ann | Activity: A problem occurred "
+                              "while saving | Description: Disk full | Details:  | Save\r\nWrite");
+}
+
 TEST_F(Reports, EmailAndPrintHandTheReportOn) {
     desktop->onPrinterDialog([](int32_t) { return platform::PrinterChoice{false, "Office"}; });
     show([](ScriptedUser& u) {

@@ -7,6 +7,8 @@
 
 #include <qvMsgErr/clsError.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +16,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTest>
 #include <QTextEdit>
 #include <QUrl>
 #include <QUrlQuery>
@@ -62,10 +65,27 @@ protected:
 
 TEST_F(QtErrorDialog, OpensCentredOnTheScreenAsSeen) {
     const QPointF screen = QRectF(QGuiApplication::primaryScreen()->availableGeometry()).center();
-    showLedgerError([&](qt::QtWindow& w) {
+    show([&](qt::QtWindow& w) {
         const QPointF seen = QRectF(w.dialog()->frameGeometry()).center();
         EXPECT_NEAR(seen.x(), screen.x(), 1);
         EXPECT_NEAR(seen.y(), screen.y(), 1);
+        QtFormDriver(w).click("cmdClose");
+    });
+}
+
+// Real keys: Tab leaves a text area that takes typing, Ctrl+Tab types a tab into it, and Ctrl+C
+// where nothing is selected copies the one-line report.
+TEST_F(QtErrorDialog, TabMovesOnCtrlTabTypesATabCtrlCCopiesTheReport) {
+    show([&](qt::QtWindow& w) {
+        QWidget* details = qt::widgetOf(w.control("rtfDetails"));
+        details->setFocus();
+        QTest::keyClick(details, Qt::Key_Tab, Qt::ControlModifier);
+        EXPECT_NE(w.control("rtfDetails").text().find('\t'), std::string::npos);
+        QTest::keyClick(details, Qt::Key_Tab);
+        QWidget* next = QApplication::focusWidget();
+        EXPECT_TRUE(next && next != details && next->window() == w.dialog());
+        QTest::keyClick(next, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("Error Report | Date: "));
         QtFormDriver(w).click("cmdClose");
     });
 }

@@ -113,6 +113,29 @@ TEST_F(WindowTest, KeysPressButtonsAndOpenHelp) {
     }
 }
 
+TEST_F(WindowTest, CtrlCCopiesTheMessageAsText) {
+    const std::string rule = "---------------------------\n";
+    for (const Style style : kBothStyles) {
+        SCOPED_TRACE(nameOf(style));
+        desktop->clearSideEffects();
+        // "&Cancel" would take Ctrl+C as its access key: copying comes first.
+        auto w =
+            open(style,
+                 {{"&Yes", ""}, {"&Cancel", ""}, {"&Details >>", "Details"}, {"&Help", "Help"}}, 1);
+        w->window().setCaption("Ledger");
+        w->control("lblPrompt").setCaption("Save A&&B?");
+        w->control("txtDetails").setText("3 entries");
+        run(*w, [](ScriptedUser& u) {
+            u.keyDown('C', platform::kCtrl);
+            EXPECT_TRUE(u.shown());
+        });
+        const auto copies = desktop->sideEffects(headless::EffectKind::Copy);
+        ASSERT_EQ(copies.size(), 1U);
+        EXPECT_EQ(copies[0].text, rule + "Ledger\n" + rule + "Save A&&B?\n" + rule + "3 entries\n" +
+                                      rule + "Yes   Cancel   Help   \n" + rule);
+    }
+}
+
 TEST_F(WindowTest, DetailsOpenBelowAndCloseAgain) {
     // A caption without the marks stays as it is, but the section still opens.
     const std::pair<std::string, std::string> captions[] = {{"&Details >>", "<< &Details"},

@@ -478,6 +478,12 @@ void HeadlessDesktop::shellOpen(const std::string& target) {
     impl_->record(std::move(opened));
 }
 
+void HeadlessDesktop::copyText(const std::string& text) {
+    SideEffect copied = detail::effect(EffectKind::Copy);
+    copied.text = text;
+    impl_->record(std::move(copied));
+}
+
 int32_t defaultSystemAnswer(int32_t flags) {
     const auto buttons = platform::systemBoxAnswers(flags);
     const auto position = static_cast<std::size_t>((flags & 0x300) >> 8);

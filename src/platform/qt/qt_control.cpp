@@ -108,6 +108,7 @@ void QtControl::create(QWidget* parent) {
     case ControlKind::TextBox:
         if (d_.multiLine) {
             auto* t = new QPlainTextEdit(parent);
+            t->setTabChangesFocus(true); // Tab moves on, as everywhere in a form; see typeTab
             t->setVerticalScrollBarPolicy(d_.verticalScrollBar ? Qt::ScrollBarAlwaysOn
                                                                : Qt::ScrollBarAlwaysOff);
             t->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -119,6 +120,7 @@ void QtControl::create(QWidget* parent) {
     case ControlKind::RichText: {
         auto* t = new QTextEdit(parent);
         t->setAcceptRichText(false);
+        t->setTabChangesFocus(true);
         t->setVerticalScrollBarPolicy(d_.verticalScrollBar ? Qt::ScrollBarAsNeeded
                                                            : Qt::ScrollBarAlwaysOff);
         widget_ = t;

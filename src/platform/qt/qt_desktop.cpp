@@ -8,6 +8,7 @@
 
 #include <QAbstractPrintDialog>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -504,6 +505,12 @@ void QtDesktop::saveFile(const std::string& path, const std::string& bytes) {
 
 void QtDesktop::shellOpen(const std::string& target) {
     openWithDesktopHandler(target);
+}
+
+void QtDesktop::copyText(const std::string& text) {
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        clipboard->setText(fromText(text));
+    }
 }
 
 std::shared_ptr<platform::Desktop> makeDesktop() {

@@ -7,8 +7,30 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
 namespace qvMsgErr::qt {
+
+namespace {
+
+/// Ctrl+Tab types a tab into a text area that takes typing, where Tab alone moves the focus on.
+bool typeTab(QWidget* receiver, const QKeyEvent* key) {
+    if (key->key() != Qt::Key_Tab || key->modifiers() != Qt::ControlModifier) {
+        return false;
+    }
+    if (auto* area = qobject_cast<QPlainTextEdit*>(receiver); area && !area->isReadOnly()) {
+        area->insertPlainText(QStringLiteral("\t"));
+        return true;
+    }
+    if (auto* area = qobject_cast<QTextEdit*>(receiver); area && !area->isReadOnly()) {
+        area->insertPlainText(QStringLiteral("\t"));
+        return true;
+    }
+    return false;
+}
+
+} // namespace
 
 using platform::ControlKind;
 using platform::EventKind;
@@ -91,7 +113,8 @@ bool QtWindow::filter(QObject* watched, QEvent* event) {
         }
         break;
     case QEvent::KeyPress:
-        return controlKey(w, static_cast<QKeyEvent*>(event));
+        return typeTab(w, static_cast<QKeyEvent*>(event)) ||
+               controlKey(w, static_cast<QKeyEvent*>(event));
     case QEvent::MouseMove:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
