@@ -79,6 +79,13 @@ struct ControlDesign {
     int32_t interval = 0;                      ///< timers, ms
     int32_t maskColor = 0xC0C0C0;              ///< image lists
     std::vector<ListPicture> pictures;         ///< image lists, numbered from 1
+    // What screen readers hear: a name where the caption does not give one (text areas); for a
+    // label, the control (same array index) it names or describes with its caption; and whether
+    // a control is decoration that is not read out (a version number).
+    std::string accessibleName;
+    std::string labels;
+    std::string describes;
+    bool decorative = false;
 };
 
 /// A window as data: its client size, style and controls, like a form file.
@@ -87,7 +94,10 @@ struct FormDesign {
     std::string caption;
     float clientWidth = 0, clientHeight = 0; ///< twips
     bool keyPreview = false;                 ///< the window sees every key before the control
-    bool startCentered = true;               ///< opens centred on the screen
+    /// A label or text area whose text screen readers announce, the window being an alert; empty:
+    /// a window like any other.
+    std::string announce;
+    bool startCentered = true; ///< opens centred on the screen
     std::optional<int32_t> backColor;
     std::vector<ControlDesign> controls;
 

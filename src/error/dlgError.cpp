@@ -55,10 +55,15 @@ platform::FormDesign makeDesign() {
 
     control(d, ControlKind::Image, "imgError", "", 90, 90, 960, 960).picture =
         platform::StockPicture::Critical;
-    control(d, ControlKind::RichText, "rtfActivity", "", 1170, 60, 2790, 600, "", 10);
-    control(d, ControlKind::RichText, "rtfDescription", "", 1170, 750, 2790, 555, "", 11);
-    control(d, ControlKind::Label, "lblversion", "", 90, 1110, 960, 165, "v").font = {"Arial",
-                                                                                      6.75F, false};
+    control(d, ControlKind::RichText, "rtfActivity", "", 1170, 60, 2790, 600, "", 10)
+        .accessibleName = "Activity";
+    control(d, ControlKind::RichText, "rtfDescription", "", 1170, 750, 2790, 555, "", 11)
+        .accessibleName = "Error";
+    d.announce = "rtfDescription"; // read out at once, as a message's prompt is
+    ControlDesign& version =
+        control(d, ControlKind::Label, "lblversion", "", 90, 1110, 960, 165, "v");
+    version.font = {"Arial", 6.75F, false};
+    version.decorative = true;
 
     ControlDesign& close = button(d, "cmdClose", "", 4110, 90, "Close", 0);
     close.isDefault = true;
@@ -68,13 +73,15 @@ platform::FormDesign makeDesign() {
     control(d, ControlKind::Panel, "FraInfo", "", 45, 1350, 5205, 1695);
     control(d, ControlKind::Label, "lblInformation", "FraInfo", 75, -30, 915, 195, "Information:")
         .font = kHeadingFont;
-    control(d, ControlKind::RichText, "rtfSolution", "FraInfo", 60, 210, 5055, 1365, "", 9);
+    control(d, ControlKind::RichText, "rtfSolution", "FraInfo", 60, 210, 5055, 1365, "", 9)
+        .accessibleName = "Solution";
 
     control(d, ControlKind::Panel, "FraDetails", "", 90, 3135, 5220, 2805);
     control(d, ControlKind::Label, "lblDetails", "FraDetails", 0, 15, 540, 195, "Details:").font =
         kHeadingFont;
     control(d, ControlKind::Label, "lblErrorNumber", "FraDetails", 600, 15, 3240, 195);
-    control(d, ControlKind::RichText, "rtfDetails", "FraDetails", 15, 255, 3825, 2415, "", 8);
+    control(d, ControlKind::RichText, "rtfDetails", "FraDetails", 15, 255, 3825, 2415, "", 8)
+        .accessibleName = "Details";
     control(d, ControlKind::Panel, "frabuttons", "FraDetails", 3960, 285, 1245, 2430);
     button(d, "cmdRetry", "frabuttons", 0, 0, "Try Again", 2);
     button(d, "cmdIgnore", "frabuttons", 0, 408, "Ignore", 3);

@@ -281,6 +281,7 @@ void MessageWindow::Form_Paint() {
 
 void addSharedControls(platform::FormDesign& d, const SharedDesign& s) {
     using platform::ControlKind;
+    d.announce = "lblPrompt"; // a message is an alert: screen readers read its prompt at once
     auto& button = addControl(d, ControlKind::CommandButton, kButtons, kArray, s.buttonLeft,
                               s.buttonTop, 1140, 390, 0);
     button.caption = "??";
@@ -298,6 +299,7 @@ void addSharedControls(platform::FormDesign& d, const SharedDesign& s) {
                                 s.dontShowWidth, 195, 3);
     dontShow.visible = false;
     dontShow.autoSize = true;
+    dontShow.labels = "chkDontShow";
     dontShow.backColor = s.promptBack;
 
     // Descriptions wrap at the width the composition gives them, the prompt's: each box then
@@ -308,6 +310,7 @@ void addSharedControls(platform::FormDesign& d, const SharedDesign& s) {
                                    s.descriptionTop, 1050, 195, 4);
     description.caption = "Abcdefg12345";
     description.visible = false;
+    description.describes = kButtons;
     description.autoSize = true;
     description.wordWrap = true;
     description.foreColor = s.descriptionColor;
@@ -318,6 +321,7 @@ void addSharedControls(platform::FormDesign& d, const SharedDesign& s) {
     frame.visible = false;
 
     auto& details = addControl(d, ControlKind::TextBox, "txtDetails", -1, 75, 225, 5865, 1365, 6);
+    details.accessibleName = "Details";
     details.container = "FraDetails";
     details.multiLine = true;
     details.verticalScrollBar = true;

@@ -7,6 +7,7 @@
 
 #include <qvMsgErr/clsError.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -86,6 +87,25 @@ TEST_F(QtErrorDialog, TabMovesOnCtrlTabTypesATabCtrlCCopiesTheReport) {
         EXPECT_TRUE(next && next != details && next->window() == w.dialog());
         QTest::keyClick(next, Qt::Key_C, Qt::ControlModifier);
         EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("Error Report | Date: "));
+        QtFormDriver(w).click("cmdClose");
+    });
+}
+
+TEST_F(QtErrorDialog, ScreenReadersHearTheErrorAndNotTheVersion) {
+    show([&](qt::QtWindow& w) {
+        const auto* dialog = QAccessible::queryAccessibleInterface(w.dialog());
+        EXPECT_EQ(dialog->role(), QAccessible::AlertMessage);
+        EXPECT_EQ(dialog->text(QAccessible::Description), "Path/File access error");
+        for (const auto& [area, name] : {std::pair{"rtfActivity", "Activity"},
+                                         {"rtfDescription", "Error"},
+                                         {"rtfDetails", "Details"}}) {
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(qt::widgetOf(w.control(area)))
+                          ->text(QAccessible::Name),
+                      name);
+        }
+        EXPECT_TRUE(QAccessible::queryAccessibleInterface(qt::widgetOf(w.control("lblversion")))
+                        ->state()
+                        .invisible);
         QtFormDriver(w).click("cmdClose");
     });
 }

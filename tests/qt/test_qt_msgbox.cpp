@@ -12,6 +12,7 @@
 
 #include <qvMsgErr/clsMesgBox.h>
 
+#include <QAccessible>
 #include <QScreen>
 #include <QTest>
 
@@ -154,6 +155,34 @@ void picture(qt::QtWindow& w, const std::string& name) {
 }
 
 // The gallery: each message is pictured, then answered in a way of its own.
+// What a screen reader finds, walking the accessibility tree: an alert that reads its prompt, the
+// buttons with their descriptions, the check box named by its text, the details box by name.
+TEST_F(QtMessage, ScreenReadersHearAnAlertAndWhatEachControlIsFor) {
+    box.MsgBoxType(Tessary2003);
+    box.CmdDescriptions(true);
+    box.DescYes("Saves the ledger first");
+    box.DetailsButton(true);
+    box.DetailsString("3 entries");
+    box.DontShowAgain(true);
+    const auto user = [](qt::QtWindow& w) {
+        const auto read = [](QWidget* widget, QAccessible::Text text) {
+            return QAccessible::queryAccessibleInterface(widget)->text(text);
+        };
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(w.dialog())->role(),
+                  QAccessible::AlertMessage);
+        EXPECT_EQ(read(w.dialog(), QAccessible::Description), "Save the changes?");
+        EXPECT_EQ(read(widget(w, "cmdButton", 0), QAccessible::Description),
+                  "Saves the ledger first");
+        EXPECT_EQ(read(widget(w, "chkDontShow"), QAccessible::Name),
+                  "Don't show this message again");
+        EXPECT_EQ(read(widget(w, "txtDetails"), QAccessible::Name), "Details");
+        click(widget(w, "cmdButton", 1));
+    };
+    EXPECT_EQ(
+        ask([&] { return box.msgBox("Save the changes?", 4, "Ledger", "", -1, "Save"); }, user),
+        qvButtonNo);
+}
+
 class QtMessageGallery : public QtMessage {};
 
 TEST_F(QtMessageGallery, Pictures) {

@@ -190,6 +190,10 @@ void QtControl::realise(QWidget* parent) {
         setWidgetText(widget_, fromText(textAsSet_));
         textShown_ = widgetText(widget_);
     }
+    if (!d_.accessibleName.empty()) {
+        widget_->setAccessibleName(fromText(d_.accessibleName));
+    }
+    widget_->setProperty(kDecorative, d_.decorative);
     applyFont();
     applyCaption();
     applyColors();

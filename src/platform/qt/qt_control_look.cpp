@@ -39,6 +39,15 @@ void QtControl::applyCaption() {
     case ControlKind::Label:
         static_cast<QLabel*>(widget_.data())->setWordWrap(d_.wordWrap);
         measure();
+        if (QtControl* named = d_.labels.empty() ? nullptr : window_.find(d_.labels, d_.index);
+            named && named->widget()) {
+            named->widget()->setAccessibleName(fromText(d_.caption));
+        }
+        if (QtControl* described =
+                d_.describes.empty() ? nullptr : window_.find(d_.describes, d_.index);
+            described && described->widget()) {
+            described->widget()->setAccessibleDescription(fromText(d_.caption));
+        }
         break;
     case ControlKind::Frame:
         static_cast<QGroupBox*>(widget_.data())->setTitle(caption());

@@ -252,6 +252,7 @@ struct QtDesktop::Sound {
 
 QtDesktop::QtDesktop() : sound_(std::make_unique<Sound>()) {
     requireApplication();
+    installAccessibility();
 }
 
 QtDesktop::~QtDesktop() = default;

@@ -305,6 +305,8 @@ public:
     /// RunTimeError 91 once the window is unloaded.
     void checkLoaded() const;
     FormDialog* dialog() const { return dialog_; }
+    /// What screen readers announce of an alert (see FormDesign::announce), else nothing.
+    std::optional<QString> announced() const;
     QtControl* find(const std::string& name, int16_t index) const;
     /// The lowest element called `name` (the control itself when it is no array).
     QtControl* findContainer(const std::string& name) const;
@@ -385,6 +387,12 @@ protected:
 // ---------------------------------------------------------------------------------------------
 // The desktop (qt_desktop.cpp)
 // ---------------------------------------------------------------------------------------------
+
+/// Makes screen readers hear the library's windows as their designs say (qt_access.cpp): alerts,
+/// the descriptions of buttons, decoration left out. Once per process.
+void installAccessibility();
+/// The property that marks a widget as decoration for installAccessibility.
+inline constexpr char kDecorative[] = "qvDecorative";
 
 class QtDesktop final : public platform::Desktop {
 public:

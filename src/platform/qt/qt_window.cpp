@@ -140,6 +140,14 @@ QtControl* QtWindow::find(const std::string& name, int16_t index) const {
     return nullptr;
 }
 
+std::optional<QString> QtWindow::announced() const {
+    if (design_.announce.empty() || !loaded_) {
+        return std::nullopt;
+    }
+    const QtControl* c = find(design_.announce, -1);
+    return c ? fromText(c->text()) : QString();
+}
+
 QtControl* QtWindow::findContainer(const std::string& name) const {
     QtControl* lowest = nullptr;
     for (const auto& c : controls_) {
