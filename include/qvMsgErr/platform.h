@@ -62,6 +62,7 @@ struct ControlDesign {
     float left = 0, top = 0, width = 0, height = 0;
     int16_t tabIndex = -1; ///< -1: takes no part in the tab order
     std::string caption;   ///< caption of buttons, labels, check boxes, frames; text of text areas
+    std::string placeholder; ///< text areas: the hint an empty area shows, no part of its text
     bool visible = true;
     bool enabled = true;
     std::optional<int32_t> backColor; ///< unset: the desktop's default

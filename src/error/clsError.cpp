@@ -219,6 +219,7 @@ int16_t clsError::Show(bool Modal, std::string Description, int32_t Number, std:
             dialog().window().setCaption(userName_.empty() ? appName_
                                                            : appName_ + " - " + userName_);
         },
+        [&] { dialog().TextsFilled(); },
         [&] {
             if (Modal && !dialog().desktop().hasUser()) {
                 unattended::Question q{"error",

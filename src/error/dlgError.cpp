@@ -80,8 +80,11 @@ platform::FormDesign makeDesign() {
     control(d, ControlKind::Label, "lblDetails", "FraDetails", 0, 15, 540, 195, "Details:").font =
         kHeadingFont;
     control(d, ControlKind::Label, "lblErrorNumber", "FraDetails", 600, 15, 3240, 195);
-    control(d, ControlKind::RichText, "rtfDetails", "FraDetails", 15, 255, 3825, 2415, "", 8)
-        .accessibleName = "Details";
+    ControlDesign& details =
+        control(d, ControlKind::RichText, "rtfDetails", "FraDetails", 15, 255, 3825, 2415, "", 8);
+    details.accessibleName = "Details";
+    // The section stays open on an error without details: it holds the number and the answers.
+    details.placeholder = "No details were given for this error.";
     control(d, ControlKind::Panel, "frabuttons", "FraDetails", 3960, 285, 1245, 2430);
     button(d, "cmdRetry", "frabuttons", 0, 0, "Try Again", 2);
     button(d, "cmdIgnore", "frabuttons", 0, 408, "Ignore", 3);
@@ -174,6 +177,11 @@ void dlgError::SetDetailsExpanded(bool Expand) {
             [&] { HeightFixed(kCollapsedHeight); },
         });
     }
+}
+
+void dlgError::TextsFilled() {
+    // The load laid the dialog out before there was a solution to show.
+    SetDetailsExpanded(detailsExpanded_);
 }
 
 void dlgError::onEvent(platform::Event& event) {

@@ -31,6 +31,9 @@ public:
     /// Sets the outer height so that the inner height becomes `NewHeight`.
     void HeightFixed(float NewHeight);
     void SetDetailsExpanded(bool Expand);
+    /// Lays the dialog out again for the texts it has been given, so that a solution shows
+    /// above the open details from the first display on. Show calls it once the texts are in.
+    void TextsFilled();
     bool DetailsExpanded() const { return detailsExpanded_; }
 
     // Composing the report (see report.h).

@@ -109,6 +109,7 @@ void QtControl::create(QWidget* parent) {
         if (d_.multiLine) {
             auto* t = new QPlainTextEdit(parent);
             t->setTabChangesFocus(true); // Tab moves on, as everywhere in a form; see typeTab
+            t->setPlaceholderText(fromText(d_.placeholder));
             t->setVerticalScrollBarPolicy(d_.verticalScrollBar ? Qt::ScrollBarAlwaysOn
                                                                : Qt::ScrollBarAlwaysOff);
             t->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -121,6 +122,7 @@ void QtControl::create(QWidget* parent) {
         auto* t = new QTextEdit(parent);
         t->setAcceptRichText(false);
         t->setTabChangesFocus(true);
+        t->setPlaceholderText(fromText(d_.placeholder));
         t->setVerticalScrollBarPolicy(d_.verticalScrollBar ? Qt::ScrollBarAsNeeded
                                                            : Qt::ScrollBarAlwaysOff);
         widget_ = t;
