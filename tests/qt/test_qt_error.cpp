@@ -53,10 +53,10 @@ protected:
                  const std::string& description = "Path/File access error",
                  const std::string& details = "LedgerFile.Save&WriteRecord&OpenStream&",
                  const std::string& solution = {},
-                 const std::string& activity = "saving the ledger") {
+                 const std::string& activity = "saving the ledger", int32_t number = 75) {
         int16_t result = 0;
         qttest::withModalWindow("dlgError", user, [&] {
-            result = ledger.Show(true, description, 75, details, solution, activity);
+            result = ledger.Show(true, description, number, details, solution, activity);
         });
         return result;
     }
@@ -222,23 +222,29 @@ TEST_F(QtErrorDialog, PrintAndSaveHandTheReportOn) {
 // --- Pictures ------------------------------------------------------------------------------------
 
 // Each layout is pictured as error-dialog-<layout>-<dpi>dpi.png in the test output directory and
-// checked for what a user notices first. Error 75 has a built-in solution; it shows once the
-// details are opened again.
+// checked for what a user notices first: error 75 (it has a built-in solution) as it opens and
+// collapsed, and an error without a solution.
 TEST_F(QtErrorDialog, PicturesOfTheThreeLayouts) {
-    EXPECT_EQ(
-        show([](qt::QtWindow& w) {
-            for (const char* layout : {"expanded", "collapsed", "expanded-solution"}) {
-                SCOPED_TRACE(layout);
-                const qttest::Picture p(w.dialog(), QStringLiteral("error-dialog-") + layout);
-                EXPECT_GT(p.marked(QRectF(6, 6, 64, 64)), static_cast<int>(500 * p.dpr * p.dpr))
-                    << "the error symbol";
-                // The short texts of the upper part show whole; the longer ones may scroll.
-                qttest::expectTidyLayout(w, {.whole = {"rtfActivity", "rtfDescription"}});
+    // the layout, the error's number, whether the details are closed first
+    for (const auto& [layout, number, collapse] : {std::tuple{"expanded-solution", 75, false},
+                                                   {"collapsed", 75, true},
+                                                   {"expanded", 0, false}}) {
+        SCOPED_TRACE(layout);
+        const auto user = [&, layout = layout, collapse = collapse](qt::QtWindow& w) {
+            if (collapse) {
                 QtFormDriver(w).click("cmdDetails");
             }
+            const qttest::Picture p(w.dialog(), QStringLiteral("error-dialog-") + layout);
+            EXPECT_GT(p.marked(QRectF(6, 6, 64, 64)), static_cast<int>(500 * p.dpr * p.dpr))
+                << "the error symbol";
+            // The short texts of the upper part show whole; the longer ones may scroll.
+            qttest::expectTidyLayout(w, {.whole = {"rtfActivity", "rtfDescription"}});
             QtFormDriver(w).click("cmdClose");
-        }),
-        3);
+        };
+        EXPECT_EQ(show(user, "Path/File access error", "LedgerFile.Save&WriteRecord&OpenStream&",
+                       {}, "saving the ledger", number),
+                  3);
+    }
 }
 
 } // namespace
