@@ -86,12 +86,13 @@ platform::FormDesign makeDesign() {
     // The section stays open on an error without details: it holds the number and the answers.
     details.placeholder = "No details were given for this error.";
     control(d, ControlKind::Panel, "frabuttons", "FraDetails", 3960, 285, 1245, 2430);
-    button(d, "cmdRetry", "frabuttons", 0, 0, "Try Again", 2);
-    button(d, "cmdIgnore", "frabuttons", 0, 408, "Ignore", 3);
-    button(d, "cmdAbort", "frabuttons", 0, 816, "Close all", 4);
-    button(d, "cmdSave", "frabuttons", 0, 1224, "Save", 5);
-    button(d, "cmdPrint", "frabuttons", 0, 1632, "Print", 6);
-    button(d, "cmdEmail", "frabuttons", 0, 2040, "E-Mail", 7);
+    // Access keys reach every answer and output without a mouse; Close has Enter and Escape.
+    button(d, "cmdRetry", "frabuttons", 0, 0, "&Try Again", 2);
+    button(d, "cmdIgnore", "frabuttons", 0, 408, "&Ignore", 3);
+    button(d, "cmdAbort", "frabuttons", 0, 816, "Close &all", 4);
+    button(d, "cmdSave", "frabuttons", 0, 1224, "&Save", 5);
+    button(d, "cmdPrint", "frabuttons", 0, 1632, "&Print", 6);
+    button(d, "cmdEmail", "frabuttons", 0, 2040, "&E-Mail", 7);
 
     ControlDesign& print = control(d, ControlKind::RichText, "rtfPrint", "", 0, 900, 6945, 195);
     print.visible = false;

@@ -55,6 +55,15 @@ TEST_F(ErrorTest, TopmostCentredAndTheDetailsToggleMovesTheSections) {
     EXPECT_EQ(std::tie(topmost[0].flag, topmost[0].window), std::make_tuple(true, "dlgError"s));
 }
 
+TEST_F(ErrorTest, AccessKeysAnswerWithoutAMouse) {
+    // the key pressed with Alt, the response it gives
+    for (const auto& [key, response] : {std::pair('T', 4), {'I', 5}}) {
+        clsError e;
+        user([key = key](ScriptedUser& u) { u.keyDown(key, platform::kAlt); });
+        EXPECT_EQ(e.Show(true, "d", 0), response) << key;
+    }
+}
+
 // --- Reports -------------------------------------------------------------------------------------
 
 /// Shows one error whose dialog the user works with through `act`, then closes.
