@@ -13,7 +13,6 @@
 #include <QString>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>

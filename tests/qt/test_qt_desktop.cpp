@@ -285,17 +285,12 @@ TEST(QtDesktop, SaveDialogAndScriptedAnswers) {
                                          [&] { chosen = desktop->chooseSaveFile(settings); });
     EXPECT_TRUE(chosen.cancelled);
 
-    // Tests answer without the dialog; the extension compares without regard to case.
-    const std::tuple<const char*, const char*, bool> scripted[] = {
-        {"report", "report.rtf", false},
-        {"report.txt", "report.txt", true},
-        {"report.RTF", "report.RTF", false}};
-    for (const auto& [answer, file, differs] : scripted) {
-        ScopedEnv env("QVMSGERR_SAVE_AS", answer);
+    for (const auto& row : qvtest::readTable("save-answers.txt")) {
+        ScopedEnv env("QVMSGERR_SAVE_AS", row.at(0));
         chosen = desktop->chooseSaveFile(settings);
         EXPECT_EQ(std::tuple(chosen.cancelled, chosen.path, chosen.extensionDiffers),
-                  result(file, differs))
-            << answer;
+                  result(row.at(1).c_str(), row.at(2) == "yes"))
+            << row.at(0);
     }
 }
 

@@ -2,6 +2,7 @@
 // e-mailed reports, and pictures of its three layouts.
 // What the dialog decides is proven on the headless desktop; here, that Qt delivers it.
 #include "qt/qt_form_driver.h"
+#include "table.h"
 
 #include "support/forms.h"
 
@@ -47,14 +48,14 @@ protected:
     }
 
     /// Shows an error with these texts modally and hands the dialog to `user` once it is up and
-    /// active; a dialog the user left open is closed with its Close button. By default, a ledger
-    /// program's failed save, whose procedures the library's handlers end in "&" and the dialog
-    /// makes lines.
-    int16_t show(const std::function<void(qt::QtWindow&)>& user,
+    /// active; a dialog the user left open is closed with its Close button. By default, error 75
+    /// as a ledger program's failed save, whose procedures the library's handlers end in "&" and
+    /// the dialog makes lines.
+    int16_t show(const std::function<void(qt::QtWindow&)>& user, int32_t number = 75,
                  const std::string& description = "Path/File access error",
                  const std::string& details = "LedgerFile.Save&WriteRecord&OpenStream&",
                  const std::string& solution = {},
-                 const std::string& activity = "saving the ledger", int32_t number = 75) {
+                 const std::string& activity = "saving the ledger") {
         int16_t result = 0;
         const auto thenClose = [&](qt::QtWindow& w) {
             user(w);
@@ -117,13 +118,8 @@ TEST_F(QtErrorDialog, ScreenReadersHearTheErrorAndNotTheVersion) {
 // with a subject and a body and nothing else, whatever the texts; the body carries the texts the
 // dialog's areas hand back.
 TEST_F(QtErrorDialog, NoTextChangesWhoTheMailGoesToOrWhatItCarries) {
-    const std::string rows[] = {
-        "LedgerFile.Save&WriteRecord&OpenStream&", // procedures, as the library's handlers end them
-        "x&cc=someone@example.org&bcc=b@example.org&attach=/etc/passwd",
-        "cut # here ? subject=Hi & body=Bye %41%0D%0A %zz = ;",
-        "line\r\nBcc: c@example.org\r\n\r\nbody",
-    };
-    for (const std::string& text : rows) {
+    for (const auto& row : qvtest::readTable("mail-texts.txt")) {
+        const std::string& text = row.at(0);
         const qttest::RecordingOpener opener;
         std::vector<std::string> received;
         ledger.AppName(text);
@@ -132,7 +128,7 @@ TEST_F(QtErrorDialog, NoTextChangesWhoTheMailGoesToOrWhatItCarries) {
                 QtFormDriver(w).click("cmdEmail");
                 received = opener.received();
             },
-            text, text, {}, text);
+            75, text, text, {}, text);
         ASSERT_EQ(received.size(), 1U) << "one argument for the opener";
         const QUrl url(QString::fromStdString(received[0]), QUrl::StrictMode);
         const QUrlQuery query(url);
@@ -174,7 +170,7 @@ TEST_F(QtErrorDialog, MebibyteTextsShowAtOnceAndStayWhole) {
                     qobject_cast<QTextEdit*>(qt::widgetOf(w.control("rtfDetails")));
                 EXPECT_TRUE(details && details->isReadOnly());
             },
-            text, text, text, text);
+            75, text, text, text, text);
     }
 }
 
@@ -228,9 +224,7 @@ TEST_F(QtErrorDialog, PicturesOfTheThreeLayouts) {
             // The short texts of the upper part show whole; the longer ones may scroll.
             qttest::expectTidyLayout(w, {.whole = {"rtfActivity", "rtfDescription"}});
         };
-        EXPECT_EQ(show(user, "Path/File access error", "LedgerFile.Save&WriteRecord&OpenStream&",
-                       {}, "saving the ledger", number),
-                  3);
+        EXPECT_EQ(show(user, number), 3);
     }
 }
 
