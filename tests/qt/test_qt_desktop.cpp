@@ -30,8 +30,7 @@ namespace {
 
 using platform::ControlKind;
 using platform::EventKind;
-using qttest::RecordingOpener;
-using qttest::ScopedEnv;
+using qvtest::ScopedEnv;
 using testform::expectRunTimeError;
 
 // --- Windows and controls ------------------------------------------------------------------------
@@ -189,7 +188,7 @@ TEST(QtDesktop, SystemMessageBoxButtonsDefaultEscapeAndHelp) {
     for (const auto& row : qvtest::readTable("system-boxes.txt")) {
         SCOPED_TRACE("flags " + row.at(0));
         const std::string& how = row.at(4);
-        const RecordingOpener opener;
+        const qttest::RecordingOpener opener;
         int32_t answer = 0;
         qttest::withModalDialog<QMessageBox>(
             [&](QMessageBox& box) {

@@ -33,7 +33,7 @@ namespace qvMsgErr {
 namespace {
 
 using qttest::QtFormDriver;
-using qttest::ScopedEnv;
+using qvtest::ScopedEnv;
 
 class QtErrorDialog : public ::testing::Test {
 protected:
