@@ -285,9 +285,7 @@ int Picture::marked(const QRectF& area) const {
 }
 
 QString testOutputDirectory() {
-    const QString dir = qEnvironmentVariableIsSet("QVMSGERR_TEST_OUTPUT")
-                            ? qEnvironmentVariable("QVMSGERR_TEST_OUTPUT")
-                            : QDir::tempPath();
+    const QString dir = qEnvironmentVariable("QVMSGERR_TEST_OUTPUT", QDir::tempPath());
     EXPECT_TRUE(QDir().mkpath(dir)) << dir.toStdString();
     return dir;
 }

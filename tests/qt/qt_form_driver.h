@@ -13,7 +13,6 @@
 #include <QString>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -56,8 +55,6 @@ void withModalDialog(const std::function<void(Dialog&)>& user, const std::functi
 void withModalWindow(std::string_view design, const std::function<void(qt::QtWindow&)>& user,
                      const std::function<void()>& show);
 
-using qvtest::ScopedEnv;
-
 /// A fake xdg-open first on PATH for one scope, which records its arguments byte for byte.
 class RecordingOpener {
 public:
@@ -67,7 +64,7 @@ public:
 
 private:
     qvtest::ScratchDir dir_;
-    ScopedEnv path_;
+    qvtest::ScopedEnv path_;
 };
 
 /// Texts of a mebibyte that once took Qt minutes to lay out, each with what it is: one word,

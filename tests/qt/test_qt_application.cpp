@@ -2,6 +2,7 @@
 // the Qt suite keeps one of for its whole run.
 #include "raised.h"
 #include "scratch.h"
+#include "table.h"
 
 #include <qvMsgErr/apartment.h>
 #include <qvMsgErr/clsMesgBox.h>
@@ -25,52 +26,35 @@ char g_arg0[] = "test_qt_application";
 char* g_argv[] = {g_arg0, nullptr};
 
 TEST(QtApplication, MakesUsesOrLeavesTheApplicationAndInstallsTheDesktop) {
-    enum Host { NoApplication, WidgetsApplication, CoreApplication };
-    const struct {
-        std::optional<std::string> variable; // QVMSGERR_DESKTOP
-        Host host;
-        bool owns;
-        bool uses;
-        const char* desktop; // the thread's desktop while the object lives
-        bool remade;         // the thread drops that desktop and makes its own by default
-    } rows[] = {
-        {std::nullopt, NoApplication, true, true, "qt", false},
-        {std::nullopt, NoApplication, true, true, "qt", true},
-        {"auto", NoApplication, true, true, "qt", false},
-        {"headless", NoApplication, false, false, "headless", false},
-        {std::nullopt, WidgetsApplication, false, true, "qt", false},
-        {"headless", WidgetsApplication, false, false, "headless", false},
-        {std::nullopt, CoreApplication, false, false, "none", false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.variable.value_or("(unset)") + ", host " + std::to_string(row.host) +
-                     (row.remade ? ", remade" : ""));
-        const qvtest::ScopedEnv choice("QVMSGERR_DESKTOP", row.variable);
+    for (const auto& row : qvtest::readTable("applications.txt")) {
+        SCOPED_TRACE(row.at(0) + ", host " + row.at(1) + ", " + row.at(5));
+        const auto variable = row.at(0) == "-" ? std::nullopt : std::optional(row.at(0));
+        const std::string& hostKind = row.at(1);
+        const std::string& desktop = row.at(4);
+        const qvtest::ScopedEnv choice("QVMSGERR_DESKTOP", variable);
         std::unique_ptr<QCoreApplication> host;
-        if (row.host == WidgetsApplication) {
+        if (hostKind == "widgets") {
             host = std::make_unique<QApplication>(g_argc, g_argv);
-        } else if (row.host == CoreApplication) {
+        } else if (hostKind == "core") {
             host = std::make_unique<QCoreApplication>(g_argc, g_argv);
         }
         {
             qt::Application app(g_argc, g_argv);
-            EXPECT_EQ(app.ownsApplication(), row.owns);
-            EXPECT_EQ(app.application(), row.uses ? QCoreApplication::instance() : nullptr);
-            EXPECT_EQ(threadDesktop().name(), row.desktop);
-            if (row.remade) {
+            EXPECT_EQ(app.ownsApplication(), row.at(2) == "owns");
+            EXPECT_EQ(app.application(),
+                      row.at(3) == "uses" ? QCoreApplication::instance() : nullptr);
+            EXPECT_EQ(threadDesktop().name(), desktop);
+            if (row.at(5) == "remade") {
                 setThreadDesktop(nullptr);
-                EXPECT_EQ(threadDesktop().name(), row.desktop);
+                EXPECT_EQ(threadDesktop().name(), desktop);
             }
         }
         // The host's application outlives the object; one the object made is gone, and with it
         // the Qt desktop, even one the thread made since (widgets must not outlive their
         // application), so the thread has no window system until one is needed (or the host's Qt
-        // one again).
+        // one again, where the host chose none).
         EXPECT_EQ(QCoreApplication::instance(), host.get());
-        const bool hostGui = row.host == WidgetsApplication && !row.variable;
-        EXPECT_EQ(threadDesktop().name(), hostGui                      ? "qt"
-                                          : row.variable == "headless" ? "headless"
-                                                                       : "none");
+        EXPECT_EQ(threadDesktop().name(), row.at(6));
         setThreadDesktop(nullptr);
     }
 }

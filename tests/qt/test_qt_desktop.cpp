@@ -2,6 +2,7 @@
 // toolkit makes of the designs, and the desktop's system message box, opener, printer, save
 // dialog and environment.
 #include "qt/qt_form_driver.h"
+#include "table.h"
 
 #include "support/forms.h"
 
@@ -9,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QMetaEnum>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QScreen>
@@ -19,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sstream>
 #include <tuple>
 #include <utility>
 
@@ -27,8 +30,7 @@ namespace {
 
 using platform::ControlKind;
 using platform::EventKind;
-using qttest::RecordingOpener;
-using qttest::ScopedEnv;
+using qvtest::ScopedEnv;
 using testform::expectRunTimeError;
 
 // --- Windows and controls ------------------------------------------------------------------------
@@ -45,25 +47,53 @@ struct QtForm {
     QWidget* widget(const std::string& name, int16_t index = -1) {
         return qt::widgetOf(window->control(name, index));
     }
-    /// Shows the window modally and runs `script` inside the display; the script must end it.
-    void runModal(const std::function<void()>& script) {
-        qttest::withModalWidget([&](QWidget* w) { return w == qt::dialogOf(*window); },
-                                window->design().name, [&](QWidget&) { script(); },
-                                [&] { window->showModal(); });
-    }
 };
 
+// Before the script, with the focus where the script expects it: a second window cannot show
+// modelessly under a modal one, and an event handler's failure is dropped. After it: the timers of
+// the hidden window stand still.
 TEST(QtTestForm, SharedScriptWithRealInput) {
     QtForm f;
     qttest::QtFormDriver user(*f.window);
-    f.runModal([&] {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return f.logic.count(EventKind::Paint) > 0; }));
-        testform::runSharedFormScript(*f.window, user, f.logic);
+    const auto second = f.desktop->createWindow(testform::testFormDesign());
+    int failures = 0;
+    testform::EventFunction failing([&](platform::Event& e) {
+        failures += e.kind == EventKind::KeyDown ? 1 : 0;
+        throw RunTimeError(err::InvalidCall);
     });
+    const auto script = [&](QWidget&) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return f.logic.count(EventKind::Paint) > 0; }));
+        expectRunTimeError(401, "modeless under a modal one", [&] { second->showModeless(); });
+        f.window->setHandler(&failing);
+        user.keyDown(123); // F12, which moves no focus
+        EXPECT_EQ(failures, 2) << "the form's preview, then the focused control all the same";
+        f.window->setHandler(&f.logic);
+        testform::runSharedFormScript(*f.window, user, f.logic);
+    };
+    qttest::withModalWidget([&](QWidget* w) { return w == qt::dialogOf(*f.window); }, "the form",
+                            script, [&] { f.window->showModal(); });
+    f.window->control("tmrTick").setEnabled(true);
+    const int ticks = f.logic.timerTicks();
+    QTest::qWait(1300);
+    EXPECT_EQ(f.logic.timerTicks(), ticks) << "timers of a hidden window stand still";
 }
 
+// With the desktop's screen, component directory and application title.
 TEST(QtTestForm, SharedWindowChecks) {
-    testform::runSharedWindowChecks(*qt::makeDesktop());
+    const auto desktop = qt::makeDesktop();
+    testform::runSharedWindowChecks(*desktop);
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size() * 15;
+    EXPECT_EQ(QSizeF(desktop->screenWidth(), desktop->screenHeight()), QSizeF(screen));
+    const QFileInfo component(QString::fromStdString(desktop->componentDirectory()));
+    EXPECT_TRUE(component.isAbsolute() && component.isDir()) << component.filePath().toStdString();
+    {
+        const ScopedEnv env("QVMSGERR_COMPONENT_DIR", "/opt/somewhere");
+        EXPECT_EQ(desktop->componentDirectory(), "/opt/somewhere");
+    }
+    const QString oldName = QGuiApplication::applicationDisplayName();
+    QGuiApplication::setApplicationDisplayName("Host Program");
+    EXPECT_EQ(desktop->applicationTitle(), "Host Program");
+    QGuiApplication::setApplicationDisplayName(oldName);
 }
 
 // The form as it is drawn, then the widgets' geometry, fonts and flags on the same window. Texts,
@@ -130,30 +160,6 @@ TEST(QtTestForm, RendersToPicture) {
     f.window->unload();
 }
 
-TEST(QtWindow, ModalDisplayRules) {
-    QtForm f;
-    auto second = f.desktop->createWindow(testform::testFormDesign());
-    int failures = 0;
-    testform::EventFunction failing([&](platform::Event& e) {
-        if (e.kind == EventKind::Click) {
-            ++failures;
-            throw RunTimeError(err::InvalidCall); // dropped by the desktop
-        }
-    });
-    f.runModal([&] {
-        expectRunTimeError(401, "modeless under a modal one", [&] { second->showModeless(); });
-        f.window->setHandler(&failing);
-        qttest::QtFormDriver(*f.window).click("cmdPanel");
-        EXPECT_EQ(failures, 1);
-        EXPECT_TRUE(f.window->isVisible()) << "a failing handler leaves the window alone";
-        f.window->setHandler(&f.logic);
-        f.window->control("tmrTick").setEnabled(true);
-        f.window->hide();
-    });
-    QTest::qWait(1300);
-    EXPECT_EQ(f.logic.timerTicks(), 0) << "timers of a hidden window stand still";
-}
-
 // Letters, digits, F1, Enter and Escape are proven with real keys on the test form and messages.
 TEST(QtConvert, VirtualKeyCodes) {
     const std::tuple<int, Qt::KeyboardModifiers, int16_t> rows[] = {
@@ -172,56 +178,37 @@ TEST(QtConvert, VirtualKeyCodes) {
 // --- The desktop's own dialogs and services -----------------------------------------------------
 
 TEST(QtDesktop, SystemMessageBoxButtonsDefaultEscapeAndHelp) {
-    using QMB = QMessageBox;
-    const auto ari = QMB::Abort | QMB::Retry | QMB::Ignore;
-    // Escape or the close box answers; where the set has no answer for them, or after a click on
-    // Help, the box stays open and the default button answers.
-    // Qt has no standard buttons for Try Again and Continue, the defaults of set 6 here: they
-    // answer when clicked.
-    enum How { Escape, CloseBox, NoEscape, Help, ClickDefault };
-    const struct {
-        int32_t flags;
-        QMB::StandardButtons buttons;
-        QMB::StandardButton defaultButton;
-        QMB::Icon icon;
-        How how;
-        int32_t answer;
-    } rows[] = {
-        {0, QMB::Ok, QMB::Ok, QMB::NoIcon, Escape, 1},
-        {1 | 16, QMB::Ok | QMB::Cancel, QMB::Ok, QMB::Critical, CloseBox, 2},
-        {2 | 48, ari, QMB::Abort, QMB::Warning, NoEscape, 3},
-        {3 | 32 | 0x200, QMB::Yes | QMB::No | QMB::Cancel, QMB::Cancel, QMB::Question, Escape, 2},
-        {4 | 64 | 0x100, QMB::Yes | QMB::No, QMB::No, QMB::Information, NoEscape, 7},
-        {5 | 0x300, QMB::Retry | QMB::Cancel, QMB::Retry, QMB::NoIcon, Escape, 2},
-        {1 | 0x4000 | 0x200, QMB::Ok | QMB::Cancel | QMB::Help, QMB::Help, QMB::NoIcon, Escape, 2},
-        {4 | 0x4000, QMB::Yes | QMB::No | QMB::Help, QMB::Yes, QMB::NoIcon, Help, 6},
-        {6, QMB::Cancel, QMB::Cancel, QMB::NoIcon, Escape, 2},
-        {6 | 0x100, QMB::Cancel, QMB::NoButton, QMB::NoIcon, ClickDefault, 10},
-        {6 | 0x200, QMB::Cancel, QMB::NoButton, QMB::NoIcon, ClickDefault, 11},
+    const QMetaEnum button = QMetaEnum::fromType<QMessageBox::StandardButtons>();
+    const QMetaEnum icon = QMetaEnum::fromType<QMessageBox::Icon>();
+    const auto value = [](const QMetaEnum& e, const std::string& keys) {
+        return e.keysToValue(keys.c_str());
     };
     const std::string helpFile = "--help file.chm"; // made absolute: it cannot read as an option
     const std::string here = QDir::currentPath().toStdString();
-    for (const auto& row : rows) {
-        SCOPED_TRACE("flags " + std::to_string(row.flags));
-        const RecordingOpener opener;
+    for (const auto& row : qvtest::readTable("system-boxes.txt")) {
+        SCOPED_TRACE("flags " + row.at(0));
+        const std::string& how = row.at(4);
+        const qttest::RecordingOpener opener;
         int32_t answer = 0;
         qttest::withModalDialog<QMessageBox>(
             [&](QMessageBox& box) {
-                EXPECT_EQ(std::tuple(box.standardButtons(), box.standardButton(box.defaultButton()),
-                                     box.icon(), box.text(), box.windowTitle()),
-                          std::tuple(row.buttons, row.defaultButton, row.icon,
-                                     QString("Line one\nline two"), QString("Title")));
-                if (row.how == Help) {
-                    box.button(QMB::Help)->click();
+                EXPECT_EQ(std::tuple(box.standardButtons().toInt(),
+                                     int(box.standardButton(box.defaultButton())), int(box.icon()),
+                                     box.text(), box.windowTitle()),
+                          std::tuple(value(button, row.at(1)), value(button, row.at(2)),
+                                     value(icon, row.at(3)), QString("Line one\nline two"),
+                                     QString("Title")));
+                if (how == "help") {
+                    box.button(QMessageBox::Help)->click();
                     EXPECT_EQ(opener.received(), std::vector{here + "/" + helpFile});
                 }
-                if (row.how == CloseBox || row.how == NoEscape) {
+                if (how == "close box" || how == "no escape") {
                     box.close();
                 }
-                if (row.how != CloseBox && row.how != ClickDefault) {
+                if (how != "close box" && how != "click default") {
                     QTest::keyClick(&box, Qt::Key_Escape);
                 }
-                if (row.how == NoEscape || row.how == Help) {
+                if (how == "no escape" || how == "help") {
                     EXPECT_TRUE(box.isVisible()) << "no answer yet";
                 }
                 if (box.isVisible()) {
@@ -229,32 +216,25 @@ TEST(QtDesktop, SystemMessageBoxButtonsDefaultEscapeAndHelp) {
                 }
             },
             [&] {
-                answer = qt::makeDesktop()->systemMessageBox("Line one\r\nline two", row.flags,
-                                                             "Title", helpFile, 42);
+                answer = qt::makeDesktop()->systemMessageBox(
+                    "Line one\r\nline two", std::stoi(row.at(0)), "Title", helpFile, 42);
             });
-        EXPECT_EQ(answer, row.answer);
+        EXPECT_EQ(answer, std::stoi(row.at(5)));
     }
 }
 
 // What the opener and the printer receive is checked with the error report they are made for.
 TEST(QtDesktop, SoundOnlyWhereThereIsAnOutput) {
     const ScopedEnv noServer("PULSE_SERVER", std::nullopt);
-    // The files below a scratch directory ("run/…", "snd/…"), and whether there is an output.
-    const std::pair<std::vector<std::string>, bool> rows[] = {
-        {{}, false},
-        {{"snd/pcmC0D0c", "snd/controlC0"}, false}, // capture only
-        {{"snd/pcmC0D0p"}, true},
-        {{"run/pulse/native"}, true},
-        {{"run/pipewire-0"}, true},
-    };
-    for (const auto& [files, available] : rows) {
+    for (const auto& row : qvtest::readTable("sound-outputs.txt")) {
         qvtest::ScratchDir dir; // a missing directory holds nothing
-        for (const auto& f : files) {
+        std::istringstream files(row.at(0) == "-" ? "" : row.at(0));
+        for (std::string f; files >> f;) {
             std::filesystem::create_directories(std::filesystem::path(dir.file(f)).parent_path());
             qvtest::writeFile(dir.file(f), "");
         }
-        EXPECT_EQ(qt::soundOutputAvailable(dir.file("run"), dir.file("snd")), available)
-            << ::testing::PrintToString(files);
+        EXPECT_EQ(qt::soundOutputAvailable(dir.file("run"), dir.file("snd")), row.at(1) == "yes")
+            << row.at(0);
     }
 }
 
@@ -304,17 +284,12 @@ TEST(QtDesktop, SaveDialogAndScriptedAnswers) {
                                          [&] { chosen = desktop->chooseSaveFile(settings); });
     EXPECT_TRUE(chosen.cancelled);
 
-    // Tests answer without the dialog; the extension compares without regard to case.
-    const std::tuple<const char*, const char*, bool> scripted[] = {
-        {"report", "report.rtf", false},
-        {"report.txt", "report.txt", true},
-        {"report.RTF", "report.RTF", false}};
-    for (const auto& [answer, file, differs] : scripted) {
-        ScopedEnv env("QVMSGERR_SAVE_AS", answer);
+    for (const auto& row : qvtest::readTable("save-answers.txt")) {
+        ScopedEnv env("QVMSGERR_SAVE_AS", row.at(0));
         chosen = desktop->chooseSaveFile(settings);
         EXPECT_EQ(std::tuple(chosen.cancelled, chosen.path, chosen.extensionDiffers),
-                  result(file, differs))
-            << answer;
+                  result(row.at(1).c_str(), row.at(2) == "yes"))
+            << row.at(0);
     }
 }
 
@@ -328,22 +303,6 @@ TEST(QtDesktop, CancelledPrinterDialog) {
         },
         [&] { choice = qt::makeDesktop()->choosePrinter(0x108); });
     EXPECT_TRUE(choice.cancelled);
-}
-
-TEST(QtDesktop, Environment) {
-    auto desktop = qt::makeDesktop();
-    const QSize screen = QGuiApplication::primaryScreen()->geometry().size() * 15;
-    EXPECT_EQ(QSizeF(desktop->screenWidth(), desktop->screenHeight()), QSizeF(screen));
-    const QFileInfo component(QString::fromStdString(desktop->componentDirectory()));
-    EXPECT_TRUE(component.isAbsolute() && component.isDir()) << component.filePath().toStdString();
-    {
-        ScopedEnv env("QVMSGERR_COMPONENT_DIR", "/opt/somewhere");
-        EXPECT_EQ(desktop->componentDirectory(), "/opt/somewhere");
-    }
-    const QString oldName = QGuiApplication::applicationDisplayName();
-    QGuiApplication::setApplicationDisplayName("Host Program");
-    EXPECT_EQ(desktop->applicationTitle(), "Host Program");
-    QGuiApplication::setApplicationDisplayName(oldName);
 }
 
 } // namespace

@@ -165,17 +165,16 @@ TEST_F(QtMessage, ScreenReadersHearAnAlertAndWhatEachControlIsFor) {
     box.DetailsString("3 entries");
     box.DontShowAgain(true);
     const auto user = [](qt::QtWindow& w) {
-        const auto read = [](QWidget* widget, QAccessible::Text text) {
-            return QAccessible::queryAccessibleInterface(widget)->text(text);
+        const auto heard = [](QWidget* widget) {
+            return QAccessible::queryAccessibleInterface(widget);
         };
-        EXPECT_EQ(QAccessible::queryAccessibleInterface(w.dialog())->role(),
-                  QAccessible::AlertMessage);
-        EXPECT_EQ(read(w.dialog(), QAccessible::Description), "Save the changes?");
-        EXPECT_EQ(read(widget(w, "cmdButton", 0), QAccessible::Description),
+        EXPECT_EQ(heard(w.dialog())->role(), QAccessible::AlertMessage);
+        EXPECT_EQ(heard(w.dialog())->text(QAccessible::Description), "Save the changes?");
+        EXPECT_EQ(heard(widget(w, "cmdButton", 0))->text(QAccessible::Description),
                   "Saves the ledger first");
-        EXPECT_EQ(read(widget(w, "chkDontShow"), QAccessible::Name),
+        EXPECT_EQ(heard(widget(w, "chkDontShow"))->text(QAccessible::Name),
                   "Don't show this message again");
-        EXPECT_EQ(read(widget(w, "txtDetails"), QAccessible::Name), "Details");
+        EXPECT_EQ(heard(widget(w, "txtDetails"))->text(QAccessible::Name), "Details");
         click(widget(w, "cmdButton", 1));
     };
     EXPECT_EQ(
