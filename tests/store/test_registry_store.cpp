@@ -4,6 +4,7 @@
 // gives results, never exceptions, prints nothing and leaves a file that is not ours exactly as it
 // was; several processes write at once, and a writer is killed in the middle of its writes.
 #include "store_fixtures.h"
+#include "table.h"
 
 #include "support/modRegistry.h"
 
@@ -78,29 +79,15 @@ using Names = std::vector<std::string>;
 using RegistryStore = BothStores;
 
 TEST_P(RegistryStore, NamesAKeyOrValueCaseInsensitivelyInAsciiOnly) {
-    // written and read as key path|value name, whether both name the same value
-    const std::tuple<std::string, std::string, bool> spellings[] = {
-        {"Software\\App|Value", "SOFTWARE\\app|VALUE", true},
-        // A leading, trailing or doubled backslash names the same key.
-        {"Software\\App|Value", "\\Software\\App|Value", true},
-        {"Software\\App|Value", "Software\\\\App\\|Value", true},
-        {"Software\\App|", "Software\\App|", true},
-        // Other bytes are compared exactly.
-        {"Software\\App|\xc3\x84", "Software\\App|\xc3\xa4", false},
-        {"Software\\\xc3\x84pp|Value", "Software\\\xc3\xa4pp|Value", false},
-        {"Software\\App|Value", "Software\\App|Value ", false},
-        {"Software\\App|Value", "Software\\Ap|pValue", false},
-    };
     int n = 0;
-    for (const auto& [written, read, same] : spellings) {
-        SCOPED_TRACE(written + " / " + read);
-        const auto w = written.find('|'), r = read.find('|');
+    for (const auto& row : readTable("key-spellings.txt")) {
+        SCOPED_TRACE(row.at(0));
         const std::string text = "text " + std::to_string(++n); // tells this case from earlier ones
-        ASSERT_EQ(put(*store, written.substr(0, w), written.substr(w + 1), REG_SZ, text),
-                  rr::Success);
-        const Read got = get(*store, read.substr(0, r), read.substr(r + 1));
-        EXPECT_EQ(std::tie(got.result, got.bytes),
-                  same ? std::tuple(rr::Success, text + '\0') : std::tuple(rr::FileNotFound, ""s));
+        ASSERT_EQ(put(*store, row.at(1), row.at(2), REG_SZ, text), rr::Success);
+        const Read got = get(*store, row.at(3), row.at(4));
+        EXPECT_EQ(std::tie(got.result, got.bytes), row.at(5) == "yes"
+                                                       ? std::tuple(rr::Success, text + '\0')
+                                                       : std::tuple(rr::FileNotFound, ""s));
     }
 }
 
@@ -336,28 +323,16 @@ TEST(SqliteStore, DefaultPathFollowsTheEnvironment) {
     // In a child process, so that the other tests keep their environment.
     inChildProcess([] {
         const char* const names[] = {"QVMSGERR_REGISTRY", "XDG_CONFIG_HOME", "HOME"};
-        const char* const cases[][4] = {
-            // $QVMSGERR_REGISTRY, $XDG_CONFIG_HOME, $HOME, the path
-            {"/x/mine.db", "/cfg", "/home/u", "/x/mine.db"},
-            {"", "/cfg", "/home/u", "/cfg/qvMsgErr/registry.db"},
-            {nullptr, "/cfg", "/home/u", "/cfg/qvMsgErr/registry.db"},
-            {nullptr, "relative/cfg", "/home/u", "/home/u/.config/qvMsgErr/registry.db"},
-            {nullptr, "", "/home/u", "/home/u/.config/qvMsgErr/registry.db"},
-        };
-        for (const auto& c : cases) {
+        const std::string home = ::getpwuid(::getuid())->pw_dir;
+        for (const auto& row : readTable("default-paths.txt")) {
+            SCOPED_TRACE(row.at(0));
             for (int i = 0; i < 3; ++i) {
-                c[i] ? ::setenv(names[i], c[i], 1) : ::unsetenv(names[i]);
+                row.at(i + 1) == "-" ? ::unsetenv(names[i])
+                                     : ::setenv(names[i], row.at(i + 1).c_str(), 1);
             }
-            EXPECT_EQ(SqliteRegistry::defaultPath(), c[3]);
-            EXPECT_EQ(dynamic_cast<const SqliteRegistry&>(*makeDefaultRegistry()).path(), c[3]);
-        }
-        // A relative HOME is ignored like an unset one: the password database names the home.
-        const std::string fromPasswd =
-            std::string(::getpwuid(::getuid())->pw_dir) + "/.config/qvMsgErr/registry.db";
-        ::setenv("XDG_CONFIG_HOME", "relative/cfg", 1);
-        for (const char* home : {"relative/home", "", "~/x"}) {
-            ::setenv("HOME", home, 1);
-            EXPECT_EQ(SqliteRegistry::defaultPath(), fromPasswd) << home;
+            const std::string path = row.at(4)[0] == '~' ? home + row.at(4).substr(1) : row.at(4);
+            EXPECT_EQ(SqliteRegistry::defaultPath(), path);
+            EXPECT_EQ(dynamic_cast<const SqliteRegistry&>(*makeDefaultRegistry()).path(), path);
         }
     });
 }
