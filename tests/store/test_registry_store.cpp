@@ -149,6 +149,13 @@ TEST_P(RegistryStore, RefusalsHaveTheirOwnResults) {
     uint32_t kind = 0, size = sizeof buffer;
     EXPECT_EQ(store->RegQueryValueExA(readOnly, "v", kind, buffer, size), rr::MoreData);
     EXPECT_EQ(std::pair(size, kind), std::pair(6u, REG_SZ));
+    // A buffer large enough gets the text and its NUL, whatever the buffer held before.
+    std::string large(8, '?');
+    size = 8;
+    EXPECT_EQ(store->RegQueryValueExA(readOnly, "v", kind, reinterpret_cast<uint8_t*>(large.data()),
+                                      size),
+              rr::Success);
+    EXPECT_EQ(large.substr(0, size), "12345\0"s);
     // What the handle was opened for is checked, and so is data against its size.
     const uint8_t byte = 1;
     EXPECT_EQ(store->RegSetValueExA(readOnly, "v", REG_BINARY, &byte, 1), rr::AccessDenied);
