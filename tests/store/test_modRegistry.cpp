@@ -124,18 +124,12 @@ protected:
 
 TEST_F(Failures, AFailingStoreGivesFalseOrTheDefaultAndItsErrorsPassOnWithATrail) {
     ASSERT_TRUE(SetRegSetting("Id", "6", Section, true));
-    // the failing operation, whether the layer writes, the trail of the error passed on
-    const std::tuple<const char*, bool, const char*> cases[] = {
-        {"open", false, "GetRegSetting&Reg_QueryValue&QueryValueEx&store"}, // one read step
-        {"query", false, "GetRegSetting&Reg_QueryValue&QueryValueEx&store"},
-        {"create", true, "SetRegSetting&RegSetKeyValue&store"},
-        {"set", true, "SetRegSetting&RegSetKeyValue&SetValueEx&store"},
-    };
-    for (const auto& [failing, writing, trail] : cases) {
-        SCOPED_TRACE(failing);
-        store->failing = failing;
+    for (const auto& row : readTable("store-failures.txt")) {
+        SCOPED_TRACE(row.at(0));
+        store->failing = row.at(0);
         store->raise = nullptr;
-        const auto use = [&, writing = writing] {
+        const bool writing = row.at(1) == "writes";
+        const auto use = [&] {
             return writing ? (SetRegSetting("Id", "7", Section, true) ? "stored" : "not stored")
                            : GetRegSetting("Id", "fallback", Section, true);
         };
@@ -146,7 +140,7 @@ TEST_F(Failures, AFailingStoreGivesFalseOrTheDefaultAndItsErrorsPassOnWithATrail
         // The trail is built outermost first; the rest of the error is kept.
         const RunTimeError e = qvMsgErr::testing::raised([&] { use(); });
         EXPECT_EQ(std::tie(e.Number, e.Description, e.Source, e.HelpFile, e.HelpContext),
-                  std::make_tuple(err::DeviceIOError, "disk gone", trail, "help.chm", 12));
+                  std::make_tuple(err::DeviceIOError, "disk gone", row.at(2), "help.chm", 12));
         EXPECT_EQ(store->inner.openHandles(), 0u) << "a key was left open";
     }
 }
