@@ -3,6 +3,7 @@
 #include "support/apartment.h"
 
 #include "scratch.h"
+#include "table.h"
 
 #include <qvMsgErr/apartment.h>
 #include <qvMsgErr/clsMesgBox.h>
@@ -34,18 +35,12 @@ protected:
 };
 
 TEST_F(DesktopChoice, TheVariableOverridesTheFactoryOnlyForHeadless) {
-    const struct {
-        std::optional<std::string> value;
-        bool headless;
-    } rows[] = {
-        {std::nullopt, false}, {"", false},          {"auto", false},    {"qt", false},
-        {"headless", true},    {"HEADLESS", true},   {"Headless", true}, {"headles", false},
-        {"headless ", false},  {"headless2", false}, {"bogus", false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.value.value_or("(unset)"));
-        const qvtest::ScopedEnv variable("QVMSGERR_DESKTOP", row.value);
-        EXPECT_EQ(headlessDesktopRequested(), row.headless);
+    for (const auto& row : qvtest::readTable("desktop-choice.txt")) {
+        SCOPED_TRACE(row.at(0));
+        const bool headless = row.at(2) == "yes";
+        const qvtest::ScopedEnv variable(
+            "QVMSGERR_DESKTOP", row.at(1) == "-" ? std::nullopt : std::optional(row.at(1)));
+        EXPECT_EQ(headlessDesktopRequested(), headless);
         std::string title;
         std::size_t kept = 1;
         std::thread([&] {
@@ -59,8 +54,8 @@ TEST_F(DesktopChoice, TheVariableOverridesTheFactoryOnlyForHeadless) {
                 kept = unattended->sideEffects().size();
             }
         }).join();
-        EXPECT_EQ(title, row.headless ? "Host Application" : "from the factory");
-        EXPECT_EQ(kept, row.headless ? 0U : 1U);
+        EXPECT_EQ(title, headless ? "Host Application" : "from the factory");
+        EXPECT_EQ(kept, headless ? 0U : 1U);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "raised.h"
 #include "scratch.h"
+#include "table.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@
 #include <functional>
 #include <set>
 #include <sstream>
-#include <tuple>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -156,34 +156,16 @@ TEST(AppendToFile, ConcurrentWritersNeverInterleave) {
 }
 
 TEST(OpenerTarget, PathsBecomeAbsoluteUrisStayAsTheyAre) {
-    const std::tuple<const char*, const char*, const char*> rows[] = {
-        {"--version", "/work", "/work/--version"},
-        {"help file.html", "/", "/help file.html"},
-        {"/abs/--y", "/w", "/abs/--y"},
-        {"https://example.org/help", "/w", "https://example.org/help"},
-        {"mailto:a@b.org?subject=x", "/w", "mailto:a@b.org?subject=x"},
-        {"c:help", "/w", "/w/c:help"}, // one letter is no scheme
-        {"", "/w", ""},
-    };
-    for (const auto& [target, here, expected] : rows) {
-        EXPECT_EQ(platform::openerTarget(target, here), expected) << target;
+    for (const auto& row : qvtest::readTable("opener-targets.txt")) {
+        EXPECT_EQ(platform::openerTarget(row.at(2), row.at(3)), row.at(1)) << row.at(0);
     }
 }
 
 TEST(TrimText, TrimsTheCallersTextAndTheResult) {
-    // the text, what is returned, what the caller's text becomes
-    const std::tuple<std::string, std::string, std::string> cases[] = {
-        {"text\r\n\r\n\0"s, "text", "text"},
-        {"  word  \r\n", "word", "  word  "}, // spaces stay in the caller's text
-        {"\n\r\n\r", "", ""},
-        {"\tword\t", "\tword\t", "\tword\t"}, // tabs stay
-        {" a\r\nb \n", "a\r\nb", " a\r\nb "}, // so do inner breaks
-        {"a\0 "s, "a\0"s, "a\0 "s},           // a space after the NUL stops the trimming
-    };
-    for (const auto& [in, returned, callerAfter] : cases) {
-        std::string text = in;
-        EXPECT_EQ(TrimText(text), returned);
-        EXPECT_EQ(text, callerAfter);
+    for (const auto& row : qvtest::readTable("trim-text.txt")) {
+        std::string text = row.at(3);
+        EXPECT_EQ(TrimText(text), row.at(1)) << row.at(0);
+        EXPECT_EQ(text, row.at(2)) << row.at(0);
     }
 }
 

@@ -75,64 +75,29 @@ protected:
 };
 
 // Each run: what it is, the exit status, the whole standard output, the first line on standard
-// error, then its arguments.
+// error, then its arguments. Each file of runs has a store of its own; the runs on a file that is
+// no store leave it as it was.
 TEST_F(Qvmsg, ExitWithTheAnswerReportItOrSayWhatIsWrong) {
-    for (const auto& row : qvtest::readTable("qvmsg-runs.txt")) {
-        SCOPED_TRACE(row.at(0));
-        const int status = std::stoi(row.at(1));
-        const Outcome o = run({row.begin() + 4, row.end()});
-        EXPECT_EQ(o.status, status) << o.err;
-        EXPECT_EQ(o.out, row.at(2));
-        EXPECT_EQ(o.err.substr(0, o.err.find('\n')), row.at(3));
-        EXPECT_EQ(o.err.find("usage: qvmsg [options] PROMPT") != std::string::npos, status == 64)
-            << o.err;
+    const std::string noStore(8192, 'x');
+    for (const std::string file : {"qvmsg-runs.txt", "qvmsg-memory.txt", "qvmsg-not-a-store.txt"}) {
+        store = dir.file(file + ".db");
+        const bool broken = file == "qvmsg-not-a-store.txt";
+        if (broken) {
+            qvtest::writeFile(store, noStore);
+        }
+        for (const auto& row : qvtest::readTable(file)) {
+            SCOPED_TRACE(file + ": " + row.at(0));
+            const int status = std::stoi(row.at(1));
+            const Outcome o = run({row.begin() + 4, row.end()});
+            EXPECT_EQ(o.status, status) << o.err;
+            EXPECT_EQ(o.out, row.at(2));
+            EXPECT_EQ(o.err.substr(0, o.err.find('\n')), row.at(3));
+            EXPECT_EQ(o.err.find("usage: qvmsg [options] PROMPT") != std::string::npos,
+                      status == 64)
+                << o.err;
+        }
+        EXPECT_TRUE(!broken || qvtest::readFile(store) == noStore);
     }
-}
-
-const std::vector<std::string> kYesNo = {"--platform", "headless", "--buttons", "yesno"};
-
-std::vector<std::string> with(std::vector<std::string> head, const std::vector<std::string>& tail) {
-    head.insert(head.end(), tail.begin(), tail.end());
-    return head;
-}
-
-// A ticked box is remembered by one run, answers the next without a window, and is undone by
-// the memory commands.
-TEST_F(Qvmsg, MemoryCommandsSeeAndUndoWhatATickedBoxRemembered) {
-    const std::vector<std::string> ask = with(kYesNo, {"--dont-show", "--id", "SaveOnClose"});
-    EXPECT_EQ(run(with(ask, {"--answer", "tick,yes", "Save?"})).status, 6);
-    // The script would say No: the remembered Yes answers before any window shows.
-    EXPECT_EQ(run(with(ask, {"--answer", "no", "Save?"})).status, 6);
-    EXPECT_EQ(run({"memory", "list"}).out, "SaveOnClose\t6\tYes\n");
-    EXPECT_EQ(run({"memory", "--json", "get", " saveonclose "}).out,
-              "{\"id\":\"saveonclose\",\"button\":6,\"name\":\"Yes\",\"stored\":\"6\"}\n");
-    EXPECT_EQ(run({"memory", "--root", "Software\\Other", "list"}).out, "");
-
-    EXPECT_EQ(run({"memory", "forget", "SAVEONCLOSE"}).status, 0);
-    EXPECT_EQ(run({"memory", "forget", "SaveOnClose"}).status, 1);
-    EXPECT_EQ(run(with(ask, {"--id", "B", "--answer", "tick,yes", "Save?"})).status, 6);
-    EXPECT_EQ(run({"memory", "clear"}).out, "forgot 1 remembered answer\n");
-    EXPECT_EQ(run({"memory", "list"}).out, "");
-}
-
-TEST_F(Qvmsg, AStoreThatIsNoStoreIsReportedNotTakenForEmpty) {
-    qvtest::writeFile(store, std::string(8192, 'x'));
-    const std::pair<std::vector<std::string>, const char*> rows[] = {
-        {{"memory", "list"}, "RememberedAnswers"},
-        {{"memory", "get", "X"}, "FindRememberedAnswer"},
-        {{"memory", "forget", "X"}, "ForgetAnswer"},
-        {{"memory", "clear"}, "ForgetAllAnswers"},
-    };
-    for (const auto& [args, source] : rows) {
-        const Outcome o = run(args);
-        EXPECT_EQ(o.status, 70);
-        EXPECT_EQ(o.err, std::string("qvmsg: error 75: Path/File access error (") + source +
-                             "&qvMsgErr)\n");
-    }
-    // A message still asks and answers.
-    EXPECT_EQ(
-        run(with(kYesNo, {"--dont-show", "--id", "X", "--answer", "tick,no", "Save?"})).status, 7);
-    EXPECT_EQ(qvtest::readFile(store), std::string(8192, 'x'));
 }
 
 // Nobody to ask: a display that does not answer is said in one line, never a core dump; run
