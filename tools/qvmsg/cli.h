@@ -72,6 +72,8 @@ std::string synopsis();
 /// The whole help of a command ("" for the message command).
 std::string help(const std::string& topic);
 
+/// `text` in ASCII lower case.
+std::string lower(std::string text);
 /// A step's target as a button number 0-9 (nullopt when it is a caption or name).
 std::optional<int32_t> buttonNumberOf(const std::string& target);
 /// `caption` as the user reads it: single "&" removed, "&&" kept as one "&", ASCII lower case.

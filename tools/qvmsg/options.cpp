@@ -17,13 +17,13 @@ namespace qvmsg {
 using qvMsgErr::clsError;
 using qvMsgErr::clsMesgBox;
 
-namespace {
-
 std::string lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
 }
+
+namespace {
 
 int64_t integer(const std::string& text, int64_t min, int64_t max, const std::string& what) {
     int64_t value = 0;
@@ -581,87 +581,6 @@ std::string help(const std::string& topic) {
            "Exit status 64: bad usage; 69: no display for real windows; 70: the library\n"
            "reported an error (shown on standard error).\n";
     return out.str();
-}
-
-std::optional<int32_t> buttonNumberOf(const std::string& target) {
-    if (target.size() == 1 && target[0] >= '0' && target[0] <= '9') {
-        return target[0] - '0';
-    }
-    return std::nullopt;
-}
-
-std::string readable(const std::string& caption) {
-    std::string out;
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&' && i + 1 < caption.size()) {
-            ++i;
-        }
-        out += static_cast<char>(std::tolower(static_cast<unsigned char>(caption[i])));
-    }
-    return out;
-}
-
-std::optional<int32_t> buttonNamed(const std::string& target, clsMesgBox& names) {
-    for (int32_t n = qvMsgErr::qvButtonOK; n <= qvMsgErr::qvButtonNo; ++n) {
-        if (lower(target) ==
-            names.ResolveButtonNameText(static_cast<qvMsgErr::qvButtonNumbers>(n), true)) {
-            return n;
-        }
-    }
-    return std::nullopt;
-}
-
-namespace {
-struct ErrorResponse {
-    int32_t number;
-    const char* caption;
-    const char* button;
-};
-constexpr ErrorResponse kResponses[] = {
-    {qvMsgErr::qvButtonAbort, "Close", "cmdClose"},
-    {qvMsgErr::qvButtonRetry, "Try Again", "cmdRetry"},
-    {qvMsgErr::qvButtonIgnore, "Ignore", "cmdIgnore"},
-};
-} // namespace
-
-std::optional<int32_t> errorResponseNamed(const std::string& target) {
-    for (const auto& r : kResponses) {
-        if (lower(target) == lower(r.caption)) {
-            return r.number;
-        }
-    }
-    return std::nullopt;
-}
-
-std::string errorResponseCaption(int32_t response) {
-    for (const auto& r : kResponses) {
-        if (r.number == response) {
-            return r.caption;
-        }
-    }
-    return {};
-}
-
-std::string errorButtonName(int32_t response) {
-    for (const auto& r : kResponses) {
-        if (r.number == response) {
-            return r.button;
-        }
-    }
-    return {};
-}
-
-std::optional<ControlRef> answerButton(const std::string& window, int32_t flags, int32_t number) {
-    if (window == "dlgError") {
-        const std::string name = errorButtonName(number);
-        return name.empty() ? std::nullopt : std::optional<ControlRef>(ControlRef{name, -1});
-    }
-    const auto set = qvMsgErr::ButtonSet(flags);
-    const auto at = std::find(set.begin(), set.end(), number);
-    if (at == set.end()) {
-        return std::nullopt;
-    }
-    return ControlRef{"cmdButton", static_cast<int16_t>(at - set.begin())};
 }
 
 } // namespace qvmsg

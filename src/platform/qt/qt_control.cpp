@@ -195,7 +195,9 @@ void QtControl::realise(QWidget* parent) {
     if (!d_.accessibleName.empty()) {
         widget_->setAccessibleName(fromText(d_.accessibleName));
     }
-    widget_->setProperty(kDecorative, d_.decorative);
+    if (d_.decorative) {
+        widget_->setProperty(kDecorative, true); // a dynamic property costs; most have none
+    }
     applyFont();
     applyCaption();
     applyColors();
