@@ -102,6 +102,8 @@ TEST_F(QtErrorDialog, CentredReachedByKeysAndHeardAsAnAlert) {
         EXPECT_EQ(heard("rtfDescription")->text(QAccessible::Name), "Error");
         EXPECT_EQ(heard("rtfDetails")->text(QAccessible::Name), "Details");
         EXPECT_TRUE(heard("lblversion")->state().invisible);
+        EXPECT_EQ(std::pair(heard("imgError")->role(), heard("imgError")->text(QAccessible::Name)),
+                  std::pair(QAccessible::Graphic, QString("Error")));
     });
 }
 

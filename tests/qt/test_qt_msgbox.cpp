@@ -154,9 +154,9 @@ void picture(qt::QtWindow& w, const std::string& name) {
         << "no icon";
 }
 
-// The gallery: each message is pictured, then answered in a way of its own.
 // What a screen reader finds, walking the accessibility tree: an alert that reads its prompt, the
-// buttons with their descriptions, the check box named by its text, the details box by name.
+// buttons with their descriptions, the check box named by its text, the details box by name, the
+// icon by its meaning.
 TEST_F(QtMessage, ScreenReadersHearAnAlertAndWhatEachControlIsFor) {
     box.MsgBoxType(Tessary2003);
     box.CmdDescriptions(true);
@@ -175,13 +175,18 @@ TEST_F(QtMessage, ScreenReadersHearAnAlertAndWhatEachControlIsFor) {
         EXPECT_EQ(heard(widget(w, "chkDontShow"))->text(QAccessible::Name),
                   "Don't show this message again");
         EXPECT_EQ(heard(widget(w, "txtDetails"))->text(QAccessible::Name), "Details");
+        const auto* alert = heard(w.dialog());
+        const auto* icon = alert->child(alert->childCount() - 1);
+        EXPECT_EQ(std::pair(icon->role(), icon->text(QAccessible::Name)),
+                  std::pair(QAccessible::Graphic, QString("Question")));
         click(widget(w, "cmdButton", 1));
     };
-    EXPECT_EQ(
-        ask([&] { return box.msgBox("Save the changes?", 4, "Ledger", "", -1, "Save"); }, user),
-        qvButtonNo);
+    EXPECT_EQ(ask([&] { return box.msgBox("Save the changes?", 4 | 32, "Ledger", "", -1, "Save"); },
+                  user),
+              qvButtonNo);
 }
 
+// The gallery: each message is pictured, then answered in a way of its own.
 class QtMessageGallery : public QtMessage {};
 
 TEST_F(QtMessageGallery, Pictures) {

@@ -131,6 +131,10 @@ void QtControl::create(QWidget* parent) {
     case ControlKind::Image: {
         auto* p = new PictureWidget(parent);
         p->picture = d_.picture;
+        if (d_.picture != platform::StockPicture::None) {
+            p->setProperty(kPicture, true); // first: naming it may make its interface
+            p->setAccessibleName(meaningOf(d_.picture));
+        }
         widget_ = p;
         break;
     }

@@ -307,6 +307,8 @@ public:
     FormDialog* dialog() const { return dialog_; }
     /// What screen readers announce of an alert (see FormDesign::announce), else nothing.
     std::optional<QString> announced() const;
+    /// The pictures the last Paint drew on the surface, for screen readers.
+    const std::vector<SurfaceDrawing>& drawnPictures() const { return painted_; }
     QtControl* find(const std::string& name, int16_t index) const;
     /// The lowest element called `name` (the control itself when it is no array).
     QtControl* findContainer(const std::string& name) const;
@@ -393,6 +395,10 @@ protected:
 void installAccessibility();
 /// The property that marks a widget as decoration for installAccessibility.
 inline constexpr char kDecorative[] = "qvDecorative";
+/// The property that marks a widget showing a stock picture, a graphic to screen readers.
+inline constexpr char kPicture[] = "qvPicture";
+/// What a stock picture tells a user ("Warning", ...), the name a screen reader gives it.
+QString meaningOf(platform::StockPicture picture);
 
 class QtDesktop final : public platform::Desktop {
 public:
