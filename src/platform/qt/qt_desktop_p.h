@@ -230,11 +230,13 @@ public:
     void storeDefault(bool v) { d_.isDefault = v; }
     /// Starts (afresh when `restart`) or stops a timer as its settings and window ask.
     void syncTimer(bool restart);
+    /// Colours the widget; again when the window's colour changes, since a text without a
+    /// background of its own must read on the window's.
+    void applyColors();
 
 private:
     void applyGeometry();
     void applyCaption();
-    void applyColors();
     void applyFont();
     void measure();
 
