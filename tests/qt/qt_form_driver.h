@@ -10,6 +10,7 @@
 #include <qvMsgErr/qt.h>
 
 #include <QImage>
+#include <QPalette>
 #include <QString>
 
 #include <functional>
@@ -91,7 +92,8 @@ struct Tidiness {
 /// of its container; with what `rules` adds.
 void expectTidyLayout(qt::QtWindow& w, const Tidiness& rules);
 
-/// A window as it looked once painted, saved as <stem>-<dpi>dpi.png to testOutputDirectory().
+/// A window as it looked once painted, saved as <stem>-<dpi>dpi.png to testOutputDirectory(),
+/// each text it shows checked to stand out 4.5 : 1 from the pixels behind it.
 struct Picture {
     Picture(QWidget* window, const QString& stem);
     /// Device pixels inside `area` (logical pixels) that differ from the window's background.
@@ -102,6 +104,11 @@ struct Picture {
     int dpi;
     QRgb background;
 };
+
+/// A dark desktop: light text on dark grey, black text areas.
+inline QPalette darkPalette() {
+    return QPalette(QColor(0x35, 0x35, 0x35));
+}
 
 /// Where tests leave pictures and documents to look at: $QVMSGERR_TEST_OUTPUT, else the
 /// temporary directory; created when missing.

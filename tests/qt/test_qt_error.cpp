@@ -207,13 +207,17 @@ TEST_F(QtErrorDialog, PrintAndSaveHandTheReportOn) {
 
 // Each layout is pictured as error-dialog-<layout>-<dpi>dpi.png in the test output directory and
 // checked for what a user notices first: error 75 (it has a built-in solution) as it opens and
-// collapsed, and an error without a solution.
+// collapsed, and an error without a solution; and as it opens on a dark desktop.
 TEST_F(QtErrorDialog, PicturesOfTheThreeLayouts) {
     // the layout, the error's number, whether the details are closed first
+    const QPalette light = QApplication::palette();
     for (const auto& [layout, number, collapse] : {std::tuple{"expanded-solution", 75, false},
                                                    {"collapsed", 75, true},
-                                                   {"expanded", 0, false}}) {
+                                                   {"expanded", 0, false},
+                                                   {"expanded-solution-dark", 75, false}}) {
         SCOPED_TRACE(layout);
+        QApplication::setPalette(std::string_view(layout).ends_with("dark") ? qttest::darkPalette()
+                                                                            : light);
         const auto user = [&, layout = layout, collapse = collapse](qt::QtWindow& w) {
             if (collapse) {
                 QtFormDriver(w).click("cmdDetails");
@@ -226,6 +230,7 @@ TEST_F(QtErrorDialog, PicturesOfTheThreeLayouts) {
         };
         EXPECT_EQ(show(user, number), 3);
     }
+    QApplication::setPalette(light);
 }
 
 } // namespace
