@@ -18,6 +18,16 @@ double linear(int value) {
     return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
 }
 
+/// The colour `share` of the way from `from` to `to`, channel by channel.
+int32_t mix(int32_t from, int32_t to, double share) {
+    int32_t mixed = 0;
+    for (const int shift : {0, 8, 16}) {
+        const int a = channel(from, shift), b = channel(to, shift);
+        mixed |= static_cast<int32_t>(std::lround(a + (b - a) * share)) << shift;
+    }
+    return mixed;
+}
+
 } // namespace
 
 double luminance(int32_t bgr) {
@@ -46,13 +56,18 @@ int32_t inScheme(int32_t fixed, const Scheme& scheme) {
         return fixed;
     }
     // How far the grey lies from white towards black, taken from the window towards the text.
-    const double towardsText = (255 - grey) / 255.0;
-    int32_t shown = 0;
-    for (const int shift : {0, 8, 16}) {
-        const int from = channel(scheme.window, shift), to = channel(scheme.text, shift);
-        shown |= static_cast<int32_t>(std::lround(from + (to - from) * towardsText)) << shift;
+    return mix(scheme.window, scheme.text, (255 - grey) / 255.0);
+}
+
+int32_t faintestReadable(int32_t back, int32_t text) {
+    constexpr int kSteps = 64;
+    for (int step = 1; step < kSteps; ++step) {
+        const int32_t colour = mix(back, text, static_cast<double>(step) / kSteps);
+        if (contrast(colour, back) >= kReadableContrast) {
+            return colour;
+        }
     }
-    return shown;
+    return text;
 }
 
 } // namespace qvMsgErr::platform

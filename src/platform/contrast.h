@@ -20,6 +20,10 @@ double contrast(int32_t a, int32_t b);
 /// contrasts more (one of them always reaches 4.5 : 1).
 int32_t readableOn(int32_t back, std::initializer_list<int32_t> wanted);
 
+/// The colour for a hint (the grey note of an empty box) on `back`: the first colour on the way
+/// from `back` to `text` that reads on it, so the hint is as faint as can still be read.
+int32_t faintestReadable(int32_t back, int32_t text);
+
 /// The two ends of the desktop's palette: what windows are filled with and what text is
 /// written in.
 struct Scheme {

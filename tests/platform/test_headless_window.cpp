@@ -214,6 +214,8 @@ TEST(Contrast, TextTakesTheFirstColourThatReadsElseBlackOrWhite) {
             EXPECT_NEAR(platform::contrast(colour(1), colour(2)), std::stod(row.at(3)), 0.001);
         } else if (row.at(0) == "readable") {
             EXPECT_EQ(platform::readableOn(colour(1), {colour(2)}), colour(3));
+        } else if (row.at(0) == "faint") {
+            EXPECT_EQ(platform::faintestReadable(colour(1), colour(2)), colour(3));
         } else {
             EXPECT_EQ(platform::inScheme(colour(1), {colour(2), colour(3)}), colour(4));
         }

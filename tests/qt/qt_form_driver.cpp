@@ -283,8 +283,10 @@ QRect textArea(QWidget* w) {
     auto* t = qobject_cast<QAbstractScrollArea*>(w);
     return qobject_cast<QGroupBox*>(w) ? QRect(0, 0, w->width(), fm.height())
            : l && !l->text().isEmpty() ? l->contentsRect()
-           : t && !t->property("plainText").toString().isEmpty() ? t->viewport()->geometry()
-                                                                 : QRect();
+           : t && !(t->property("plainText").toString() + t->property("placeholderText").toString())
+                       .isEmpty()
+               ? t->viewport()->geometry()
+               : QRect();
 }
 
 /// The contrast of the text in `area` with what is behind it: the commonest colour is the

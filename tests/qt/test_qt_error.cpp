@@ -207,13 +207,15 @@ TEST_F(QtErrorDialog, PrintAndSaveHandTheReportOn) {
 
 // Each layout is pictured as error-dialog-<layout>-<dpi>dpi.png in the test output directory and
 // checked for what a user notices first: error 75 (it has a built-in solution) as it opens and
-// collapsed, and an error without a solution; and as it opens on a dark desktop.
+// collapsed, an error without a solution, one without details either (the box's grey note), and
+// error 75 on a dark desktop.
 TEST_F(QtErrorDialog, PicturesOfTheThreeLayouts) {
     // the layout, the error's number, whether the details are closed first
     const QPalette light = QApplication::palette();
     for (const auto& [layout, number, collapse] : {std::tuple{"expanded-solution", 75, false},
                                                    {"collapsed", 75, true},
                                                    {"expanded", 0, false},
+                                                   {"expanded-no-details", 0, false},
                                                    {"expanded-solution-dark", 75, false}}) {
         SCOPED_TRACE(layout);
         QApplication::setPalette(std::string_view(layout).ends_with("dark") ? qttest::darkPalette()
@@ -228,7 +230,10 @@ TEST_F(QtErrorDialog, PicturesOfTheThreeLayouts) {
             // The short texts of the upper part show whole; the longer ones may scroll.
             qttest::expectTidyLayout(w, {.whole = {"rtfActivity", "rtfDescription"}});
         };
-        EXPECT_EQ(show(user, number), 3);
+        const bool none = std::string_view(layout).ends_with("no-details");
+        EXPECT_EQ(show(user, number, "Path/File access error",
+                       none ? "" : "LedgerFile.Save&WriteRecord&OpenStream&"),
+                  3);
     }
     QApplication::setPalette(light);
 }

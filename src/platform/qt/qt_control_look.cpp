@@ -130,11 +130,18 @@ void QtControl::applyColors() {
     // A text colour of the design is meant for what the design puts behind it (a description on
     // its box). The palette's text is meant for the palette's background, so where the window or
     // the host put a colour of their own behind it, it gives way to one that reads there.
-    palette.setColor(
-        fore, d_.foreColor
-                  ? shown(window_, *d_.foreColor, system, fore)
-                  : toQColor(platform::readableOn(bgrOf(backColour), {bgrOf(system.color(fore))}),
-                             system, fore));
+    const QColor text =
+        d_.foreColor
+            ? shown(window_, *d_.foreColor, system, fore)
+            : toQColor(platform::readableOn(bgrOf(backColour), {bgrOf(system.color(fore))}), system,
+                       fore);
+    palette.setColor(fore, text);
+    if (isTextArea(d_.kind)) {
+        // The note of an empty area is fainter than its text, but still has to be read.
+        palette.setColor(
+            QPalette::PlaceholderText,
+            toQColor(platform::faintestReadable(bgrOf(backColour), bgrOf(text)), system, fore));
+    }
     widget_->setPalette(palette);
 }
 
