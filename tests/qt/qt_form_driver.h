@@ -10,7 +10,6 @@
 #include <qvMsgErr/qt.h>
 
 #include <QImage>
-#include <QPalette>
 #include <QString>
 
 #include <functional>
@@ -104,11 +103,6 @@ struct Picture {
     int dpi;
     QRgb background;
 };
-
-/// A dark desktop: light text on dark grey, black text areas.
-inline QPalette darkPalette() {
-    return QPalette(QColor(0x35, 0x35, 0x35));
-}
 
 /// Where tests leave pictures and documents to look at: $QVMSGERR_TEST_OUTPUT, else the
 /// temporary directory; created when missing.

@@ -249,7 +249,7 @@ TEST_F(QtMessageGallery, Pictures) {
             box.ButtonNo("&Discard");
             box.ButtonCancel("&Keep editing");
         }
-        QApplication::setPalette(shows("dark") ? qttest::darkPalette() : light);
+        QApplication::setPalette(shows("dark") ? QPalette(QColor(0x35, 0x35, 0x35)) : light);
         if (const auto at = row.at(3).find("back="); at != std::string::npos) {
             box.BackColor(static_cast<int32_t>(std::stoul(row.at(3).substr(at + 5), nullptr, 16)));
         }
