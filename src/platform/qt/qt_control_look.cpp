@@ -8,7 +8,10 @@
 #include <QFontMetricsF>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTimer>
 
 namespace qvMsgErr::qt {
@@ -80,6 +83,22 @@ QColor shown(const QtWindow& w, int32_t colour, const QPalette& system,
     return toQColor(colour, system, fallback);
 }
 
+/// The face a style paints a button with `palette` in. Styles shade it away from the palette's
+/// button colour (Fusion lightens a dark one), and a caption chosen for the plain colour can fail
+/// on the face drawn: a grey as dark as 0x747474 takes white, which the lightened face swallows.
+QColor drawnFace(QWidget* button, const QPalette& palette) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.palette = palette;
+    option.rect = QRect(0, 0, 48, 24);
+    QImage face(option.rect.size(), QImage::Format_ARGB32_Premultiplied);
+    face.fill(palette.color(QPalette::Window));
+    QPainter painter(&face);
+    button->style()->drawControl(QStyle::CE_PushButtonBevel, &option, &painter, button);
+    painter.end();
+    return face.pixelColor(option.rect.center());
+}
+
 /// What shows behind a control of `container` that has no background of its own: the nearest
 /// container's colour, else the window's.
 QColor behind(const QtWindow& w, const std::string& container, const QPalette& system) {
@@ -126,6 +145,9 @@ void QtControl::applyColors() {
             palette.setColor(widget_->backgroundRole(), backColour);
             widget_->setAutoFillBackground(true);
         }
+    }
+    if (d_.kind == ControlKind::CommandButton) {
+        backColour = drawnFace(widget_, palette);
     }
     // A text colour of the design is meant for what the design puts behind it (a description on
     // its box). The palette's text is meant for the palette's background, so where the window or
