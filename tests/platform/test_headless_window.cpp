@@ -3,6 +3,8 @@
 #include "platform/test_form.h"
 #include "table.h"
 
+#include "platform/contrast.h"
+
 #include <qvMsgErr/headless.h>
 
 #include <gtest/gtest.h>
@@ -200,6 +202,24 @@ TEST(HeadlessKeys, AWindowThatHidesOnTheKeyEndsItsJourney) {
     f.run([](ScriptedUser& user) { user.keyDown(13); });
     EXPECT_EQ(seen.back(), (RecordedEvent{EventKind::KeyDown, "", -1, 13}))
         << "neither the button nor Enter followed";
+}
+
+TEST(Contrast, TextTakesTheFirstColourThatReadsElseBlackOrWhite) {
+    for (const auto& row : qvtest::readTable("contrast.txt")) {
+        const auto colour = [&](std::size_t i) {
+            return static_cast<int32_t>(std::stoul(row.at(i), nullptr, 16));
+        };
+        SCOPED_TRACE(row.at(0) + " " + row.at(1) + " " + row.at(2));
+        if (row.at(0) == "ratio") {
+            EXPECT_NEAR(platform::contrast(colour(1), colour(2)), std::stod(row.at(3)), 0.001);
+        } else if (row.at(0) == "readable") {
+            EXPECT_EQ(platform::readableOn(colour(1), {colour(2)}), colour(3));
+        } else if (row.at(0) == "faint") {
+            EXPECT_EQ(platform::faintestReadable(colour(1), colour(2)), colour(3));
+        } else {
+            EXPECT_EQ(platform::inScheme(colour(1), {colour(2), colour(3)}), colour(4));
+        }
+    }
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "qt/qt_form_driver.h"
 
+#include "platform/contrast.h"
+
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -22,6 +24,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <map>
 
 namespace qvMsgErr::qttest {
 
@@ -260,6 +263,53 @@ void expectTidyLayout(qt::QtWindow& w, const Tidiness& rules) {
     }
 }
 
+namespace {
+
+/// Where a widget writes its text, in its own pixels; empty where it writes none.
+QRect textArea(QWidget* w) {
+    const QFontMetrics fm(w->font());
+    const QStyle* style = w->style();
+    if (auto* b = qobject_cast<QAbstractButton*>(w); b && !b->text().isEmpty()) {
+        if (qobject_cast<QCheckBox*>(w)) { // beside its box
+            return w->rect().adjusted(style->pixelMetric(QStyle::PM_IndicatorWidth) +
+                                          style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing),
+                                      0, 0, 0);
+        }
+        QRect caption(0, 0, fm.horizontalAdvance(b->text()), fm.height());
+        caption.moveCenter(w->rect().center());
+        return caption;
+    }
+    auto* l = qobject_cast<QLabel*>(w);
+    auto* t = qobject_cast<QAbstractScrollArea*>(w);
+    return qobject_cast<QGroupBox*>(w) ? QRect(0, 0, w->width(), fm.height())
+           : l && !l->text().isEmpty() ? l->contentsRect()
+           : t && !(t->property("plainText").toString() + t->property("placeholderText").toString())
+                       .isEmpty()
+               ? t->viewport()->geometry()
+               : QRect();
+}
+
+/// The contrast of the text in `area` with what is behind it: the commonest colour is the
+/// background, the pixel that stands out most from it the core of a glyph.
+double textContrast(const QImage& image, const QRect& area) {
+    const auto bgr = [](QRgb c) { return qRed(c) | qGreen(c) << 8 | qBlue(c) << 16; };
+    std::map<int32_t, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            ++counts[bgr(image.pixel(x, y))];
+        }
+    }
+    const int32_t back =
+        std::ranges::max_element(counts, {}, [](auto& c) { return c.second; })->first;
+    double most = 1;
+    for (const auto& [colour, count] : counts) {
+        most = std::max(most, platform::contrast(colour, back));
+    }
+    return most;
+}
+
+} // namespace
+
 Picture::Picture(QWidget* window, const QString& stem) {
     QTest::qWait(50); // what changed just now is painted
     const QPixmap pixmap = window->grab();
@@ -267,6 +317,14 @@ Picture::Picture(QWidget* window, const QString& stem) {
     dpr = pixmap.devicePixelRatio();
     dpi = static_cast<int>(std::lround(window->screen()->logicalDotsPerInchX() * dpr));
     background = window->palette().color(QPalette::Window).rgb();
+    // Every text a user sees reads on what is behind it, as drawn.
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if (const QRect area = textArea(child); !area.isEmpty() && child->isVisibleTo(window)) {
+            const QRect drawn(child->mapTo(window, area.topLeft()) * dpr, area.size() * dpr);
+            EXPECT_GE(textContrast(image, drawn & image.rect()), platform::kReadableContrast)
+                << child->metaObject()->className() << " " << child->objectName().toStdString();
+        }
+    }
     const QString file =
         QStringLiteral("%1/%2-%3dpi.png").arg(testOutputDirectory(), stem).arg(dpi);
     EXPECT_TRUE(pixmap.save(file)) << file.toStdString();

@@ -202,13 +202,19 @@ TEST_F(QtErrorDialog, PrintAndSaveHandTheReportOn) {
 
 // Each layout is pictured as error-dialog-<layout>-<dpi>dpi.png in the test output directory and
 // checked for what a user notices first: error 75 (it has a built-in solution) as it opens and
-// collapsed, and an error without a solution.
+// collapsed, an error without a solution or details (the details box's note), and error 75 on a
+// dark desktop.
 TEST_F(QtErrorDialog, PicturesOfTheThreeLayouts) {
     // the layout, the error's number, whether the details are closed first
+    const QPalette light = QApplication::palette();
     for (const auto& [layout, number, collapse] : {std::tuple{"expanded-solution", 75, false},
                                                    {"collapsed", 75, true},
-                                                   {"expanded", 0, false}}) {
+                                                   {"expanded", 0, false},
+                                                   {"expanded-solution-dark", 75, false}}) {
         SCOPED_TRACE(layout);
+        QApplication::setPalette(std::string_view(layout).ends_with("dark")
+                                     ? QPalette(QColor(0x35, 0x35, 0x35))
+                                     : light);
         const auto user = [&, layout = layout, collapse = collapse](qt::QtWindow& w) {
             if (collapse) {
                 QtFormDriver(w).click("cmdDetails");
@@ -219,8 +225,11 @@ TEST_F(QtErrorDialog, PicturesOfTheThreeLayouts) {
             // The short texts of the upper part show whole; the longer ones may scroll.
             qttest::expectTidyLayout(w, {.whole = {"rtfActivity", "rtfDescription"}});
         };
-        EXPECT_EQ(show(user, number), 3);
+        EXPECT_EQ(show(user, number, "Path/File access error",
+                       number ? "LedgerFile.Save&WriteRecord&OpenStream&" : ""),
+                  3);
     }
+    QApplication::setPalette(light);
 }
 
 } // namespace

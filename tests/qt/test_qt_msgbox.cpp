@@ -13,6 +13,7 @@
 #include <qvMsgErr/clsMesgBox.h>
 
 #include <QAccessible>
+#include <QApplication>
 #include <QScreen>
 #include <QTest>
 
@@ -224,6 +225,7 @@ TEST_F(QtMessageGallery, Pictures) {
         {"close box", closeBox},
         {"help, then click", helpThenClick},
     };
+    const QPalette light = QApplication::palette();
     // Every option below is one message's only: each is set again for every picture.
     for (const auto& row : qvtest::readTable("gallery.txt")) {
         const std::string& name = row.at(0);
@@ -252,8 +254,9 @@ TEST_F(QtMessageGallery, Pictures) {
             box.ButtonNo("&Discard");
             box.ButtonCancel("&Keep editing");
         }
-        if (shows("back-colour")) {
-            box.BackColor(0xC0FFFF);
+        QApplication::setPalette(shows("dark") ? QPalette(QColor(0x35, 0x35, 0x35)) : light);
+        if (const auto at = row.at(3).find("back="); at != std::string::npos) {
+            box.BackColor(static_cast<int32_t>(std::stoul(row.at(3).substr(at + 5), nullptr, 16)));
         }
         const auto user = [&](qt::QtWindow& w) {
             if (shows("countdown")) {
@@ -274,6 +277,7 @@ TEST_F(QtMessageGallery, Pictures) {
         };
         EXPECT_EQ(ask(show, user), std::stoi(row.at(5)));
     }
+    QApplication::setPalette(light);
 }
 
 } // namespace

@@ -1,11 +1,17 @@
-// How a control's design reaches its widget: geometry, caption, colours, font, timer and size.
+// How a control's design reaches its widget: geometry, caption, colours (texts that read on what
+// is behind them), font, timer and size.
 #include "platform/qt/qt_control_p.h"
+
+#include "platform/contrast.h"
 
 #include <QAbstractButton>
 #include <QFontMetricsF>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTimer>
 
 namespace qvMsgErr::qt {
@@ -57,14 +63,64 @@ void QtControl::applyCaption() {
     }
 }
 
+namespace {
+
+int32_t bgrOf(const QColor& c) {
+    return c.red() | c.green() << 8 | c.blue() << 16;
+}
+
+/// What a box or text colour shows as. A window whose design has no colour of its own follows the
+/// palette, so its greys (the classic window's description boxes and their black text) take the
+/// palette's shades; a window with a colour of its own keeps every colour it names. Background
+/// colours are the host's (BackColor) or the window's own and are always kept.
+QColor shown(const QtWindow& w, int32_t colour, const QPalette& system,
+             QPalette::ColorRole fallback) {
+    if (colour >= 0 && !w.design().backColor) {
+        const platform::Scheme scheme{bgrOf(system.color(QPalette::Window)),
+                                      bgrOf(system.color(QPalette::WindowText))};
+        colour = platform::inScheme(colour, scheme);
+    }
+    return toQColor(colour, system, fallback);
+}
+
+/// The face a style paints a button with `palette` in. Styles shade it away from the palette's
+/// button colour (Fusion lightens a dark one), and a caption chosen for the plain colour can fail
+/// on the face drawn: a grey as dark as 0x747474 takes white, which the lightened face swallows.
+QColor drawnFace(QWidget* button, const QPalette& palette) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.palette = palette;
+    option.rect = QRect(0, 0, 48, 24);
+    QImage face(option.rect.size(), QImage::Format_ARGB32_Premultiplied);
+    face.fill(palette.color(QPalette::Window));
+    QPainter painter(&face);
+    button->style()->drawControl(QStyle::CE_PushButtonBevel, &option, &painter, button);
+    painter.end();
+    return face.pixelColor(option.rect.center());
+}
+
+/// What shows behind a control of `container` that has no background of its own: the nearest
+/// container's colour, else the window's.
+QColor behind(const QtWindow& w, const std::string& container, const QPalette& system) {
+    for (const QtControl* c = w.findContainer(container); c;
+         c = w.findContainer(c->settings().container)) {
+        if (c->settings().backColor) {
+            return toQColor(*c->settings().backColor, system, QPalette::Window);
+        }
+    }
+    return toQColor(w.backColor(), system, QPalette::Window);
+}
+
+} // namespace
+
 void QtControl::applyColors() {
     if (!widget_) {
         return;
     }
     const QPalette system = QGuiApplication::palette();
     if (auto* shape = dynamic_cast<ShapeWidget*>(widget_.data())) {
-        shape->fill = toQColor(d_.fillColor, system, QPalette::Window);
-        shape->border = toQColor(d_.borderColor, system, QPalette::WindowText);
+        shape->fill = shown(window_, d_.fillColor, system, QPalette::Window);
+        shape->border = shown(window_, d_.borderColor, system, QPalette::WindowText);
         shape->update();
         return;
     }
@@ -77,19 +133,36 @@ void QtControl::applyColors() {
         fore = QPalette::Text;
     }
     QPalette palette = widget_->palette();
+    QColor backColour =
+        back == QPalette::Window ? behind(window_, d_.container, system) : system.color(back);
     if (d_.backColor && d_.kind != ControlKind::Image) {
-        const QColor color = toQColor(*d_.backColor, system, back);
-        palette.setColor(back, color);
+        backColour = toQColor(*d_.backColor, system, back);
+        palette.setColor(back, backColour);
         if (back == QPalette::Window) {
             // A check box fills its background with its own role, the button colour, though it
             // writes its text in the window's colours: without this it stays a grey patch on a
             // coloured window.
-            palette.setColor(widget_->backgroundRole(), color);
+            palette.setColor(widget_->backgroundRole(), backColour);
             widget_->setAutoFillBackground(true);
         }
     }
-    if (d_.foreColor) {
-        palette.setColor(fore, toQColor(*d_.foreColor, system, fore));
+    if (d_.kind == ControlKind::CommandButton) {
+        backColour = drawnFace(widget_, palette);
+    }
+    // A text colour of the design is meant for what the design puts behind it (a description on
+    // its box). The palette's text is meant for the palette's background, so where the window or
+    // the host put a colour of their own behind it, it gives way to one that reads there.
+    const QColor text =
+        d_.foreColor
+            ? shown(window_, *d_.foreColor, system, fore)
+            : toQColor(platform::readableOn(bgrOf(backColour), {bgrOf(system.color(fore))}), system,
+                       fore);
+    palette.setColor(fore, text);
+    if (isTextArea(d_.kind)) {
+        // The note of an empty area is fainter than its text, but still has to be read.
+        palette.setColor(
+            QPalette::PlaceholderText,
+            toQColor(platform::faintestReadable(bgrOf(backColour), bgrOf(text)), system, fore));
     }
     widget_->setPalette(palette);
 }

@@ -12,6 +12,9 @@
 //       word wider than itself anywhere, a text area shows kAreaShows characters and a note, and
 //       is read-only then; caption(), text() and reports keep every byte
 //   [x] Colours: BGR values, and system colour indexes mapped onto the palette (systemColor)
+//   [x] Readable text: the palette's text gives way to black or white where it does not read on
+//       the colour behind it; a design without a colour of its own shows its greys in a dark
+//       palette's shades (platform/contrast.h)
 //   [x] Fonts by name, fractional point size and weight ("Arial", 6.75 pt, bold)
 //   [x] Modal display in the dialog's own event loop (hiding or unloading ends it); modeless
 //       display (RunTimeError 401 while a modal dialog is up); unload. As on the headless
@@ -230,11 +233,13 @@ public:
     void storeDefault(bool v) { d_.isDefault = v; }
     /// Starts (afresh when `restart`) or stops a timer as its settings and window ask.
     void syncTimer(bool restart);
+    /// Colours the widget; again when the window's colour changes, since a text without a
+    /// background of its own must read on the window's.
+    void applyColors();
 
 private:
     void applyGeometry();
     void applyCaption();
-    void applyColors();
     void applyFont();
     void measure();
 

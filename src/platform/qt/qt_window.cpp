@@ -300,6 +300,9 @@ void QtWindow::setBackColor(int32_t c) {
                          toQColor(c, QGuiApplication::palette(), QPalette::Window));
         dialog_->setPalette(palette);
     }
+    for (const auto& control : controls_) {
+        control->applyColors();
+    }
 }
 
 void QtWindow::showModal() {
