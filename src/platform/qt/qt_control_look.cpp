@@ -20,8 +20,14 @@ void QtControl::applyGeometry() {
     // it in pixels too, instead of poking out by one where two roundings meet.
     const TwipScale& s = window_.scale();
     const int left = toPixels(d_.left, s.x), top = toPixels(d_.top, s.y);
-    widget_->setGeometry(left, top, toPixels(d_.left + d_.width, s.x) - left,
+    const int width = toPixels(d_.left + d_.width, s.x) - left;
+    const double placed = window_.placedLeft(left, width, widget_->parentWidget());
+    widget_->setGeometry(static_cast<int>(placed), top, width,
                          toPixels(d_.top + d_.height, s.y) - top);
+    if (d_.kind == ControlKind::Frame || d_.kind == ControlKind::Panel) {
+        // Mirrored children hang on the right edge, which moves with the width.
+        window_.placeChildren(d_.name);
+    }
 }
 
 void QtControl::applyCaption() {

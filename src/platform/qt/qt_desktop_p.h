@@ -231,8 +231,10 @@ public:
     /// Starts (afresh when `restart`) or stops a timer as its settings and window ask.
     void syncTimer(bool restart);
 
-private:
+    /// Places the widget by its settings; a container places its children again.
     void applyGeometry();
+
+private:
     void applyCaption();
     void applyColors();
     void applyFont();
@@ -302,6 +304,12 @@ public:
 
     // --- for the controls, the dialog and the desktop ----------------------------------------
     const TwipScale& scale() const { return scale_; }
+    /// Where a control or picture `width` pixels wide and `left` pixels from its container's left
+    /// edge goes: mirrored in a right-to-left window, whose design is drawn left to right.
+    double placedLeft(double left, double width, const QWidget* container) const;
+    /// Places the controls inside container `name` again (a right-to-left window's children hang
+    /// on its right edge).
+    void placeChildren(const std::string& name);
     /// RunTimeError 91 once the window is unloaded.
     void checkLoaded() const;
     FormDialog* dialog() const { return dialog_; }
@@ -366,6 +374,7 @@ private:
     platform::WindowHandle handle_;
     std::vector<SurfaceDrawing> painted_, pending_;
     bool inPaint_ = false;
+    bool rightToLeft_ = false;
     QtControl* lastFocus_ = nullptr;
     const QWidget* pressedOn_ = nullptr; ///< control widget (or dialog) a left press began on
 };
@@ -391,6 +400,12 @@ protected:
 /// Makes screen readers hear the library's windows as their designs say (qt_access.cpp): alerts,
 /// the descriptions of buttons, decoration left out. Once per process.
 void installAccessibility();
+/// Loads the catalogue of the user's language (QLocale::system()) unless one was chosen already
+/// (qt_translate.cpp).
+void chooseLanguage();
+/// Whether the chosen catalogue's language is written right to left: windows made then mirror.
+bool rightToLeft();
+
 /// The property that marks a widget as decoration for installAccessibility.
 inline constexpr char kDecorative[] = "qvDecorative";
 
@@ -420,6 +435,7 @@ public:
     void saveFile(const std::string& path, const std::string& bytes) override;
     void shellOpen(const std::string& target) override;
     void copyText(const std::string& text) override;
+    std::string translate(const std::string& context, const std::string& text) const override;
 
 private:
     struct Sound;
