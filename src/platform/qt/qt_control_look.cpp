@@ -35,7 +35,12 @@ void QtControl::applyCaption() {
         return;
     }
     const auto caption = [&] {
-        return visiblePart(fromText(d_.caption), QFontMetricsF(widget_->font()), false);
+        const QString shown =
+            visiblePart(fromText(d_.caption), QFontMetricsF(widget_->font()), false);
+        // Buttons and frames paint their text in the application's direction, not the window's:
+        // right-to-left marks at both ends keep "<< &Details" and "&Details >>" mirrored.
+        const QChar mark(0x200F);
+        return window_.rightToLeft() ? mark + shown + mark : shown;
     };
     switch (d_.kind) {
     case ControlKind::CommandButton:

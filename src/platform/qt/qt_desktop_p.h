@@ -39,6 +39,8 @@
 //       and minimal platforms a fixed frame of kFrameAllowance
 //   [x] A centred window is centred by the frame the window system reports once it shows
 //       (placeCentred, keepCentre), unless the user moved it
+//   [x] The library's own texts from catalogues built in as resources (qt_translate.cpp): German,
+//       French, Spanish, Hebrew; a right-to-left language mirrors every window (placedLeft)
 //   [~] drawPicture outside a Paint event shows at the next repaint and then goes, as an
 //       unretained drawing does
 //   [~] Help: the help file is opened with the desktop's opener; a context cannot be addressed
@@ -304,6 +306,7 @@ public:
 
     // --- for the controls, the dialog and the desktop ----------------------------------------
     const TwipScale& scale() const { return scale_; }
+    bool rightToLeft() const { return rightToLeft_; }
     /// Where a control or picture `width` pixels wide and `left` pixels from its container's left
     /// edge goes: mirrored in a right-to-left window, whose design is drawn left to right.
     double placedLeft(double left, double width, const QWidget* container) const;
@@ -404,7 +407,7 @@ void installAccessibility();
 /// (qt_translate.cpp).
 void chooseLanguage();
 /// Whether the chosen catalogue's language is written right to left: windows made then mirror.
-bool rightToLeft();
+bool catalogueRightToLeft();
 
 /// The property that marks a widget as decoration for installAccessibility.
 inline constexpr char kDecorative[] = "qvDecorative";

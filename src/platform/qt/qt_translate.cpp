@@ -55,7 +55,7 @@ void chooseLanguage() {
     }
 }
 
-bool rightToLeft() {
+bool catalogueRightToLeft() {
     return catalogue().rightToLeft;
 }
 

@@ -93,7 +93,7 @@ QtWindow::QtWindow(platform::FormDesign design)
     dialog_->setWindowTitle(titleOf(caption_));
     dialog_->setMouseTracking(true);
     dialog_->installEventFilter(dialog_);
-    rightToLeft_ = rightToLeft();
+    rightToLeft_ = catalogueRightToLeft();
     if (rightToLeft_) {
         dialog_->setLayoutDirection(Qt::RightToLeft);
     }
