@@ -88,7 +88,7 @@
     </message>
     <message>
         <source>Close &amp;all</source>
-        <translation>&amp;Alle schließen</translation>
+        <translation>&amp;Alle beenden</translation>
     </message>
     <message>
         <source>&amp;Save</source>

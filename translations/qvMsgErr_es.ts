@@ -76,7 +76,7 @@
     </message>
     <message>
         <source>Details:</source>
-        <translation>Detalles:</translation>
+        <translation>Detalle:</translation>
     </message>
     <message>
         <source>&amp;Try Again</source>
