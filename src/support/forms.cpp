@@ -65,7 +65,6 @@ platform::FormDesign translated(platform::FormDesign design, const platform::Des
             text = desktop.translate(context, text);
         }
     };
-    translate(design.caption);
     for (platform::ControlDesign& c : design.controls) {
         translate(c.caption);
         translate(c.placeholder);

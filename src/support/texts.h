@@ -16,8 +16,8 @@ inline constexpr const char* kErrorDialog = "ErrorDialog";
 /// `text` with its "%1" replaced by `value`: a translation puts the value where its grammar wants.
 std::string withValue(std::string text, const std::string& value);
 
-/// `design` with the texts it brings along (captions, the window's caption, placeholders and
-/// accessible names) in the user's language.
+/// `design` with the texts its controls bring along (captions, placeholders and accessible names)
+/// in the user's language. The window's title is the host's: the logic sets it.
 platform::FormDesign translated(platform::FormDesign design, const platform::Desktop& desktop,
                                 const char* context);
 
