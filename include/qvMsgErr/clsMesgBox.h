@@ -25,6 +25,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qvMsgErr {
 
@@ -155,6 +156,9 @@ private:
     };
     struct Captions {
         std::string OK, Cancel, Abort, Retry, Ignore, Yes, No, Help, Details;
+        /// The captions the host wrote; the others are the library's own, shown in the user's
+        /// language.
+        std::vector<std::string Captions::*> hostWritten;
     };
     struct Descriptions {
         std::string OK, Cancel, Abort, Retry, Ignore, Yes, No;

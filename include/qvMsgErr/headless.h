@@ -68,6 +68,7 @@
 //     starts at the real time; the locale's forms are "M/D/YYYY h:mm:ss AM" (general date),
 //     "Weekday, Month D, YYYY" (long date) and "HH:MM" (short time);
 //   - window handles are 1, 2, 3 … in order of creation;
+//   - texts are English unless the host or a test gives a translator (setTranslator);
 //   - the application title is "Host Application" until the host sets one; the component directory
 //     is the directory of the loaded library file, the current directory the process's, until set.
 #pragma once
@@ -206,6 +207,10 @@ public:
     void setApplicationTitle(std::string title);
     void setComponentDirectory(std::string dir);
     void setCurrentDirectory(std::string dir);
+    /// Gives the desktop a language: `translate(context, text)` answers Desktop::translate from
+    /// now on. Without one, every text stays as the library wrote it (English).
+    void
+    setTranslator(std::function<std::string(const std::string&, const std::string&)> translate);
     /// Sets the virtual clock (local time): from now on dates and times are read from it.
     void setClock(const std::tm& localTime);
     /// Advances the virtual clock by whole seconds, firing due ticks of enabled timers of shown
@@ -248,6 +253,7 @@ public:
     void saveFile(const std::string& path, const std::string& bytes) override;
     void shellOpen(const std::string& target) override;
     void copyText(const std::string& text) override;
+    std::string translate(const std::string& context, const std::string& text) const override;
 
     struct Impl;
 

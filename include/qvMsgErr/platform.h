@@ -372,6 +372,14 @@ public:
     virtual void shellOpen(const std::string& target) = 0;
     /// Puts `text` on the clipboard as plain text: what Ctrl+C copies of a window.
     virtual void copyText(const std::string& text) = 0;
+    /// The library's own `text` (English, "&" marking the access key, "%1" standing for a value
+    /// the caller puts in) in the user's language, from the catalogue of `context`: "MessageBox"
+    /// or "ErrorDialog". Unchanged where the catalogue has no translation, and where the user's
+    /// language is English. Texts a host gave never come here.
+    virtual std::string translate(const std::string& context, const std::string& text) const {
+        (void)context;
+        return text;
+    }
 };
 
 } // namespace qvMsgErr::platform

@@ -30,6 +30,14 @@ std::shared_ptr<platform::Desktop> makeDesktop();
 /// windows from now on (see qvMsgErr::setThreadDesktop).
 void installDesktop();
 
+/// The language of the library's own texts (default captions, the check box, the countdown, the
+/// error dialog) in windows made from now on: the catalogue for `locale` ("de", "fr_CA", "he_IL"),
+/// or with an empty `locale` the user's, as Qt reads it from LANGUAGE, LC_ALL, LC_MESSAGES and
+/// LANG. English, "C" and a language without a catalogue give the English texts; a right-to-left
+/// language mirrors the windows. The Qt desktop chooses the user's language by itself when the
+/// first one is made: a host calls this only to follow a language chosen inside the program.
+void setLanguage(const std::string& locale = {});
+
 /// `widget` as clsMesgBox::msgBox's ParentForm: a window (QWidget::isWindow) is a form whose
 /// centre places the message, read when msgBox runs; a child widget is an object that is not a
 /// form, so the message is centred on the screen. A window destroyed before msgBox runs makes

@@ -6,6 +6,7 @@
 #include "platform/utf8.h"
 #include "support/apartment.h"
 #include "support/failure.h"
+#include "support/texts.h"
 #include "support/unattended.h"
 #include "support/utilities.h"
 
@@ -199,10 +200,10 @@ int16_t clsError::Show(bool Modal, std::string Description, int32_t Number, std:
             std::string caption;
             if (Number != 0) {
                 numberText = std::to_string(Number);
-                caption = "Error number is " + numberText;
+                caption = texts::withValue(dialog().tr("Error number is %1"), numberText);
             } else if (number_ != 0) {
                 numberText = std::to_string(number_);
-                caption = "Last error number was " + numberText;
+                caption = texts::withValue(dialog().tr("Last error number was %1"), numberText);
             }
             dialog().control("lblErrorNumber").setCaption(caption);
         },

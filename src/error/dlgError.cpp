@@ -1,6 +1,7 @@
 #include "error/dlgError.h"
 
 #include "support/failure.h"
+#include "support/texts.h"
 #include "support/utilities.h"
 
 #include <qvMsgErr/enums.h>
@@ -122,7 +123,7 @@ const platform::FormDesign& dlgErrorDesign() {
     return design;
 }
 
-dlgError::dlgError() : LibraryForm(dlgErrorDesign()) {
+dlgError::dlgError() : LibraryForm(dlgErrorDesign(), texts::kErrorDialog) {
     Form_Load();
 }
 
@@ -137,6 +138,10 @@ void dlgError::Form_Load() {
                             std::to_string(v.revision));
         },
     });
+}
+
+std::string dlgError::tr(const char* text) const {
+    return desktop().translate(texts::kErrorDialog, text);
 }
 
 void dlgError::HeightFixed(float NewHeight) {
@@ -166,13 +171,13 @@ void dlgError::SetDetailsExpanded(bool Expand) {
                 HeightFixed(details.top() + details.height() + kBottomMargin);
             },
             [&] { control("FraDetails").setVisible(true); },
-            [&] { control("cmdDetails").setCaption("<< &Details"); },
+            [&] { control("cmdDetails").setCaption(tr("<< &Details")); },
             [&] { detailsExpanded_ = true; },
         });
     } else {
         passOver({
             [&] { detailsExpanded_ = false; },
-            [&] { control("cmdDetails").setCaption("&Details >>"); },
+            [&] { control("cmdDetails").setCaption(tr("&Details >>")); },
             [&] { control("FraDetails").setVisible(false); },
             [&] { control("FraInfo").setVisible(false); },
             [&] { HeightFixed(kCollapsedHeight); },
@@ -233,9 +238,9 @@ void dlgError::respond(int32_t data) {
 void dlgError::cmdAbort_Click() {
     int32_t answer = 0;
     passOver({[&] {
-        answer = desktop().systemMessageBox("This will close " + AppName +
-                                                ". Are you sure you want to do this?",
-                                            kYesNoQuestion, "Confirm shutdown", "", 0);
+        answer = desktop().systemMessageBox(
+            texts::withValue(tr("This will close %1. Are you sure you want to do this?"), AppName),
+            kYesNoQuestion, tr("Confirm shutdown"), "", 0);
     }});
     if (answer == kAnswerYes) {
         passOver({[&] { Abort.raise(); }, [&] { unload(); }});
@@ -254,8 +259,9 @@ void dlgError::cmdPrint_Click() {
 
 void dlgError::cmdSave_Click() {
     platform::SaveDialogSettings settings;
-    settings.title = "Save error report as...";
-    settings.filter = "Text Files (*.txt)|*.txt|Rich Text Files (*.rtf)|*.rtf";
+    settings.title = tr("Save error report as...");
+    settings.filter =
+        tr("Text Files (*.txt)") + "|*.txt|" + tr("Rich Text Files (*.rtf)") + "|*.rtf";
     settings.filterIndex = 2;
     passOver({[&] { settings.initialDirectory = desktop().componentDirectory(); }});
     settings.fileName = "qvError";

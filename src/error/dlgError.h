@@ -43,6 +43,8 @@ public:
     const ComposingArea& composingArea() const { return print_; }
 
     void onEvent(platform::Event& event) override;
+    /// The dialog's own `text` in the user's language.
+    std::string tr(const char* text) const;
 
 private:
     void Form_Load();

@@ -9,7 +9,11 @@
 #include "support/apartment.h"
 #include "support/failure.h"
 #include "support/modRegistry.h"
+#include "support/texts.h"
 
+#include <qvMsgErr/apartment.h>
+
+#include <algorithm>
 #include <cctype>
 
 namespace qvMsgErr {
@@ -18,6 +22,17 @@ namespace {
 
 template <class T, class V> void let(const char* trail, T& option, V&& value) {
     passOn(trail, [&] { option = std::forward<V>(value); });
+}
+
+/// Writes a caption the host gives, and marks it as the host's: it is shown exactly as given.
+template <class C>
+void letCaption(const char* trail, C& captions, std::string C::*which, std::string&& value) {
+    passOn(trail, [&] {
+        captions.*which = std::move(value);
+        if (std::ranges::find(captions.hostWritten, which) == captions.hostWritten.end()) {
+            captions.hostWritten.push_back(which);
+        }
+    });
 }
 
 template <class T> T get(const char* trail, const T& option) {
@@ -30,8 +45,8 @@ clsMesgBox::clsMesgBox() {
     passOn("Class_Initialize&", [&] {
         apartment().sharedError = error::presenterFor(std::make_shared<clsError>());
         msgBoxType_ = Standard;
-        defaultCaptions_ = {"OK",   "Cancel", "&Abort", "&Retry",     "&Ignore",
-                            "&Yes", "&No",    "&Help",  "&Details >>"};
+        defaultCaptions_ = {"OK",   "Cancel", "&Abort", "&Retry",      "&Ignore",
+                            "&Yes", "&No",    "&Help",  "&Details >>", {}};
         ResetProperties();
     });
 }
@@ -87,59 +102,59 @@ void clsMesgBox::MsgBoxType(QVMsgBoxType vData) {
 }
 
 void clsMesgBox::DefaultButtonOK(std::string vData) {
-    let("Let DefaultButtonOK&", defaultCaptions_.OK, std::move(vData));
+    letCaption("Let DefaultButtonOK&", defaultCaptions_, &Captions::OK, std::move(vData));
 }
 void clsMesgBox::DefaultButtonCancel(std::string vData) {
-    let("Let DefaultButtonCancel&", defaultCaptions_.Cancel, std::move(vData));
+    letCaption("Let DefaultButtonCancel&", defaultCaptions_, &Captions::Cancel, std::move(vData));
 }
 void clsMesgBox::DefaultButtonAbort(std::string vData) {
-    let("Let DefaultButtonAbort&", defaultCaptions_.Abort, std::move(vData));
+    letCaption("Let DefaultButtonAbort&", defaultCaptions_, &Captions::Abort, std::move(vData));
 }
 void clsMesgBox::DefaultButtonRetry(std::string vData) {
-    let("Let DefaultButtonRetry&", defaultCaptions_.Retry, std::move(vData));
+    letCaption("Let DefaultButtonRetry&", defaultCaptions_, &Captions::Retry, std::move(vData));
 }
 void clsMesgBox::DefaultButtonIgnore(std::string vData) {
-    let("Let DefaultButtonIgnore&", defaultCaptions_.Ignore, std::move(vData));
+    letCaption("Let DefaultButtonIgnore&", defaultCaptions_, &Captions::Ignore, std::move(vData));
 }
 void clsMesgBox::DefaultButtonYes(std::string vData) {
-    let("Let DefaultButtonYes&", defaultCaptions_.Yes, std::move(vData));
+    letCaption("Let DefaultButtonYes&", defaultCaptions_, &Captions::Yes, std::move(vData));
 }
 void clsMesgBox::DefaultButtonNo(std::string vData) {
-    let("Let DefaultButtonNo&", defaultCaptions_.No, std::move(vData));
+    letCaption("Let DefaultButtonNo&", defaultCaptions_, &Captions::No, std::move(vData));
 }
 void clsMesgBox::DefaultButtonHelp(std::string vData) {
-    let("Let DefaultButtonHelp&", defaultCaptions_.Help, std::move(vData));
+    letCaption("Let DefaultButtonHelp&", defaultCaptions_, &Captions::Help, std::move(vData));
 }
 void clsMesgBox::DefaultButtonDetails(std::string vData) {
-    let("Let DefaultButtonDetails&", defaultCaptions_.Details, std::move(vData));
+    letCaption("Let DefaultButtonDetails&", defaultCaptions_, &Captions::Details, std::move(vData));
 }
 
 void clsMesgBox::ButtonOK(std::string vData) {
-    let("Let ButtonOK&", captions_.OK, std::move(vData));
+    letCaption("Let ButtonOK&", captions_, &Captions::OK, std::move(vData));
 }
 void clsMesgBox::ButtonCancel(std::string vData) {
-    let("Let ButtonCancel&", captions_.Cancel, std::move(vData));
+    letCaption("Let ButtonCancel&", captions_, &Captions::Cancel, std::move(vData));
 }
 void clsMesgBox::ButtonAbort(std::string vData) {
-    let("Let ButtonAbort&", captions_.Abort, std::move(vData));
+    letCaption("Let ButtonAbort&", captions_, &Captions::Abort, std::move(vData));
 }
 void clsMesgBox::ButtonRetry(std::string vData) {
-    let("Let ButtonRetry&", captions_.Retry, std::move(vData));
+    letCaption("Let ButtonRetry&", captions_, &Captions::Retry, std::move(vData));
 }
 void clsMesgBox::ButtonIgnore(std::string vData) {
-    let("Let ButtonIgnore&", captions_.Ignore, std::move(vData));
+    letCaption("Let ButtonIgnore&", captions_, &Captions::Ignore, std::move(vData));
 }
 void clsMesgBox::ButtonYes(std::string vData) {
-    let("Let ButtonYes&", captions_.Yes, std::move(vData));
+    letCaption("Let ButtonYes&", captions_, &Captions::Yes, std::move(vData));
 }
 void clsMesgBox::ButtonNo(std::string vData) {
-    let("Let ButtonNo&", captions_.No, std::move(vData));
+    letCaption("Let ButtonNo&", captions_, &Captions::No, std::move(vData));
 }
 void clsMesgBox::ButtonHelp(std::string vData) {
-    let("Let ButtonHelp&", captions_.Help, std::move(vData));
+    letCaption("Let ButtonHelp&", captions_, &Captions::Help, std::move(vData));
 }
 void clsMesgBox::ButtonDetails(std::string vData) {
-    let("Let ButtonDetails&", captions_.Details, std::move(vData));
+    letCaption("Let ButtonDetails&", captions_, &Captions::Details, std::move(vData));
 }
 
 void clsMesgBox::DescOK(std::string vData) {
@@ -241,11 +256,17 @@ int32_t clsMesgBox::msgBox(const std::string& Prompt, int32_t Buttons, const std
 
 void clsMesgBox::SetupButtonNames(int32_t Buttons) {
     passOn("SetupButtonNames&", [&] {
-        const auto caption = [](const std::string& option, const std::string& standing) {
-            return option.empty() ? standing : option;
-        };
         const Captions& c = captions_;
         const Captions& d = defaultCaptions_;
+        const platform::Desktop& desktop = threadDesktop();
+        // The message's caption, else the standing one; the library's own in the user's language.
+        const auto caption = [&](std::string Captions::*which) {
+            const Captions& from = (c.*which).empty() ? d : c;
+            if (std::ranges::find(from.hostWritten, which) != from.hostWritten.end()) {
+                return from.*which;
+            }
+            return desktop.translate(texts::kMessageBox, from.*which);
+        };
         const Descriptions& desc = descriptions_;
         struct Entry {
             std::string caption;
@@ -255,13 +276,13 @@ void clsMesgBox::SetupButtonNames(int32_t Buttons) {
         // Indexed by button number.
         const std::array<Entry, 8> entries{
             {{},
-             {caption(c.OK, d.OK), qvButtonOK, desc.OK},
-             {caption(c.Cancel, d.Cancel), qvButtonCancel, desc.Cancel},
-             {caption(c.Abort, d.Abort), qvButtonAbort, desc.Abort},
-             {caption(c.Retry, d.Retry), qvButtonRetry, desc.Retry},
-             {caption(c.Ignore, d.Ignore), qvButtonIgnore, desc.Ignore},
-             {caption(c.Yes, d.Yes), qvButtonYes, desc.Yes},
-             {caption(c.No, d.No), qvButtonNo, desc.No}}};
+             {caption(&Captions::OK), qvButtonOK, desc.OK},
+             {caption(&Captions::Cancel), qvButtonCancel, desc.Cancel},
+             {caption(&Captions::Abort), qvButtonAbort, desc.Abort},
+             {caption(&Captions::Retry), qvButtonRetry, desc.Retry},
+             {caption(&Captions::Ignore), qvButtonIgnore, desc.Ignore},
+             {caption(&Captions::Yes), qvButtonYes, desc.Yes},
+             {caption(&Captions::No), qvButtonNo, desc.No}}};
         std::vector<Entry> set;
         for (const qvButtonNumbers number : ButtonSet(Buttons)) {
             set.push_back(entries.at(static_cast<std::size_t>(number)));
@@ -280,11 +301,11 @@ void clsMesgBox::SetupButtonNames(int32_t Buttons) {
         }
         if ((Buttons & msgbox::kHelpButton) != 0) {
             put(static_cast<std::size_t>(t.ButtonCount++),
-                {caption(c.Help, d.Help), msgbox::kHelpResult, {}});
+                {caption(&Captions::Help), msgbox::kHelpResult, {}});
         }
         if (detailsButton_) {
             put(static_cast<std::size_t>(t.ButtonCount++),
-                {caption(c.Details, d.Details), msgbox::kDetailsResult, {}});
+                {caption(&Captions::Details), msgbox::kDetailsResult, {}});
         }
     });
 }

@@ -6,6 +6,7 @@
 #include "msgbox/numbers.h"
 #include "platform/system_box.h"
 #include "support/failure.h"
+#include "support/texts.h"
 #include "support/unattended.h"
 #include "windows/MessageWindow.h"
 
@@ -79,7 +80,6 @@ int32_t clsMesgBox::ShowMessage(int32_t Style, const std::string& Prompt, int32_
             if (MessageID.empty()) {
                 dontShowAgain_ = false;
             } else {
-                dontShowAgainPrompt_ = msgbox::dontShowPrompt(dontShowAgainPrompt_);
                 const int32_t remembered = rememberedAnswer(MessageID);
                 if (IsValidButton(Buttons, remembered)) {
                     return remembered;
@@ -165,11 +165,12 @@ int32_t clsMesgBox::composeAndShow(windows::MessageWindow& frm, const std::strin
 
     Control& check = frm.control("chkDontShow");
     if (dontShowAgain_) {
+        const std::string prompt = msgbox::dontShowPrompt(dontShowAgainPrompt_, frm.desktop());
         check.setVisible(true);
-        check.setCaption(dontShowAgainPrompt_);
+        check.setCaption(prompt);
         check.setValue(dontShowAgainTicked_ ? 1 : 0);
         Control& label = frm.control("lblDontShowAgain");
-        label.setCaption(dontShowAgainPrompt_);
+        label.setCaption(prompt);
         label.refresh();
         check.setWidth(label.width() + kCheckBoxIndicator);
         check.setTop(CalcMaxHeight(frm) + kLineGap);
@@ -179,7 +180,8 @@ int32_t clsMesgBox::composeAndShow(windows::MessageWindow& frm, const std::strin
     if (timerUse_ && countdownWindow != nullptr) {
         Control& countdown = frm.control("lblCountDown");
         countdown.setVisible(true);
-        countdown.setCaption(TimerCountDownCaption + std::to_string(timerSeconds_) + "seconds  ");
+        countdown.setCaption(TimerCountDownCaption + std::to_string(timerSeconds_) +
+                             frm.desktop().translate(texts::kMessageBox, "seconds") + "  ");
         countdown.refresh();
         countdownWindow->CountDownCaption = TimerCountDownCaption;
         countdownWindow->CountDownSeconds = timerSeconds_;

@@ -1,6 +1,7 @@
 #include "msgbox/numbers.h"
 
 #include "support/modRegistry.h"
+#include "support/texts.h"
 
 #include <qvMsgErr/RunTimeError.h>
 #include <qvMsgErr/enums.h>
@@ -106,8 +107,10 @@ std::string trimSpaces(std::string_view text) {
     return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
-std::string dontShowPrompt(const std::string& prompt) {
-    return trimSpaces(prompt).empty() ? "Don't show this message again" : prompt;
+std::string dontShowPrompt(const std::string& prompt, const platform::Desktop& desktop) {
+    return trimSpaces(prompt).empty()
+               ? desktop.translate(texts::kMessageBox, "Don't show this message again")
+               : prompt;
 }
 
 } // namespace qvMsgErr::msgbox

@@ -1,6 +1,8 @@
 // The flag word of msgBox and the small conversions around button numbers.
 #pragma once
 
+#include <qvMsgErr/platform.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -39,7 +41,8 @@ int16_t strictInteger(const std::string& text);
 
 /// `text` without leading and trailing spaces (only spaces: tabs and breaks stay).
 std::string trimSpaces(std::string_view text);
-/// The check box's text: `prompt`, or the built-in one when `prompt` is empty or blank.
-std::string dontShowPrompt(const std::string& prompt);
+/// The check box's text: `prompt`, or the built-in one in the user's language when `prompt` is
+/// empty or blank.
+std::string dontShowPrompt(const std::string& prompt, const platform::Desktop& desktop);
 
 } // namespace qvMsgErr::msgbox

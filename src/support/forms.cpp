@@ -2,6 +2,7 @@
 
 #include "support/apartment.h"
 #include "support/failure.h"
+#include "support/texts.h"
 
 #include <algorithm>
 
@@ -23,11 +24,11 @@ void pruneKeptForms() {
 
 } // namespace
 
-LibraryForm::LibraryForm(const platform::FormDesign& design) {
+LibraryForm::LibraryForm(const platform::FormDesign& design, const char* textContext) {
     pruneKeptForms();
     threadDesktop();
     desktop_ = apartment().desktop;
-    window_ = desktop_->createWindow(design);
+    window_ = desktop_->createWindow(texts::translated(design, *desktop_, textContext));
     window_->setHandler(this);
     apartment().loadedForms.push_back(this);
 }
@@ -47,6 +48,32 @@ void LibraryForm::keepWhileLoaded(std::shared_ptr<LibraryForm> form) {
         apartment().keptForms.push_back(std::move(form));
     }
 }
+
+namespace texts {
+
+std::string withValue(std::string text, const std::string& value) {
+    if (const auto at = text.find("%1"); at != std::string::npos) {
+        text.replace(at, 2, value);
+    }
+    return text;
+}
+
+platform::FormDesign translated(platform::FormDesign design, const platform::Desktop& desktop,
+                                const char* context) {
+    const auto translate = [&](std::string& text) {
+        if (!text.empty()) {
+            text = desktop.translate(context, text);
+        }
+    };
+    for (platform::ControlDesign& c : design.controls) {
+        translate(c.caption);
+        translate(c.placeholder);
+        translate(c.accessibleName);
+    }
+    return design;
+}
+
+} // namespace texts
 
 platform::ControlDesign& addControl(platform::FormDesign& design, platform::ControlKind kind,
                                     std::string name, int16_t index, float left, float top,

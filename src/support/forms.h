@@ -29,7 +29,9 @@ platform::ControlDesign& addControl(platform::FormDesign& design, platform::Cont
 /// Base of the library's forms: owns the window, hands its events to onEvent.
 class LibraryForm : public platform::FormHandler {
 public:
-    explicit LibraryForm(const platform::FormDesign& design);
+    /// Creates the window of `design`, its texts in the user's language from the desktop's
+    /// catalogue `textContext` (see texts.h).
+    LibraryForm(const platform::FormDesign& design, const char* textContext);
     ~LibraryForm() override;
     LibraryForm(const LibraryForm&) = delete;
     LibraryForm& operator=(const LibraryForm&) = delete;

@@ -1,6 +1,7 @@
 #include "windows/MessageWindow.h"
 
 #include "support/failure.h"
+#include "support/texts.h"
 
 #include <qvMsgErr/RunTimeError.h>
 
@@ -75,7 +76,7 @@ int16_t toInteger(int32_t value) {
 } // namespace
 
 MessageWindow::MessageWindow(const platform::FormDesign& design, const ProcedureTrails& trails)
-    : LibraryForm(design), trails_(trails) {}
+    : LibraryForm(design, texts::kMessageBox), trails_(trails) {}
 
 void MessageWindow::onEvent(platform::Event& event) {
     using platform::EventKind;

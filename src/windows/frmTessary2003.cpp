@@ -3,6 +3,7 @@
 #include "windows/MessageWindow.h"
 
 #include "support/failure.h"
+#include "support/texts.h"
 
 #include <limits>
 #include <string>
@@ -173,9 +174,10 @@ void frmTessary2003::timerCountdown_Timer() {
 void frmTessary2003::MakeCountdownCaption() {
     const auto write = [&] {
         const bool one = CountDownSeconds == 1 || CountDownSeconds == -1;
+        const std::string unit =
+            desktop().translate(texts::kMessageBox, one ? "second" : "seconds");
         control("lblCountDown")
-            .setCaption(CountDownCaption + " " + std::to_string(CountDownSeconds) +
-                        (one ? " second" : " seconds"));
+            .setCaption(CountDownCaption + " " + std::to_string(CountDownSeconds) + " " + unit);
     };
     showAndDecide("MakeCountdownCaption&", {write});
 }

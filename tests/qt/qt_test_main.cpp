@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     qvMsgErr::qt::installDesktop();
+    qvMsgErr::qt::setLanguage("C"); // the tests expect English whatever the machine's language
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     // The desktop holds Qt objects: let it go while the application still exists.

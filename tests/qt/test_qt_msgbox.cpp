@@ -6,6 +6,8 @@
 #include "qt/qt_form_driver.h"
 #include "table.h"
 
+#include "error/dlgError.h"
+#include "platform/qt/qt_control_p.h"
 #include "platform/sqlite/memory_registry.h"
 #include "support/apartment.h"
 #include "support/forms.h"
@@ -25,6 +27,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 
 namespace qvMsgErr {
 namespace {
@@ -150,9 +153,11 @@ void picture(qt::QtWindow& w, const std::string& name) {
             << "description " << i << " is not framed by its box";
     }
     const platform::Control& icon = w.control("imgIcon");
-    EXPECT_GT(p.marked(QRectF(icon.left() / w.scale().x, icon.top() / w.scale().y, 32, 32)),
-              static_cast<int>(250 * p.dpr * p.dpr))
-        << "no icon";
+    QRectF at(icon.left() / w.scale().x, icon.top() / w.scale().y, 32, 32);
+    if (w.dialog()->layoutDirection() == Qt::RightToLeft) {
+        at.moveRight(w.dialog()->width() - at.left());
+    }
+    EXPECT_GT(p.marked(at), static_cast<int>(250 * p.dpr * p.dpr)) << "no icon";
 }
 
 // What a screen reader finds, walking the accessibility tree: an alert that reads its prompt, the
@@ -185,6 +190,41 @@ TEST_F(QtMessage, ScreenReadersHearAnAlertAndWhatEachControlIsFor) {
     EXPECT_EQ(ask([&] { return box.msgBox("Save the changes?", 4 | 32, "Ledger", "", -1, "Save"); },
                   user),
               qvButtonNo);
+}
+
+// The library's own texts in the user's language, a host's caption exactly as set, and a
+// right-to-left window drawn mirrored.
+TEST_F(QtMessage, OwnTextsInTheUsersLanguage) {
+    for (const auto& row : qvtest::readTable("languages.txt")) {
+        SCOPED_TRACE(row.at(0));
+        qt::setLanguage(row.at(0));
+        box.MsgBoxType(Tessary2003);
+        box.ButtonNo("&No"); // the host's, though it reads like ours
+        box.DontShowAgain(true);
+        box.TimerUse(true);
+        box.TimerSeconds(1);
+        box.TimerCountDownCaption = "in";
+        const auto user = [&](qt::QtWindow& w) {
+            EXPECT_TRUE(
+                QTest::qWaitFor([&] { return !w.control("lblCountDown").caption().empty(); }));
+            EXPECT_EQ(std::make_tuple(
+                          w.control("cmdButton", 0).caption(), w.control("cmdButton", 1).caption(),
+                          w.control("chkDontShow").caption(), w.control("lblCountDown").caption()),
+                      std::make_tuple(row.at(1), std::string("&No"), row.at(2), row.at(3)));
+            const QWidget* yes = widget(w, "cmdButton", 0);
+            const int designed = qt::toPixels(w.control("cmdButton", 0).left(), w.scale().x);
+            EXPECT_EQ(yes->x(), row.at(6) == "rtl" ? w.dialog()->width() - designed - yes->width()
+                                                   : designed);
+            click(widget(w, "cmdButton", 1));
+        };
+        EXPECT_EQ(ask([&] { return box.msgBox("Save?", 4, "Ledger", "", -1, "Language"); }, user),
+                  qvButtonNo);
+        const error::dlgError dialog;
+        EXPECT_EQ(std::make_pair(dialog.control("cmdAbort").caption(),
+                                 dialog.control("lblDetails").caption()),
+                  std::make_pair(row.at(4), row.at(5)));
+    }
+    qt::setLanguage("C");
 }
 
 // The gallery: each message is pictured, then answered in a way of its own.
@@ -234,6 +274,8 @@ TEST_F(QtMessageGallery, Pictures) {
             return row.at(3).find(extra) != std::string::npos;
         };
         box.MsgBoxType(name.ends_with("2003") ? Tessary2003 : TessaryClassic);
+        const auto language = row.at(3).find("language:");
+        qt::setLanguage(language == std::string::npos ? "C" : row.at(3).substr(language + 9, 5));
         box.CmdDescriptions(shows("descriptions"));
         box.DescYes("Save the changes, then close the ledger");
         box.DescNo("Close without saving:\nthe changes since 10:42 are lost");
@@ -278,6 +320,7 @@ TEST_F(QtMessageGallery, Pictures) {
         EXPECT_EQ(ask(show, user), std::stoi(row.at(5)));
     }
     QApplication::setPalette(light);
+    qt::setLanguage("C");
 }
 
 } // namespace

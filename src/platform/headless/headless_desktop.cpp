@@ -395,6 +395,15 @@ std::string HeadlessDesktop::applicationTitle() const {
     return impl_->applicationTitle;
 }
 
+void HeadlessDesktop::setTranslator(
+    std::function<std::string(const std::string&, const std::string&)> translate) {
+    impl_->translator = std::move(translate);
+}
+
+std::string HeadlessDesktop::translate(const std::string& context, const std::string& text) const {
+    return impl_->translator ? impl_->translator(context, text) : text;
+}
+
 std::string HeadlessDesktop::componentDirectory() const {
     if (impl_->componentDirectory) {
         return *impl_->componentDirectory;

@@ -250,6 +250,7 @@ struct HeadlessDesktop::Impl {
     std::function<platform::SaveDialogResult(const platform::SaveDialogSettings&)> saveAnswer;
     bool printerFails = false;
     std::string applicationTitle = "Host Application";
+    std::function<std::string(const std::string&, const std::string&)> translator;
     std::optional<std::string> componentDirectory, currentDirectory;
     detail::Millis clock = 0; ///< the timers' clock
     bool clockSet = false;    ///< dates come from `clock`, not the real time

@@ -26,8 +26,14 @@ void QtControl::applyGeometry() {
     // it in pixels too, instead of poking out by one where two roundings meet.
     const TwipScale& s = window_.scale();
     const int left = toPixels(d_.left, s.x), top = toPixels(d_.top, s.y);
-    widget_->setGeometry(left, top, toPixels(d_.left + d_.width, s.x) - left,
+    const int width = toPixels(d_.left + d_.width, s.x) - left;
+    const double placed = window_.placedLeft(left, width, widget_->parentWidget());
+    widget_->setGeometry(static_cast<int>(placed), top, width,
                          toPixels(d_.top + d_.height, s.y) - top);
+    if (d_.kind == ControlKind::Frame || d_.kind == ControlKind::Panel) {
+        // Mirrored children hang on the right edge, which moves with the width.
+        window_.placeChildren(d_.name);
+    }
 }
 
 void QtControl::applyCaption() {
@@ -35,7 +41,12 @@ void QtControl::applyCaption() {
         return;
     }
     const auto caption = [&] {
-        return visiblePart(fromText(d_.caption), QFontMetricsF(widget_->font()), false);
+        const QString shown =
+            visiblePart(fromText(d_.caption), QFontMetricsF(widget_->font()), false);
+        // Buttons and frames paint their text in the application's direction, not the window's:
+        // right-to-left marks at both ends keep "<< &Details" and "&Details >>" mirrored.
+        const QChar mark(0x200F);
+        return window_.rightToLeft() ? mark + shown + mark : shown;
     };
     switch (d_.kind) {
     case ControlKind::CommandButton:

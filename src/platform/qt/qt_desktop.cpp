@@ -253,6 +253,7 @@ struct QtDesktop::Sound {
 QtDesktop::QtDesktop() : sound_(std::make_unique<Sound>()) {
     requireApplication();
     installAccessibility();
+    chooseLanguage();
 }
 
 QtDesktop::~QtDesktop() = default;

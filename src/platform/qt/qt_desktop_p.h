@@ -42,6 +42,8 @@
 //       and minimal platforms a fixed frame of kFrameAllowance
 //   [x] A centred window is centred by the frame the window system reports once it shows
 //       (placeCentred, keepCentre), unless the user moved it
+//   [x] The library's own texts from catalogues built in as resources (qt_translate.cpp): German,
+//       French, Spanish, Hebrew; a right-to-left language mirrors every window (placedLeft)
 //   [~] drawPicture outside a Paint event shows at the next repaint and then goes, as an
 //       unretained drawing does
 //   [~] Help: the help file is opened with the desktop's opener; a context cannot be addressed
@@ -237,8 +239,10 @@ public:
     /// background of its own must read on the window's.
     void applyColors();
 
-private:
+    /// Places the widget by its settings; a container places its children again.
     void applyGeometry();
+
+private:
     void applyCaption();
     void applyFont();
     void measure();
@@ -307,6 +311,13 @@ public:
 
     // --- for the controls, the dialog and the desktop ----------------------------------------
     const TwipScale& scale() const { return scale_; }
+    bool rightToLeft() const { return rightToLeft_; }
+    /// Where a control or picture `width` pixels wide and `left` pixels from its container's left
+    /// edge goes: mirrored in a right-to-left window, whose design is drawn left to right.
+    double placedLeft(double left, double width, const QWidget* container) const;
+    /// Places the controls inside container `name` again (a right-to-left window's children hang
+    /// on its right edge).
+    void placeChildren(const std::string& name);
     /// RunTimeError 91 once the window is unloaded.
     void checkLoaded() const;
     FormDialog* dialog() const { return dialog_; }
@@ -373,6 +384,7 @@ private:
     platform::WindowHandle handle_;
     std::vector<SurfaceDrawing> painted_, pending_;
     bool inPaint_ = false;
+    bool rightToLeft_ = false;
     QtControl* lastFocus_ = nullptr;
     const QWidget* pressedOn_ = nullptr; ///< control widget (or dialog) a left press began on
 };
@@ -398,6 +410,12 @@ protected:
 /// Makes screen readers hear the library's windows as their designs say (qt_access.cpp): alerts,
 /// the descriptions of buttons, decoration left out. Once per process.
 void installAccessibility();
+/// Loads the catalogue of the user's language (QLocale::system()) unless one was chosen already
+/// (qt_translate.cpp).
+void chooseLanguage();
+/// Whether the chosen catalogue's language is written right to left: windows made then mirror.
+bool catalogueRightToLeft();
+
 /// The property that marks a widget as decoration for installAccessibility.
 inline constexpr char kDecorative[] = "qvDecorative";
 /// The property that marks a widget showing a stock picture, a graphic to screen readers.
@@ -431,6 +449,7 @@ public:
     void saveFile(const std::string& path, const std::string& bytes) override;
     void shellOpen(const std::string& target) override;
     void copyText(const std::string& text) override;
+    std::string translate(const std::string& context, const std::string& text) const override;
 
 private:
     struct Sound;

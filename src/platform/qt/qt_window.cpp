@@ -93,6 +93,10 @@ QtWindow::QtWindow(platform::FormDesign design)
     dialog_->setWindowTitle(titleOf(caption_));
     dialog_->setMouseTracking(true);
     dialog_->installEventFilter(dialog_);
+    rightToLeft_ = catalogueRightToLeft();
+    if (rightToLeft_) {
+        dialog_->setLayoutDirection(Qt::RightToLeft);
+    }
     applyClientSize();
     if (backColor_) {
         setBackColor(*backColor_);

@@ -238,7 +238,8 @@ void QtWindow::paintSurface(QWidget* surface) {
 void QtWindow::drawOn(QPainter& painter, const SurfaceDrawing& drawing) const {
     const QImage image =
         stockPicture(drawing.picture, 32, drawing.maskColor, dialog_->devicePixelRatioF());
-    painter.drawImage(QPointF(drawing.x / scale_.x, drawing.y / scale_.y), image);
+    const double left = drawing.x / scale_.x, width = image.deviceIndependentSize().width();
+    painter.drawImage(QPointF(placedLeft(left, width, dialog_), drawing.y / scale_.y), image);
 }
 
 void QtWindow::closeRequested(QCloseEvent* event) {

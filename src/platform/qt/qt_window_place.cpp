@@ -131,6 +131,30 @@ void QtWindow::applyClientSize() {
     if (dialog_) {
         dialog_->setFixedSize(toPixels(clientWidth_, scale_.x), toPixels(clientHeight_, scale_.y));
     }
+    if (rightToLeft_) {
+        for (const auto& c : controls_) {
+            if (c->settings().container.empty()) {
+                c->applyGeometry();
+            }
+        }
+    }
+}
+
+double QtWindow::placedLeft(double left, double width, const QWidget* container) const {
+    return rightToLeft_ && container ? container->width() - left - width : left;
+}
+
+void QtWindow::placeChildren(const std::string& name) {
+    if (!rightToLeft_) {
+        return;
+    }
+    for (const auto& c : controls_) {
+        const std::string& container = c->settings().container;
+        if (const QtControl* in = container.empty() ? nullptr : findContainer(container);
+            in && in->name() == name) {
+            c->applyGeometry();
+        }
+    }
 }
 
 void QtWindow::centre() {
