@@ -22,6 +22,9 @@ void QtControl::applyGeometry() {
     const int left = toPixels(d_.left, s.x), top = toPixels(d_.top, s.y);
     widget_->setGeometry(left, top, toPixels(d_.left + d_.width, s.x) - left,
                          toPixels(d_.top + d_.height, s.y) - top);
+    if (d_.kind == ControlKind::CommandButton) {
+        applyCaption(); // where a caption breaks into lines depends on the width
+    }
 }
 
 void QtControl::applyCaption() {
@@ -32,7 +35,17 @@ void QtControl::applyCaption() {
         return visiblePart(fromText(d_.caption), QFontMetricsF(widget_->font()), false);
     };
     switch (d_.kind) {
-    case ControlKind::CommandButton:
+    case ControlKind::CommandButton: {
+        // A caption wider than the button breaks into lines, as the layouts measured it.
+        const QFontMetricsF fm(widget_->font());
+        const qreal room = widget_->width() - platform::kCaptionMarginX / window_.scale().x;
+        QString text = caption();
+        if (fm.size(Qt::TextShowMnemonic, text).width() > room) {
+            text = buttonLines(text, fm, room);
+        }
+        static_cast<QAbstractButton*>(widget_.data())->setText(text);
+        break;
+    }
     case ControlKind::CheckBox:
         static_cast<QAbstractButton*>(widget_.data())->setText(caption());
         break;
@@ -98,8 +111,7 @@ void QtControl::applyFont() {
     if (!widget_) {
         return;
     }
-    // A default-constructed QFont sets nothing, so the widget inherits what the design leaves open.
-    widget_->setFont(toQFont(d_.font, QFont()));
+    widget_->setFont(toQFont(d_.font));
     applyCaption(); // how much of a caption is shown depends on the font
 }
 
