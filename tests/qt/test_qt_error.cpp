@@ -209,11 +209,15 @@ TEST_F(QtErrorDialog, PrintAndSaveHandTheReportOn) {
 // checked for what a user notices first: error 75 (it has a built-in solution) as it opens and
 // collapsed, and an error without a solution.
 TEST_F(QtErrorDialog, PicturesOfTheThreeLayouts) {
-    // the layout, the error's number, whether the details are closed first
-    for (const auto& [layout, number, collapse] : {std::tuple{"expanded-solution", 75, false},
-                                                   {"collapsed", 75, true},
-                                                   {"expanded", 0, false}}) {
+    // the layout, the error's number, whether the details are closed first, the message font
+    for (const auto& [layout, number, collapse, points] :
+         {std::tuple{"expanded-solution", 75, false, 8},
+          {"collapsed", 75, true, 8},
+          {"expanded", 0, false, 8},
+          {"expanded-solution-150", 75, false, 12},
+          {"expanded-solution-200", 75, false, 16}}) {
         SCOPED_TRACE(layout);
+        QApplication::setFont(QFont("Arial", points), "QMessageBox");
         const auto user = [&, layout = layout, collapse = collapse](qt::QtWindow& w) {
             if (collapse) {
                 QtFormDriver(w).click("cmdDetails");
@@ -226,6 +230,7 @@ TEST_F(QtErrorDialog, PicturesOfTheThreeLayouts) {
         };
         EXPECT_EQ(show(user, number), 3);
     }
+    QApplication::setFont(QFont("Arial", 8), "QMessageBox");
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <qvMsgErr/clsMesgBox.h>
 
 #include <QAccessible>
+#include <QApplication>
 #include <QScreen>
 #include <QTest>
 
@@ -232,21 +233,26 @@ TEST_F(QtMessageGallery, Pictures) {
         box.DescNo("Close without saving:\nthe changes since 10:42 are lost");
         box.DescCancel("Go back to the ledger");
         box.DescOK("Delete the 12 selected entries");
-        box.DetailsString("Ledger.db: disk full (28 of 28 GB used)\r\n"
-                          "while writing entry 1042 of 1200\r\n"
-                          "at LedgerFile.Save > WriteRecord > OpenStream\r\n"
-                          "The last saved copy is Ledger.db.bak of 09:15.");
+        std::string trace = "Ledger.db: disk full (28 of 28 GB used)\r\n"
+                            "while writing entry 1042 of 1200\r\n"
+                            "at LedgerFile.Save > WriteRecord > OpenStream\r\n"
+                            "The last saved copy is Ledger.db.bak of 09:15.";
+        for (int line = 1; shows("long-details") && line <= 50; ++line) {
+            trace += "\r\nat LedgerFile.Level" + std::to_string(line);
+        }
+        box.DetailsString(trace);
         box.TimerSeconds(30);
         box.TimerCountDownCaption = "Closing in";
         box.DetailsButton(shows("details"));
         box.TimerUse(shows("countdown"));
         box.DontShowAgain(shows("dont-show"));
         box.DontShowAgainTicked(shows("dont-show"));
-        if (shows("captions")) {
-            box.ButtonYes("&Save");
-            box.ButtonNo("&Discard");
-            box.ButtonCancel("&Keep editing");
-        }
+        // The message font (points) and the Yes button's caption, where a row has its own.
+        QApplication::setFont(QFont("Arial", row.size() > 6 ? std::stoi(row.at(6)) : 8),
+                              "QMessageBox");
+        box.ButtonYes(row.size() > 7 ? row.at(7) : shows("captions") ? "&Save" : "");
+        box.ButtonNo(shows("captions") ? "&Discard" : "");
+        box.ButtonCancel(shows("captions") ? "&Keep editing" : "");
         if (shows("back-colour")) {
             box.BackColor(0xC0FFFF);
         }
@@ -269,6 +275,7 @@ TEST_F(QtMessageGallery, Pictures) {
         };
         EXPECT_EQ(ask(show, user), std::stoi(row.at(5)));
     }
+    QApplication::setFont(QFont("Arial", 8), "QMessageBox");
 }
 
 } // namespace
