@@ -207,8 +207,8 @@ public:
     void setApplicationTitle(std::string title);
     void setComponentDirectory(std::string dir);
     void setCurrentDirectory(std::string dir);
-    /// The message font's size in points (kReferenceFontSize until set): text measures that
-    /// much larger or smaller than at 8 pt, in windows created from then on.
+    /// The message font's size in points (kReferenceFontSize until set): from then on, text
+    /// measures that much larger or smaller than at 8 pt.
     void setMessageFontSize(float points);
     /// Sets the virtual clock (local time): from now on dates and times are read from it.
     void setClock(const std::tm& localTime);
