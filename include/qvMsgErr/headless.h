@@ -51,12 +51,13 @@
 //   - shapes take no events: a click or the mouse over a shape goes to the window.
 //
 // Metrics (all in twips):
-//   - every character (code point) is 90 wide, every text line 195 high, whatever the font; a
-//     piece of text that is not UTF-8 counts as the one replacement character a window shows
-//     for it;
+//   - every character (code point) is 90 wide, every text line 195 high, whatever the font's
+//     name, weight and size (the reference message font, 8 pt); setMessageFontSize makes the
+//     message font larger or smaller, and every text then measures in proportion; a piece of
+//     text that is not UTF-8 counts as the one replacement character a window shows for it;
 //   - a label's text lines are split at CR LF, CR or LF; with word wrap on, a line breaks at the
 //     last space that fits (floor(width / 90) characters per line, at least one), and a word
-//     longer than a line is cut; an empty caption measures 0 × 195;
+//     longer than a line breaks where the line is full; an empty caption measures 0 × 195;
 //   - screen 1920 × 1080 pixels at 15 twips per pixel = 28800 × 16200;
 //   - a window's outer size is its client size plus 120 in width and 465 in height (setting an
 //     outer size smaller than that leaves a client size of 0); positions are not rounded;
@@ -211,6 +212,9 @@ public:
     /// now on. Without one, every text stays as the library wrote it (English).
     void
     setTranslator(std::function<std::string(const std::string&, const std::string&)> translate);
+    /// The message font's size in points (kReferenceFontSize until set): from then on, text
+    /// measures that much larger or smaller than at 8 pt.
+    void setMessageFontSize(float points);
     /// Sets the virtual clock (local time): from now on dates and times are read from it.
     void setClock(const std::tm& localTime);
     /// Advances the virtual clock by whole seconds, firing due ticks of enabled timers of shown
@@ -254,6 +258,8 @@ public:
     void shellOpen(const std::string& target) override;
     void copyText(const std::string& text) override;
     std::string translate(const std::string& context, const std::string& text) const override;
+    platform::TextExtent measureCaption(const std::string& caption, const platform::Font& font,
+                                        float wrapWidth) const override;
 
     struct Impl;
 

@@ -41,11 +41,27 @@ enum class ControlKind {
 /// Pictures the desktops draw from their own artwork (the toolkit's message-box icons).
 enum class StockPicture { None, Critical, Question, Exclamation, Information };
 
+/// The message font size (points) at which the designs' twips are exact.
+inline constexpr float kReferenceFontSize = 8;
+
+/// A font of a design. Without a name it is the desktop's message font, and its size is what the
+/// text has where that font is kReferenceFontSize: a desktop whose message font is larger scales
+/// it by the same ratio, so that a heading stays a heading and the version stays small.
 struct Font {
-    std::string name; ///< empty: the desktop's dialog font
-    float size = 0;   ///< points; 0: the desktop's dialog font size
+    std::string name; ///< empty: the desktop's message font
+    float size = 0;   ///< points; 0: kReferenceFontSize
     bool bold = false;
 };
+
+/// Room a text takes, twips.
+struct TextExtent {
+    float width = 0, height = 0;
+};
+
+/// Room a command button leaves around its caption (twips), its frame and margins on both sides
+/// together: the layouts size buttons by it, and a desktop breaks a caption into lines where the
+/// button is narrower than the caption and this room.
+inline constexpr float kCaptionMarginX = 180, kCaptionMarginY = 120;
 
 /// One picture of an image list: the key it is known by and the artwork it shows.
 struct ListPicture {
@@ -379,6 +395,20 @@ public:
     virtual std::string translate(const std::string& context, const std::string& text) const {
         (void)context;
         return text;
+    }
+
+    /// The room `caption` takes in `font` as a button or a label shows it, "&" marking an access
+    /// key: its widest line and the height of all its lines, without a control's margins. With
+    /// `wrapWidth` above 0 the lines are broken to that width as a button breaks a caption too
+    /// wide for it: at the last space that fits, a longer word where the line is full. The
+    /// layouts grow a control that is smaller than this. A desktop that cannot measure answers
+    /// 0 × 0, and its windows keep the sizes of their designs.
+    virtual TextExtent measureCaption(const std::string& caption, const Font& font,
+                                      float wrapWidth) const {
+        (void)caption;
+        (void)font;
+        (void)wrapWidth;
+        return {};
     }
 };
 

@@ -6,6 +6,9 @@
 
 #include <qvMsgErr/enums.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace qvMsgErr::error {
 
 using platform::ControlDesign;
@@ -14,6 +17,12 @@ using platform::ControlKind;
 namespace {
 
 constexpr float kButtonWidth = 1080, kButtonHeight = 345;
+constexpr float kButtonGap = 105;    // between Close and the details toggle
+constexpr float kColumnGap = 63;     // between the buttons of the column
+constexpr float kBesideHeading = 60; // the error number right of its heading
+constexpr float kBelowColumn = 45;   // the details text ends this far above the column's end
+constexpr float kBelowSection = 90;  // the details section ends this far below the column
+constexpr float kAreaMargin = 180;   // a text area's frame and margins around its text
 constexpr float kCollapsedHeight = 1950;
 /// Gap between the information panel and the details section below it.
 constexpr float kInfoGap = 400;
@@ -28,8 +37,8 @@ constexpr int32_t kPrinterFlags = 0x108;
 // Save dialog: overwrite prompt, no read-only box, multiple selection, path must exist.
 constexpr int32_t kSaveFlags = 0xA06;
 
-// The heading labels are only 36 and 61 pixels wide at 96 dpi: too narrow for bold 8 pt.
-const platform::Font kHeadingFont{"Arial", 7, true};
+/// The section headings: the message font in bold; their labels grow to fit them.
+const platform::Font kHeadingFont{"", platform::kReferenceFontSize, true};
 
 /// A control of the dialog: inside `container` (the window when empty), with `caption`.
 ControlDesign& control(platform::FormDesign& d, ControlKind kind, std::string name,
@@ -63,7 +72,7 @@ platform::FormDesign makeDesign() {
     d.announce = "rtfDescription"; // read out at once, as a message's prompt is
     ControlDesign& version =
         control(d, ControlKind::Label, "lblversion", "", 90, 1110, 960, 165, "v");
-    version.font = {"Arial", 6.75F, false};
+    version.font = {"", 6.75F, false};
     version.decorative = true;
 
     ControlDesign& close = button(d, "cmdClose", "", 4110, 90, "Close", 0);
@@ -129,6 +138,7 @@ dlgError::dlgError() : LibraryForm(dlgErrorDesign(), texts::kErrorDialog) {
 
 void dlgError::Form_Load() {
     passOver({
+        [&] { fitTexts(); },
         [&] { SetDetailsExpanded(true); },
         [&] { ToggleTopmost(window(), false); },
         [&] {
@@ -142,6 +152,103 @@ void dlgError::Form_Load() {
 
 std::string dlgError::tr(const char* text) const {
     return desktop().translate(texts::kErrorDialog, text);
+}
+
+void dlgError::fitTexts() {
+    using platform::Control;
+    static constexpr const char* kButtons[] = {"cmdClose", "cmdDetails", "cmdRetry", "cmdIgnore",
+                                               "cmdAbort", "cmdSave",    "cmdPrint", "cmdEmail"};
+    std::vector<std::string> captions{tr("<< &Details")}; // the toggle's other caption
+    for (const char* name : kButtons) {
+        captions.push_back(control(name).caption());
+    }
+    // The dialog widens as far as its buttons do, but not past the screen's width.
+    const platform::TextExtent room =
+        buttonRoom(desktop(), captions, control("cmdClose").font(), {kButtonWidth, kButtonHeight},
+                   desktop().screenWidth() - window().width() + kButtonWidth);
+    for (const char* name : kButtons) {
+        control(name).setWidth(room.width);
+        control(name).setHeight(room.height);
+    }
+    control("cmdDetails").setTop(control("cmdClose").top() + room.height + kButtonGap);
+    for (int i = 2; i < 8; ++i) {
+        control(kButtons[i]).setTop(static_cast<float>(i - 2) * (room.height + kColumnGap));
+    }
+
+    // A heading grows to its text; what lies under it moves down as far as it grew.
+    const auto fitHeading = [&](Control& heading) {
+        const platform::TextExtent need =
+            desktop().measureCaption(heading.caption(), heading.font(), 0);
+        heading.setWidth(std::max(heading.width(), need.width));
+        const float grown = std::max(0.0F, need.height - heading.height());
+        heading.setHeight(heading.height() + grown);
+        return grown;
+    };
+    const float infoDrop = fitHeading(control("lblInformation"));
+    control("rtfSolution").setTop(control("rtfSolution").top() + infoDrop);
+    control("FraInfo").setHeight(control("FraInfo").height() + infoDrop);
+
+    const Control& heading = control("lblDetails");
+    const float detailsDrop = fitHeading(control("lblDetails"));
+    Control& number = control("lblErrorNumber");
+    const float numberEnds = number.left() + number.width();
+    number.setLeft(std::max(number.left(), heading.left() + heading.width() + kBesideHeading));
+    number.setWidth(numberEnds - number.left());
+    number.setHeight(heading.height());
+
+    // The column, and the section around it, grow by what the buttons and the heading need; the
+    // dialog widens as far as the buttons did.
+    const float wider = room.width - kButtonWidth;
+    Control& column = control("frabuttons");
+    Control& text = control("rtfDetails");
+    column.setTop(column.top() + detailsDrop);
+    column.setHeight(
+        std::max(column.height(), control("cmdEmail").top() + room.height + kBelowColumn));
+    text.setTop(text.top() + detailsDrop);
+    text.setHeight(column.top() + column.height() - kBelowColumn - text.top());
+    control("FraDetails").setHeight(column.top() + column.height() + kBelowSection);
+    for (const char* name : {"FraInfo", "rtfSolution", "FraDetails", "frabuttons"}) {
+        control(name).setWidth(control(name).width() + wider);
+    }
+    window().setWidth(window().width() + wider);
+    fitUpperPart();
+}
+
+void dlgError::fitUpperPart() {
+    using platform::Control;
+    const platform::FormDesign& design = dlgErrorDesign();
+    const auto designed = [&](const char* name) { return *design.find(name); };
+    const auto bottom = [](const Control& c) { return c.top() + c.height(); };
+    const float tallest = desktop().screenHeight() / 3;
+    const auto fitArea = [&](const char* name, float top) {
+        Control& area = control(name);
+        std::string text; // shown as typed: no "&" marks an access key
+        for (const char c : area.text()) {
+            text += c == '&' ? "&&" : std::string(1, c);
+        }
+        const float need =
+            desktop().measureCaption(text, area.font(), area.width() - kAreaMargin).height +
+            kAreaMargin;
+        area.setTop(top);
+        area.setHeight(std::max(designed(name).height, std::min(need, tallest)));
+    };
+    const platform::ControlDesign activity = designed("rtfActivity");
+    const platform::ControlDesign description = designed("rtfDescription");
+    fitArea("rtfActivity", activity.top);
+    fitArea("rtfDescription",
+            bottom(control("rtfActivity")) + description.top - activity.top - activity.height);
+
+    Control& version = control("lblversion");
+    const platform::TextExtent number =
+        desktop().measureCaption(version.caption(), version.font(), 0);
+    version.setWidth(std::max(designed("lblversion").width, number.width));
+    version.setHeight(std::max(designed("lblversion").height, number.height));
+
+    const float ends = std::max(
+        {bottom(control("rtfDescription")), bottom(version), bottom(control("cmdDetails"))});
+    const float grown = std::max(0.0F, ends - description.top - description.height);
+    control("FraInfo").setTop(designed("FraInfo").top + grown);
+    collapsedHeight_ = kCollapsedHeight + grown;
 }
 
 void dlgError::HeightFixed(float NewHeight) {
@@ -180,12 +287,13 @@ void dlgError::SetDetailsExpanded(bool Expand) {
             [&] { control("cmdDetails").setCaption(tr("&Details >>")); },
             [&] { control("FraDetails").setVisible(false); },
             [&] { control("FraInfo").setVisible(false); },
-            [&] { HeightFixed(kCollapsedHeight); },
+            [&] { HeightFixed(collapsedHeight_); },
         });
     }
 }
 
 void dlgError::TextsFilled() {
+    passOver({[&] { fitUpperPart(); }});
     // The load laid the dialog out before there was a solution to show.
     SetDetailsExpanded(detailsExpanded_);
 }

@@ -48,6 +48,13 @@ public:
 
 private:
     void Form_Load();
+    /// Grows the buttons, the headings and what depends on them where a caption needs more
+    /// room than the design gives it.
+    void fitTexts();
+    /// Grows the activity and description areas to their texts (up to a third of the screen's
+    /// height), the version to its number, and moves the sections below down as far as the upper
+    /// part grew. Runs at load and again once the texts are in.
+    void fitUpperPart();
     void cmdDetails_Click();
     void respond(int32_t data);
     void cmdAbort_Click();
@@ -63,7 +70,8 @@ private:
     void composeAndHandOn(const std::function<void(const platform::FormattedDocument&)>& handOn);
 
     bool detailsExpanded_ = false;
-    ComposingArea print_; ///< behind the hidden rtfPrint area
+    float collapsedHeight_ = 0; ///< the inner height with the details closed
+    ComposingArea print_;       ///< behind the hidden rtfPrint area
 };
 
 } // namespace qvMsgErr::error

@@ -34,6 +34,7 @@ constexpr float kBoxToColumn = 400;       // box's right edge to the button colu
 constexpr float kIconToPrompt = 150;      // prompt right of the icon
 constexpr float kPromptToLogo = 100;      // logo right of the prompt
 constexpr float kCheckBoxIndicator = 320; // check box's width beyond its text
+constexpr float kBelowFrameCaption = 30;  // the details text below the line of its frame's caption
 
 // Sizing (twips).
 constexpr float kPromptShare = 0.3F;  // of the screen width, before the prompt wraps
@@ -173,6 +174,7 @@ int32_t clsMesgBox::composeAndShow(windows::MessageWindow& frm, const std::strin
         label.setCaption(prompt);
         label.refresh();
         check.setWidth(label.width() + kCheckBoxIndicator);
+        check.setHeight(std::max(check.height(), label.height())); // a larger font's line
         check.setTop(CalcMaxHeight(frm) + kLineGap);
         label.setTop(check.top());
     }
@@ -191,7 +193,17 @@ int32_t clsMesgBox::composeAndShow(windows::MessageWindow& frm, const std::strin
     sizeWindow(frm);
 
     if (detailsButton_) {
-        frm.control("txtDetails").setText(detailsString_);
+        Control& text = frm.control("txtDetails");
+        text.setText(detailsString_);
+        // The text starts below the frame's caption, however high the font makes it; the frame,
+        // and the window with it when the details open, grow by as much.
+        Control& frame = frm.control("FraDetails");
+        const float below = frm.desktop().measureCaption(frame.caption(), frame.font(), 0).height +
+                            kBelowFrameCaption;
+        if (below > text.top()) {
+            frame.setHeight(frame.height() + below - text.top());
+            text.setTop(below);
+        }
     }
     if (UseSounds) {
         frm.desktop().beep(msgbox::soundFor(icon));
@@ -270,6 +282,18 @@ void clsMesgBox::layoutButtons(windows::MessageWindow& frm, int32_t Buttons) {
         }
         return false;
     };
+
+    // The buttons widen together to the widest caption, as far as the screen lets the window
+    // grow (it ends 250 right of them); a caption wider still breaks into lines and the buttons
+    // grow in height instead. The copies of element 0 take its size. Descriptions wrap at the
+    // prompt's width, so the column does not move right of where it starts here.
+    const std::vector<std::string> captions(t.ButtonCaptions.begin(),
+                                            t.ButtonCaptions.begin() + t.ButtonCount);
+    const platform::TextExtent room =
+        buttonRoom(frm.desktop(), captions, first.font(), {first.width(), first.height()},
+                   frm.desktop().screenWidth() - kWidthAllowance - column);
+    first.setWidth(room.width);
+    first.setHeight(room.height);
 
     first.setCaption(t.ButtonCaptions[0]);
     first.setLeft(column);

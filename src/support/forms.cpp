@@ -106,6 +106,25 @@ platform::ControlDesign& addControl(platform::FormDesign& design, platform::Cont
     return c;
 }
 
+platform::TextExtent buttonRoom(const platform::Desktop& desktop,
+                                const std::vector<std::string>& captions,
+                                const platform::Font& font, platform::TextExtent least,
+                                float widest) {
+    using platform::kCaptionMarginX;
+    float width = least.width;
+    for (const std::string& caption : captions) {
+        width = std::max(width, desktop.measureCaption(caption, font, 0).width + kCaptionMarginX);
+    }
+    width = std::max(least.width, std::min(width, widest));
+    float height = least.height;
+    for (const std::string& caption : captions) {
+        height =
+            std::max(height, desktop.measureCaption(caption, font, width - kCaptionMarginX).height +
+                                 platform::kCaptionMarginY);
+    }
+    return {width, height};
+}
+
 void unloadAllForms() {
     // A copy: unloading takes each form off the list, and a form's unload may run code that
     // loads or unloads others.

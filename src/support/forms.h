@@ -7,14 +7,24 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qvMsgErr {
 
-/// The font of the library's dialogs. Their layouts are fixed in twips and made for a small
-/// dialog font: a desktop's own font (often 9 to 11 pt) cuts captions off and pushes a two-line
-/// text into scrolling. Arial is on Windows and macOS, and fontconfig puts a face of the same
-/// metrics in its place elsewhere.
-inline const platform::Font kDialogFont{"Arial", 8, false};
+/// The font of the library's dialogs: the desktop's message font, which the user chose to read
+/// messages in. Their layouts are exact in twips at the reference size (Arial 8 pt measures the
+/// same) and grow wherever a larger font needs more room.
+inline const platform::Font kDialogFont{"", platform::kReferenceFontSize, false};
+
+/// The size of a row or column of buttons that shows each of `captions` whole in `font`: `least`
+/// (the design's size) where they fit, else as wide as the widest caption, margins included, but
+/// no wider than `widest`, and as high as the tallest caption at that width, broken into lines
+/// where it is wider. Buttons that belong together widen together, so that none looks like a
+/// different kind of answer.
+platform::TextExtent buttonRoom(const platform::Desktop& desktop,
+                                const std::vector<std::string>& captions,
+                                const platform::Font& font, platform::TextExtent least,
+                                float widest);
 
 /// The index of element 0 of a control array in a design table; a plain control has -1.
 inline constexpr int16_t kArray = 0;

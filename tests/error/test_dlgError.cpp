@@ -1,6 +1,7 @@
 // The error dialog on the headless desktop: its layout as the details open and close, and the
 // printed, saved and e-mailed reports as the user asks for them, and output that fails.
 #include "error_fixture.h"
+#include "table.h"
 
 #include "error/dlgError.h"
 #include "error/report.h"
@@ -53,6 +54,25 @@ TEST_F(ErrorTest, TopmostCentredAndTheDetailsToggleMovesTheSections) {
     const auto topmost = desktop->sideEffects(EffectKind::Topmost);
     ASSERT_EQ(topmost.size(), 2U);
     EXPECT_EQ(std::tie(topmost[0].flag, topmost[0].window), std::make_tuple(true, "dlgError"s));
+}
+
+TEST_F(ErrorTest, PartsGrowWhereTheirTextsNeedRoom) {
+    for (const auto& row : qvtest::readTable("dialog-fit.txt")) {
+        desktop->setMessageFontSize(std::stof(row.at(0)));
+        std::vector<float> seen, expected;
+        user([&](ScriptedUser& u) {
+            const platform::Window& w = u.window();
+            const platform::Control* c = row.at(2) == "-" ? nullptr : &u.control(row.at(2));
+            seen = c ? std::vector{c->left(), c->top(), c->width(), c->height()}
+                     : std::vector{w.scaleWidth(), w.scaleHeight()};
+            u.close();
+        });
+        clsError().Show(true, row.at(1), 75);
+        for (std::size_t i = 3; i < row.size(); ++i) {
+            expected.push_back(std::stof(row.at(i)));
+        }
+        EXPECT_EQ(seen, expected) << row.at(0) << " pt, " << row.at(2);
+    }
 }
 
 TEST_F(ErrorTest, AccessKeysAnswerWithoutAMouse) {

@@ -68,7 +68,10 @@ TEST_F(LayoutTest, WindowSizedToItsContentAndCentred) {
         for (int i = 0; i < std::stoi(row.at(2)); ++i) {
             prompt += row.at(1);
         }
-        auto s = show(prompt, flagsOf(row.at(3)), row.at(4) == "parent" ? &parent : nullptr);
+        const std::string& setting = row.at(4);
+        desktop->setMessageFontSize(setting.ends_with(" pt") ? std::stof(setting) : 8);
+        box->ButtonYes(setting.starts_with("yes: ") ? setting.substr(5) : "");
+        auto s = show(prompt, flagsOf(row.at(3)), setting == "parent" ? &parent : nullptr);
         std::vector<float> expected;
         for (std::size_t i = 5; i < row.size(); ++i) {
             expected.push_back(std::stof(row.at(i)));

@@ -194,18 +194,21 @@ void expectTextFits(QWidget* w, const std::string& name, bool whole) {
     const auto shown = [](QString text) { return text.remove(QRegularExpression("&(?!&)")); };
     if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         const QFontMetrics fm(b->font());
-        const QString text = shown(b->text());
+        const QSize text = fm.size(Qt::TextShowMnemonic, b->text()); // every line of it
         const QStyle* style = b->style();
         // A check box puts its box before the text, a button a margin around it.
         const bool box = qobject_cast<QCheckBox*>(w) != nullptr;
         const int room = box ? style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, b) +
                                    style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, b)
                              : style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
-        EXPECT_LE(room + fm.horizontalAdvance(text), b->width()) << text.toStdString();
-        EXPECT_LE(fm.height() + (box ? 0 : 4), b->height()) << text.toStdString();
+        EXPECT_LE(room + text.width(), b->width()) << b->text().toStdString();
+        EXPECT_LE(text.height() + (box ? 0 : 4), b->height()) << b->text().toStdString();
     } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
         const QFontMetrics fm(g->font());
         EXPECT_LE(fm.horizontalAdvance(shown(g->title())), g->contentsRect().width());
+        for (const QWidget* inside : g->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            EXPECT_GE(inside->y(), fm.height()) << "the title is covered";
+        }
     } else if (auto* l = qobject_cast<QLabel*>(w)) {
         const QFontMetrics fm(l->font());
         const QRect room = l->contentsRect();

@@ -4,6 +4,7 @@
 #include <qvMsgErr/qt.h>
 
 #include <QApplication>
+#include <QFont>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,8 @@ int main(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     QApplication app(argc, argv);
+    // The message font the designs are exact for; a test that wants another sets it.
+    QApplication::setFont(QFont("Arial", 8), "QMessageBox");
     qvMsgErr::qt::installDesktop();
     qvMsgErr::qt::setLanguage("C"); // the tests expect English whatever the machine's language
     testing::InitGoogleTest(&argc, argv);

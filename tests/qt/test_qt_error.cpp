@@ -205,16 +205,20 @@ TEST_F(QtErrorDialog, PrintAndSaveHandTheReportOn) {
 // collapsed, an error without a solution or details (the details box's note), and error 75 on a
 // dark desktop.
 TEST_F(QtErrorDialog, PicturesOfTheThreeLayouts) {
-    // the layout, the error's number, whether the details are closed first
+    // the layout, the error's number, whether the details are closed first, the message font
     const QPalette light = QApplication::palette();
-    for (const auto& [layout, number, collapse] : {std::tuple{"expanded-solution", 75, false},
-                                                   {"collapsed", 75, true},
-                                                   {"expanded", 0, false},
-                                                   {"expanded-solution-dark", 75, false}}) {
+    for (const auto& [layout, number, collapse, points] :
+         {std::tuple{"expanded-solution", 75, false, 8},
+          {"collapsed", 75, true, 8},
+          {"expanded", 0, false, 8},
+          {"expanded-solution-dark", 75, false, 8},
+          {"expanded-solution-150", 75, false, 12},
+          {"expanded-solution-200", 75, false, 16}}) {
         SCOPED_TRACE(layout);
         QApplication::setPalette(std::string_view(layout).ends_with("dark")
                                      ? QPalette(QColor(0x35, 0x35, 0x35))
                                      : light);
+        QApplication::setFont(QFont("Arial", points), "QMessageBox");
         const auto user = [&, layout = layout, collapse = collapse](qt::QtWindow& w) {
             if (collapse) {
                 QtFormDriver(w).click("cmdDetails");
@@ -230,6 +234,7 @@ TEST_F(QtErrorDialog, PicturesOfTheThreeLayouts) {
                   3);
     }
     QApplication::setPalette(light);
+    QApplication::setFont(QFont("Arial", 8), "QMessageBox");
 }
 
 } // namespace

@@ -281,21 +281,26 @@ TEST_F(QtMessageGallery, Pictures) {
         box.DescNo("Close without saving:\nthe changes since 10:42 are lost");
         box.DescCancel("Go back to the ledger");
         box.DescOK("Delete the 12 selected entries");
-        box.DetailsString("Ledger.db: disk full (28 of 28 GB used)\r\n"
-                          "while writing entry 1042 of 1200\r\n"
-                          "at LedgerFile.Save > WriteRecord > OpenStream\r\n"
-                          "The last saved copy is Ledger.db.bak of 09:15.");
+        std::string trace = "Ledger.db: disk full (28 of 28 GB used)\r\n"
+                            "while writing entry 1042 of 1200\r\n"
+                            "at LedgerFile.Save > WriteRecord > OpenStream\r\n"
+                            "The last saved copy is Ledger.db.bak of 09:15.";
+        for (int line = 1; shows("long-details") && line <= 50; ++line) {
+            trace += "\r\nat LedgerFile.Level" + std::to_string(line);
+        }
+        box.DetailsString(trace);
         box.TimerSeconds(30);
         box.TimerCountDownCaption = "Closing in";
         box.DetailsButton(shows("details"));
         box.TimerUse(shows("countdown"));
         box.DontShowAgain(shows("dont-show"));
         box.DontShowAgainTicked(shows("dont-show"));
-        if (shows("captions")) {
-            box.ButtonYes("&Save");
-            box.ButtonNo("&Discard");
-            box.ButtonCancel("&Keep editing");
-        }
+        // The message font (points) and the Yes button's caption, where a row has its own.
+        QApplication::setFont(QFont("Arial", row.size() > 6 ? std::stoi(row.at(6)) : 8),
+                              "QMessageBox");
+        box.ButtonYes(row.size() > 7 ? row.at(7) : shows("captions") ? "&Save" : "");
+        box.ButtonNo(shows("captions") ? "&Discard" : "");
+        box.ButtonCancel(shows("captions") ? "&Keep editing" : "");
         QApplication::setPalette(shows("dark") ? QPalette(QColor(0x35, 0x35, 0x35)) : light);
         if (const auto at = row.at(3).find("back="); at != std::string::npos) {
             box.BackColor(static_cast<int32_t>(std::stoul(row.at(3).substr(at + 5), nullptr, 16)));
@@ -320,6 +325,7 @@ TEST_F(QtMessageGallery, Pictures) {
         EXPECT_EQ(ask(show, user), std::stoi(row.at(5)));
     }
     QApplication::setPalette(light);
+    QApplication::setFont(QFont("Arial", 8), "QMessageBox");
     qt::setLanguage("C");
 }
 

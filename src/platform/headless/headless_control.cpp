@@ -56,7 +56,8 @@ void HeadlessControl::sizeToCaption() {
     if (s_.kind != ControlKind::Label || !s_.autoSize) {
         return;
     }
-    const TextSize size = labelSize(s_.caption, s_.wordWrap, s_.width);
+    const TextSize size =
+        labelSize(s_.caption, s_.wordWrap, s_.width, w_.desktop() ? w_.desktop()->textScale : 1);
     s_.width = size.width;
     s_.height = size.height;
 }

@@ -297,6 +297,23 @@ void HeadlessDesktop::setComponentDirectory(std::string dir) {
 void HeadlessDesktop::setCurrentDirectory(std::string dir) {
     impl_->currentDirectory = std::move(dir);
 }
+void HeadlessDesktop::setMessageFontSize(float points) {
+    impl_->textScale = points / platform::kReferenceFontSize;
+}
+platform::TextExtent HeadlessDesktop::measureCaption(const std::string& caption,
+                                                     const platform::Font& /*font*/,
+                                                     float wrapWidth) const {
+    const std::string shown = detail::shownCaption(caption);
+    if (wrapWidth <= 0) {
+        return detail::labelSize(shown, false, 0, impl_->textScale);
+    }
+    // As wide as its widest line once wrapped, not as the wrap width.
+    std::string lines;
+    for (const std::string& line : detail::labelLines(shown, true, wrapWidth, impl_->textScale)) {
+        lines += (lines.empty() ? "" : "\n") + line;
+    }
+    return detail::labelSize(lines, false, 0, impl_->textScale);
+}
 void HeadlessDesktop::setClock(const std::tm& localTime) {
     impl_->clock = detail::clockFrom(localTime);
     impl_->clockSet = true;

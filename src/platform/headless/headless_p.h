@@ -26,13 +26,16 @@ inline SideEffect effect(EffectKind kind) {
 // --- text metrics ------------------------------------------------------------------------------
 
 /// The lines a label shows: hard breaks at CR LF, CR or LF; with `wordWrap`, each line broken at
-/// its last space that fits `width`, a longer word cut.
-std::vector<std::string> labelLines(const std::string& caption, bool wordWrap, float width);
-struct TextSize {
-    float width = 0, height = 0;
-};
-/// The size a self-sizing label takes: without word wrap its longest line, with it `width`.
-TextSize labelSize(const std::string& caption, bool wordWrap, float width);
+/// its last space that fits `width`, a longer word where the line is full. Characters are
+/// kCharWidth × `scale` wide.
+std::vector<std::string> labelLines(const std::string& caption, bool wordWrap, float width,
+                                    float scale = 1);
+using TextSize = platform::TextExtent;
+/// The size a self-sizing label takes: without word wrap its longest line, with it `width`;
+/// characters and lines `scale` times their reference size.
+TextSize labelSize(const std::string& caption, bool wordWrap, float width, float scale = 1);
+/// A caption as a button shows it: "&x" as x, "&&" as "&".
+std::string shownCaption(const std::string& caption);
 /// The access key of a caption: the character after its first single "&", upper-cased, when it
 /// is an ASCII letter or digit; else 0.
 int accessKey(const std::string& caption);
@@ -255,6 +258,8 @@ struct HeadlessDesktop::Impl {
     detail::Millis clock = 0; ///< the timers' clock
     bool clockSet = false;    ///< dates come from `clock`, not the real time
     bool keepRecord = true;
+    /// The message font's size over the reference size: how much larger text measures.
+    float textScale = 1;
     platform::WindowHandle nextHandle = 1;
     /// Every window object alive, in order of creation (unloaded ones too).
     std::vector<detail::HeadlessWindow*> windows;

@@ -88,13 +88,14 @@ void wrapInto(const std::string& line, std::size_t perLine, std::vector<std::str
 
 } // namespace
 
-std::vector<std::string> labelLines(const std::string& caption, bool wordWrap, float width) {
+std::vector<std::string> labelLines(const std::string& caption, bool wordWrap, float width,
+                                    float scale) {
     auto lines = hardLines(caption);
     if (!wordWrap) {
         return lines;
     }
-    const auto perLine =
-        std::max<std::size_t>(1, static_cast<std::size_t>(std::max(0.0f, width) / kCharWidth));
+    const auto perLine = std::max<std::size_t>(
+        1, static_cast<std::size_t>(std::max(0.0f, width) / (kCharWidth * scale)));
     std::vector<std::string> wrapped;
     for (const auto& line : lines) {
         const std::size_t before = wrapped.size();
@@ -106,14 +107,25 @@ std::vector<std::string> labelLines(const std::string& caption, bool wordWrap, f
     return wrapped;
 }
 
-TextSize labelSize(const std::string& caption, bool wordWrap, float width) {
-    const auto lines = labelLines(caption, wordWrap, width);
+TextSize labelSize(const std::string& caption, bool wordWrap, float width, float scale) {
+    const auto lines = labelLines(caption, wordWrap, width, scale);
     std::size_t longest = 0;
     for (const auto& line : lines) {
         longest = std::max(longest, codePointCount(line));
     }
-    return {wordWrap ? width : static_cast<float>(longest) * kCharWidth,
-            static_cast<float>(lines.size()) * kLineHeight};
+    return {wordWrap ? width : static_cast<float>(longest) * kCharWidth * scale,
+            static_cast<float>(lines.size()) * kLineHeight * scale};
+}
+
+std::string shownCaption(const std::string& caption) {
+    std::string shown;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size()) {
+            ++i;
+        }
+        shown += caption[i];
+    }
+    return shown;
 }
 
 int accessKey(const std::string& caption) {

@@ -33,6 +33,8 @@ void QtControl::applyGeometry() {
     if (d_.kind == ControlKind::Frame || d_.kind == ControlKind::Panel) {
         // Mirrored children hang on the right edge, which moves with the width.
         window_.placeChildren(d_.name);
+    } else if (d_.kind == ControlKind::CommandButton) {
+        applyCaption(); // where a caption breaks into lines depends on the width
     }
 }
 
@@ -49,7 +51,17 @@ void QtControl::applyCaption() {
         return window_.rightToLeft() ? mark + shown + mark : shown;
     };
     switch (d_.kind) {
-    case ControlKind::CommandButton:
+    case ControlKind::CommandButton: {
+        // A caption wider than the button breaks into lines, as the layouts measured it.
+        const QFontMetricsF fm(widget_->font());
+        const qreal room = widget_->width() - platform::kCaptionMarginX / window_.scale().x;
+        QString text = caption();
+        if (fm.size(Qt::TextShowMnemonic, text).width() > room) {
+            text = buttonLines(text, fm, room);
+        }
+        static_cast<QAbstractButton*>(widget_.data())->setText(text);
+        break;
+    }
     case ControlKind::CheckBox:
         static_cast<QAbstractButton*>(widget_.data())->setText(caption());
         break;
@@ -182,8 +194,7 @@ void QtControl::applyFont() {
     if (!widget_) {
         return;
     }
-    // A default-constructed QFont sets nothing, so the widget inherits what the design leaves open.
-    widget_->setFont(toQFont(d_.font, QFont()));
+    widget_->setFont(toQFont(d_.font));
     applyCaption(); // how much of a caption is shown depends on the font
 }
 

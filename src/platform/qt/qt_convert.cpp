@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <utility>
@@ -273,13 +274,22 @@ std::string toText(const QString& text) {
     return s.toStdString();
 }
 
-QFont toQFont(const platform::Font& font, const QFont& base) {
-    QFont f = base;
+QFont toQFont(const platform::Font& font) {
+    const float size = font.size > 0 ? font.size : platform::kReferenceFontSize;
+    QFont f;
     if (!font.name.empty()) {
         f.setFamilies({QString::fromStdString(font.name)});
-    }
-    if (font.size > 0) {
-        f.setPointSizeF(font.size);
+        f.setPointSizeF(size);
+    } else {
+        // The user's choice of message font, kept in proportion: a heading drawn smaller or
+        // larger than the body at the reference size stays so at any size.
+        f = QApplication::font("QMessageBox");
+        const double ratio = size / platform::kReferenceFontSize;
+        if (f.pointSizeF() > 0) {
+            f.setPointSizeF(f.pointSizeF() * ratio);
+        } else {
+            f.setPixelSize(std::max(1, static_cast<int>(std::lround(f.pixelSize() * ratio))));
+        }
     }
     f.setBold(font.bold);
     return f;

@@ -15,7 +15,10 @@
 //   [x] Readable text: the palette's text gives way to black or white where it does not read on
 //       the colour behind it; a design without a colour of its own shows its greys in a dark
 //       palette's shades (platform/contrast.h)
-//   [x] Fonts by name, fractional point size and weight ("Arial", 6.75 pt, bold)
+//   [x] Fonts by name, fractional point size and weight ("Times New Roman", 12 pt, bold); a
+//       design's unnamed font is the application's message-box font, scaled by size / 8 pt
+//   [x] measureCaption in that font, as a button draws its caption; a button breaks a caption
+//       wider than itself and kCaptionMarginX into lines (buttonLines), as measureCaption does
 //   [x] Modal display in the dialog's own event loop (hiding or unloading ends it); modeless
 //       display (RunTimeError 401 while a modal dialog is up); unload. As on the headless
 //       desktop, every later call on the window or its controls raises RunTimeError 91 except
@@ -126,6 +129,10 @@ QString visiblePart(const QString& text, const QFontMetricsF& fm, bool wrap);
 /// the label breakable after any character.
 QString labelText(const QString& text, const QFontMetricsF& fm, bool wrap, qreal width);
 
+/// `text` broken into lines no wider than `width` pixels in `fm`'s font, "&" marking access keys:
+/// at the last space that fits, a longer word where the line is full.
+QString buttonLines(const QString& text, const QFontMetricsF& fm, qreal width);
+
 /// The most characters a text area shows; a note after them tells how many more there are.
 constexpr qsizetype kAreaShows = 32768;
 /// A text area with a longer word breaks every line where the width ends, not between words.
@@ -137,7 +144,10 @@ struct AreaText {
 };
 AreaText areaText(const QString& text);
 
-QFont toQFont(const platform::Font& font, const QFont& base);
+/// A design's font as the desktop shows it: a named font as named; an unnamed one is the
+/// application's message-box font (QApplication::font("QMessageBox")), scaled by the design's
+/// size over kReferenceFontSize.
+QFont toQFont(const platform::Font& font);
 
 /// Whether a sound can be played: a sound server (PULSE_SERVER, or a PulseAudio or PipeWire
 /// socket in `runtimeDir`) or an ALSA playback device in `deviceDir` ("/dev/snd").
@@ -450,6 +460,8 @@ public:
     void shellOpen(const std::string& target) override;
     void copyText(const std::string& text) override;
     std::string translate(const std::string& context, const std::string& text) const override;
+    platform::TextExtent measureCaption(const std::string& caption, const platform::Font& font,
+                                        float wrapWidth) const override;
 
 private:
     struct Sound;

@@ -134,4 +134,60 @@ AreaText areaText(const QString& text) {
     return area;
 }
 
+QString buttonLines(const QString& text, const QFontMetricsF& fm, qreal width) {
+    // Widths are summed character by character, so that a long text costs its length once.
+    const auto advance = [&](const QString& s, qsizetype i) {
+        const bool mark = s[i] == QLatin1Char('&') && (i == 0 || s[i - 1] != QLatin1Char('&'));
+        return mark ? 0.0 : fm.horizontalAdvance(s[i]);
+    };
+    QString out;
+    qsizetype lineStart = 0, space = -1; // in `out`: where the line starts, its last space
+    qreal used = 0;
+    for (const QChar c : text) {
+        out += c;
+        used += advance(out, out.size() - 1);
+        if (c == QLatin1Char('\n')) {
+            lineStart = out.size();
+            space = -1;
+            used = 0;
+        } else if (c == QLatin1Char(' ')) {
+            space = out.size() - 1;
+        } else if (used > width && out.size() - 1 > lineStart) {
+            qsizetype at = space; // the line breaks at its last space ...
+            if (space > lineStart) {
+                out[space] = QLatin1Char('\n');
+            } else {
+                // ... or, in a word wider than the line, before this character, or before the
+                // access-key mark that goes with it.
+                at = out.size() - 1;
+                if (at - 1 > lineStart && out[at - 1] == QLatin1Char('&')) {
+                    --at;
+                }
+                out.insert(at, QLatin1Char('\n'));
+            }
+            lineStart = at + 1;
+            space = -1;
+            used = 0;
+            for (qsizetype i = lineStart; i < out.size(); ++i) {
+                used += advance(out, i);
+            }
+        }
+    }
+    return out;
+}
+
+platform::TextExtent QtDesktop::measureCaption(const std::string& caption,
+                                               const platform::Font& font, float wrapWidth) const {
+    const QFontMetricsF fm(toQFont(font));
+    const TwipScale s = TwipScale::ofPrimaryScreen();
+    // What a button would be given to show, measured as it draws it: "&x" as an underlined x.
+    QString shown = visiblePart(fromText(caption), fm, false);
+    if (wrapWidth > 0) {
+        shown = buttonLines(shown, fm, wrapWidth / s.x);
+    }
+    const QSizeF size = fm.size(Qt::TextShowMnemonic, shown);
+    return {static_cast<float>(std::ceil(size.width()) * s.x),
+            static_cast<float>(std::ceil(std::max(size.height(), fm.height())) * s.y)};
+}
+
 } // namespace qvMsgErr::qt
