@@ -55,6 +55,22 @@
         <source>seconds</source>
         <translation>שניות</translation>
     </message>
+    <message>
+        <source>Error</source>
+        <translation>שגיאה</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>אזהרה</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>מידע</translation>
+    </message>
+    <message>
+        <source>Question</source>
+        <translation>שאלה</translation>
+    </message>
 </context>
 <context>
     <name>ErrorDialog</name>

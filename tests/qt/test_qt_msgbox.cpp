@@ -160,46 +160,23 @@ void picture(qt::QtWindow& w, const std::string& name) {
     EXPECT_GT(p.marked(at), static_cast<int>(250 * p.dpr * p.dpr)) << "no icon";
 }
 
-// What a screen reader finds, walking the accessibility tree: an alert that reads its prompt, the
-// buttons with their descriptions, the check box named by its text, the details box by name, the
-// icon by its meaning.
-TEST_F(QtMessage, ScreenReadersHearAnAlertAndWhatEachControlIsFor) {
-    box.MsgBoxType(Tessary2003);
-    box.CmdDescriptions(true);
-    box.DescYes("Saves the ledger first");
-    box.DetailsButton(true);
-    box.DetailsString("3 entries");
-    box.DontShowAgain(true);
-    const auto user = [](qt::QtWindow& w) {
-        const auto heard = [](QWidget* widget) {
-            return QAccessible::queryAccessibleInterface(widget);
-        };
-        EXPECT_EQ(heard(w.dialog())->role(), QAccessible::AlertMessage);
-        EXPECT_EQ(heard(w.dialog())->text(QAccessible::Description), "Save the changes?");
-        EXPECT_EQ(heard(widget(w, "cmdButton", 0))->text(QAccessible::Description),
-                  "Saves the ledger first");
-        EXPECT_EQ(heard(widget(w, "chkDontShow"))->text(QAccessible::Name),
-                  "Don't show this message again");
-        EXPECT_EQ(heard(widget(w, "txtDetails"))->text(QAccessible::Name), "Details");
-        const auto* alert = heard(w.dialog());
-        const auto* icon = alert->child(alert->childCount() - 1);
-        EXPECT_EQ(std::pair(icon->role(), icon->text(QAccessible::Name)),
-                  std::pair(QAccessible::Graphic, QString("Question")));
-        click(widget(w, "cmdButton", 1));
+// The library's own texts in the user's language, a host's caption exactly as set, a
+// right-to-left window drawn mirrored; and what a screen reader finds, walking the accessibility
+// tree: an alert that reads its prompt, the buttons with their descriptions, the check box named
+// by its text, the details box by name, the icon by its meaning.
+TEST_F(QtMessage, OwnTextsInTheUsersLanguageAndWhatScreenReadersHear) {
+    const auto heard = [](QWidget* widget) {
+        return QAccessible::queryAccessibleInterface(widget);
     };
-    EXPECT_EQ(ask([&] { return box.msgBox("Save the changes?", 4 | 32, "Ledger", "", -1, "Save"); },
-                  user),
-              qvButtonNo);
-}
-
-// The library's own texts in the user's language, a host's caption exactly as set, and a
-// right-to-left window drawn mirrored.
-TEST_F(QtMessage, OwnTextsInTheUsersLanguage) {
     for (const auto& row : qvtest::readTable("languages.txt")) {
         SCOPED_TRACE(row.at(0));
         qt::setLanguage(row.at(0));
         box.MsgBoxType(Tessary2003);
         box.ButtonNo("&No"); // the host's, though it reads like ours
+        box.CmdDescriptions(true);
+        box.DescYes("Saves the ledger first");
+        box.DetailsButton(true);
+        box.DetailsString("3 entries");
         box.DontShowAgain(true);
         box.TimerUse(true);
         box.TimerSeconds(1);
@@ -215,10 +192,24 @@ TEST_F(QtMessage, OwnTextsInTheUsersLanguage) {
             const int designed = qt::toPixels(w.control("cmdButton", 0).left(), w.scale().x);
             EXPECT_EQ(yes->x(), row.at(6) == "rtl" ? w.dialog()->width() - designed - yes->width()
                                                    : designed);
+
+            const auto* alert = heard(w.dialog());
+            const auto* icon = alert->child(alert->childCount() - 1);
+            EXPECT_EQ(
+                std::make_tuple(alert->role(), alert->text(QAccessible::Description),
+                                heard(widget(w, "cmdButton", 0))->text(QAccessible::Description),
+                                heard(widget(w, "chkDontShow"))->text(QAccessible::Name),
+                                heard(widget(w, "txtDetails"))->text(QAccessible::Name),
+                                icon->role(), icon->text(QAccessible::Name)),
+                std::make_tuple(
+                    QAccessible::AlertMessage, QString("Save?"), QString("Saves the ledger first"),
+                    QString::fromStdString(row.at(2)), QString::fromStdString(row.at(7)),
+                    QAccessible::Graphic, QString::fromStdString(row.at(8))));
             click(widget(w, "cmdButton", 1));
         };
-        EXPECT_EQ(ask([&] { return box.msgBox("Save?", 4, "Ledger", "", -1, "Language"); }, user),
-                  qvButtonNo);
+        EXPECT_EQ(
+            ask([&] { return box.msgBox("Save?", 4 | 32, "Ledger", "", -1, "Language"); }, user),
+            qvButtonNo);
         const error::dlgError dialog;
         EXPECT_EQ(std::make_pair(dialog.control("cmdAbort").caption(),
                                  dialog.control("lblDetails").caption()),

@@ -2,6 +2,7 @@
 // prompt and whose icon is named by its meaning, a label that describes a button is that button's
 // description, text areas carry names, and decoration (a version number) is not read out.
 #include "platform/qt/qt_control_p.h"
+#include "support/texts.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -13,19 +14,10 @@
 namespace qvMsgErr::qt {
 
 QString meaningOf(platform::StockPicture picture) {
-    switch (picture) {
-    case platform::StockPicture::Critical:
-        return QStringLiteral("Error");
-    case platform::StockPicture::Question:
-        return QStringLiteral("Question");
-    case platform::StockPicture::Exclamation:
-        return QStringLiteral("Warning");
-    case platform::StockPicture::Information:
-        return QStringLiteral("Information");
-    case platform::StockPicture::None:
-        break;
-    }
-    return {};
+    static constexpr const char* kMeanings[] = {nullptr, "Error", "Question", "Warning",
+                                                "Information"};
+    const char* meaning = kMeanings[static_cast<int>(picture)];
+    return meaning ? ownText(texts::kMessageBox, meaning) : QString();
 }
 
 namespace {

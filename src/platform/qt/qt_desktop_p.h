@@ -425,12 +425,15 @@ void installAccessibility();
 void chooseLanguage();
 /// Whether the chosen catalogue's language is written right to left: windows made then mirror.
 bool catalogueRightToLeft();
+/// The library's own `text` from the catalogue of `context` (see Desktop::translate).
+QString ownText(const char* context, const char* text);
 
 /// The property that marks a widget as decoration for installAccessibility.
 inline constexpr char kDecorative[] = "qvDecorative";
 /// The property that marks a widget showing a stock picture, a graphic to screen readers.
 inline constexpr char kPicture[] = "qvPicture";
-/// What a stock picture tells a user ("Warning", ...), the name a screen reader gives it.
+/// What a stock picture tells a user ("Warning", ...) in the user's language, the name a screen
+/// reader gives it.
 QString meaningOf(platform::StockPicture picture);
 
 class QtDesktop final : public platform::Desktop {

@@ -63,13 +63,14 @@ void setLanguage(const std::string& locale) {
     load(locale.empty() ? QLocale::system() : QLocale(QString::fromStdString(locale)));
 }
 
-std::string QtDesktop::translate(const std::string& context, const std::string& text) const {
+QString ownText(const char* context, const char* text) {
     const Catalogue& c = catalogue();
-    if (!c.loaded) {
-        return text;
-    }
-    const QString translated = c.translator.translate(context.c_str(), text.c_str());
-    return translated.isEmpty() ? text : translated.toStdString();
+    const QString translated = c.loaded ? c.translator.translate(context, text) : QString();
+    return translated.isEmpty() ? QString::fromUtf8(text) : translated;
+}
+
+std::string QtDesktop::translate(const std::string& context, const std::string& text) const {
+    return ownText(context.c_str(), text.c_str()).toStdString();
 }
 
 } // namespace qvMsgErr::qt
