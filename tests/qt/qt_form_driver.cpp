@@ -186,37 +186,56 @@ void click(QWidget* w) {
 
 namespace {
 
-/// A text fits the widget that shows it: nothing is cut off at the sides or the bottom. A text
-/// area that scrolls must show its scroll bar; with `whole` it must not need to scroll at all.
-void expectTextFits(QWidget* w, const std::string& name, bool whole) {
-    SCOPED_TRACE(name);
-    // "&x" shows x underlined, "&&" one "&".
-    const auto shown = [](QString text) { return text.remove(QRegularExpression("&(?!&)")); };
-    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-        const QFontMetrics fm(b->font());
+/// Where a widget writes its text, in its own pixels (empty where it writes none), and whether
+/// all of it fits there: nothing cut off at the sides or the bottom.
+std::pair<QRect, bool> textPlace(QWidget* w) {
+    const QFontMetrics fm(w->font());
+    const QStyle* style = w->style();
+    auto* l = qobject_cast<QLabel*>(w);
+    auto* t = qobject_cast<QAbstractScrollArea*>(w);
+    if (auto* b = qobject_cast<QAbstractButton*>(w); b && !b->text().isEmpty()) {
         const QSize text = fm.size(Qt::TextShowMnemonic, b->text()); // every line of it
-        const QStyle* style = b->style();
-        // A check box puts its box before the text, a button a margin around it.
-        const bool box = qobject_cast<QCheckBox*>(w) != nullptr;
-        const int room = box ? style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, b) +
-                                   style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, b)
-                             : style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
-        EXPECT_LE(room + text.width(), b->width()) << b->text().toStdString();
-        EXPECT_LE(text.height() + (box ? 0 : 4), b->height()) << b->text().toStdString();
-    } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
-        const QFontMetrics fm(g->font());
-        EXPECT_LE(fm.horizontalAdvance(shown(g->title())), g->contentsRect().width());
-        for (const QWidget* inside : g->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            EXPECT_GE(inside->y(), fm.height()) << "the title is covered";
+        if (qobject_cast<QCheckBox*>(w)) {                           // beside its box
+            const QRect room = w->rect().adjusted(
+                style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, b) +
+                    style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, b),
+                0, 0, 0);
+            return {room, text.width() <= room.width() && text.height() <= room.height()};
         }
-    } else if (auto* l = qobject_cast<QLabel*>(w)) {
-        const QFontMetrics fm(l->font());
+        QRect caption(QPoint(), text); // with a margin around it
+        caption.moveCenter(w->rect().center());
+        return {caption, style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b) + text.width() <=
+                                 b->width() &&
+                             text.height() + 4 <= b->height()};
+    }
+    if (auto* g = qobject_cast<QGroupBox*>(w)) {
+        // "&x" shows x underlined, "&&" one "&".
+        const QString title = g->title().remove(QRegularExpression("&(?!&)"));
+        return {QRect(0, 0, w->width(), fm.height()),
+                fm.horizontalAdvance(title) <= g->contentsRect().width()};
+    }
+    if (l && !l->text().isEmpty()) {
         const QRect room = l->contentsRect();
         const int wrap = l->wordWrap() ? static_cast<int>(Qt::TextWordWrap) : 0;
         const QRect need =
             fm.boundingRect(room, static_cast<int>(Qt::AlignLeft | Qt::AlignTop) | wrap, l->text());
-        EXPECT_TRUE(need.width() <= room.width() && need.height() <= room.height())
-            << l->text().toStdString();
+        return {room, need.width() <= room.width() && need.height() <= room.height()};
+    }
+    const bool written =
+        t && !(t->property("plainText").toString() + t->property("placeholderText").toString())
+                  .isEmpty();
+    return {written ? t->viewport()->geometry() : QRect(), true};
+}
+
+/// A text fits the widget that shows it. A frame's title is not covered by what it holds. A text
+/// area that scrolls must show its scroll bar; with `whole` it must not need to scroll at all.
+void expectTextFits(QWidget* w, const std::string& name, bool whole) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(textPlace(w).second) << w->metaObject()->className();
+    if (auto* g = qobject_cast<QGroupBox*>(w)) {
+        for (const QWidget* inside : g->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            EXPECT_GE(inside->y(), QFontMetrics(g->font()).height()) << "the title is covered";
+        }
     } else if (auto* t = qobject_cast<QAbstractScrollArea*>(w)) {
         // Longer texts scroll; the short ones that must show whole may not.
         const bool needsScrolling = t->verticalScrollBar()->maximum() > 0;
@@ -268,30 +287,6 @@ void expectTidyLayout(qt::QtWindow& w, const Tidiness& rules) {
 
 namespace {
 
-/// Where a widget writes its text, in its own pixels; empty where it writes none.
-QRect textArea(QWidget* w) {
-    const QFontMetrics fm(w->font());
-    const QStyle* style = w->style();
-    if (auto* b = qobject_cast<QAbstractButton*>(w); b && !b->text().isEmpty()) {
-        if (qobject_cast<QCheckBox*>(w)) { // beside its box
-            return w->rect().adjusted(style->pixelMetric(QStyle::PM_IndicatorWidth) +
-                                          style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing),
-                                      0, 0, 0);
-        }
-        QRect caption(0, 0, fm.horizontalAdvance(b->text()), fm.height());
-        caption.moveCenter(w->rect().center());
-        return caption;
-    }
-    auto* l = qobject_cast<QLabel*>(w);
-    auto* t = qobject_cast<QAbstractScrollArea*>(w);
-    return qobject_cast<QGroupBox*>(w) ? QRect(0, 0, w->width(), fm.height())
-           : l && !l->text().isEmpty() ? l->contentsRect()
-           : t && !(t->property("plainText").toString() + t->property("placeholderText").toString())
-                       .isEmpty()
-               ? t->viewport()->geometry()
-               : QRect();
-}
-
 /// The contrast of the text in `area` with what is behind it: the commonest colour is the
 /// background, the pixel that stands out most from it the core of a glyph.
 double textContrast(const QImage& image, const QRect& area) {
@@ -322,7 +317,8 @@ Picture::Picture(QWidget* window, const QString& stem) {
     background = window->palette().color(QPalette::Window).rgb();
     // Every text a user sees reads on what is behind it, as drawn.
     for (QWidget* child : window->findChildren<QWidget*>()) {
-        if (const QRect area = textArea(child); !area.isEmpty() && child->isVisibleTo(window)) {
+        if (const QRect area = textPlace(child).first;
+            !area.isEmpty() && child->isVisibleTo(window)) {
             const QRect drawn(child->mapTo(window, area.topLeft()) * dpr, area.size() * dpr);
             EXPECT_GE(textContrast(image, drawn & image.rect()), platform::kReadableContrast)
                 << child->metaObject()->className() << " " << child->objectName().toStdString();
