@@ -55,4 +55,15 @@ inline std::vector<std::vector<std::string>> readTable(const std::string& name) 
     return rows;
 }
 
+/// The text a table of "name | text" rows gives for `name`: a long expected output kept as data.
+inline std::string expectedText(const std::string& table, const std::string& name) {
+    for (const auto& row : readTable(table)) {
+        if (row.at(0) == name) {
+            return row.at(1);
+        }
+    }
+    ADD_FAILURE() << "no \"" << name << "\" in " << table;
+    return {};
+}
+
 } // namespace qvtest

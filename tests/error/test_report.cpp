@@ -197,10 +197,7 @@ TEST_F(Report, FormattedReportRuns) {
     area.insert("left over");
     BuildPrintReport(area, reportValues(source, desktop));
     BuildPrintReport(area, reportValues(source, desktop)); // composed afresh each time
-    EXPECT_EQ(show(area), "A14 b:Error Report//|T12 b:Date: |T12:Friday, January 2, 2026//|"
-                          "T12 b:Time: |T12:03:04//|T12 b:Application: |T12:App//|T12 b:User: |"
-                          "T12:user//|T12 b:Activity: |T12:act//|T12 b:Description: |"
-                          "T12:desc//|T12 b:Details: /|T12 li250:line 1/line 2|@161+0");
+    EXPECT_EQ(show(area), qvtest::expectedText("expected.txt", "formatted report"));
     EXPECT_EQ(plainText(area.document()), area.text());
 
     source.details = "";
@@ -236,15 +233,8 @@ TEST(RtfDocument, WritesEachFontOnceWithSizesBoldAndParagraphIndents) {
                                              {"", "Unused;}{\\evil", 12, false, 0},
                                              {"in\r", "Odd;}{\\rtf1 \xC3\xA9", 12, true, 0},
                                              {"\nz\nlast", "Arial", 12, false, 250}};
-    EXPECT_EQ(
-        rtfDocument(doc),
-        "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}"
-        "{\\f1\\fnil\\fcharset0 Times New Roman;}{\\f2\\fnil\\fcharset0 Odd\\}\\{\\\\rtf1 "
-        "\\u233?;}}\r\n\\pard \\f0\\fs28\\b Head\\par\r\n\\pard \\f1\\fs21\\b0 x\\f0\\fs28\\b0 "
-        "y\\par\r\n\\pard\\li250 \\f2\\fs24\\b in\\par\r\n\\pard\\li250 \\f0\\fs24\\b0 "
-        "z\\par\r\n\\pard\\li250 last}");
-    EXPECT_EQ(rtfDocument({}), "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fnil"
-                               "\\fcharset0 Times New Roman;}}\r\n\\pard }");
+    EXPECT_EQ(rtfDocument(doc), qvtest::expectedText("expected.txt", "fonts and paragraphs"));
+    EXPECT_EQ(rtfDocument({}), qvtest::expectedText("expected.txt", "empty document"));
 }
 
 } // namespace
