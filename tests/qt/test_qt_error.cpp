@@ -72,12 +72,14 @@ protected:
     clsError ledger;
 };
 
-// As seen: centred on the screen, frame included. Real keys: Tab leaves a text area that takes
-// typing, Ctrl+Tab types a tab into it, and Ctrl+C where nothing is selected copies the one-line
-// report. Screen readers hear an alert with the error, its areas by name, and not the version.
+// On top, and as seen centred on the screen, frame included. Real keys: Tab leaves a text area that
+// takes typing, Ctrl+Tab types a tab into it, and Ctrl+C where nothing is selected copies the
+// one-line report. Screen readers hear an alert with the error, its areas by name, and not the
+// version.
 TEST_F(QtErrorDialog, CentredReachedByKeysAndHeardAsAnAlert) {
     const QPointF screen = QRectF(QGuiApplication::primaryScreen()->availableGeometry()).center();
     show([&](qt::QtWindow& w) {
+        EXPECT_TRUE(w.dialog()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         const QPointF seen = QRectF(w.dialog()->frameGeometry()).center();
         EXPECT_NEAR(seen.x(), screen.x(), 1);
         EXPECT_NEAR(seen.y(), screen.y(), 1);
