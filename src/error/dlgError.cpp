@@ -63,11 +63,13 @@ platform::FormDesign makeDesign() {
     d.clientHeight = 6350;
     d.startCentered = true;
 
+    // Tab goes as the eye does: from Close, which has the focus first, and the Details toggle
+    // beside the texts, down the texts, then down the column of answers.
     control(d, ControlKind::Image, "imgError", "", 90, 90, 960, 960).picture =
         platform::StockPicture::Critical;
-    control(d, ControlKind::RichText, "rtfActivity", "", 1170, 60, 2790, 600, "", 10)
+    control(d, ControlKind::RichText, "rtfActivity", "", 1170, 60, 2790, 600, "", 2)
         .accessibleName = "Activity";
-    control(d, ControlKind::RichText, "rtfDescription", "", 1170, 750, 2790, 555, "", 11)
+    control(d, ControlKind::RichText, "rtfDescription", "", 1170, 750, 2790, 555, "", 3)
         .accessibleName = "Error";
     d.announce = "rtfDescription"; // read out at once, as a message's prompt is
     ControlDesign& version =
@@ -83,7 +85,7 @@ platform::FormDesign makeDesign() {
     control(d, ControlKind::Panel, "FraInfo", "", 45, 1350, 5205, 1695);
     control(d, ControlKind::Label, "lblInformation", "FraInfo", 75, -30, 915, 195, "Information:")
         .font = kHeadingFont;
-    control(d, ControlKind::RichText, "rtfSolution", "FraInfo", 60, 210, 5055, 1365, "", 9)
+    control(d, ControlKind::RichText, "rtfSolution", "FraInfo", 60, 210, 5055, 1365, "", 4)
         .accessibleName = "Solution";
 
     control(d, ControlKind::Panel, "FraDetails", "", 90, 3135, 5220, 2805);
@@ -91,18 +93,18 @@ platform::FormDesign makeDesign() {
         kHeadingFont;
     control(d, ControlKind::Label, "lblErrorNumber", "FraDetails", 600, 15, 3240, 195);
     ControlDesign& details =
-        control(d, ControlKind::RichText, "rtfDetails", "FraDetails", 15, 255, 3825, 2415, "", 8);
+        control(d, ControlKind::RichText, "rtfDetails", "FraDetails", 15, 255, 3825, 2415, "", 5);
     details.accessibleName = "Details";
     // The section stays open on an error without details: it holds the number and the answers.
     details.placeholder = "No details were given for this error.";
     control(d, ControlKind::Panel, "frabuttons", "FraDetails", 3960, 285, 1245, 2430);
     // Access keys reach every answer and output without a mouse; Close has Enter and Escape.
-    button(d, "cmdRetry", "frabuttons", 0, 0, "&Try Again", 2);
-    button(d, "cmdIgnore", "frabuttons", 0, 408, "&Ignore", 3);
-    button(d, "cmdAbort", "frabuttons", 0, 816, "Close &all", 4);
-    button(d, "cmdSave", "frabuttons", 0, 1224, "&Save", 5);
-    button(d, "cmdPrint", "frabuttons", 0, 1632, "&Print", 6);
-    button(d, "cmdEmail", "frabuttons", 0, 2040, "&E-Mail", 7);
+    button(d, "cmdRetry", "frabuttons", 0, 0, "&Try Again", 6);
+    button(d, "cmdIgnore", "frabuttons", 0, 408, "&Ignore", 7);
+    button(d, "cmdAbort", "frabuttons", 0, 816, "Close &all", 8);
+    button(d, "cmdSave", "frabuttons", 0, 1224, "&Save", 9);
+    button(d, "cmdPrint", "frabuttons", 0, 1632, "&Print", 10);
+    button(d, "cmdEmail", "frabuttons", 0, 2040, "&E-Mail", 11);
 
     ControlDesign& print = control(d, ControlKind::RichText, "rtfPrint", "", 0, 900, 6945, 195);
     print.visible = false;

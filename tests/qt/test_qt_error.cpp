@@ -72,10 +72,10 @@ protected:
     clsError ledger;
 };
 
-// On top, and as seen centred on the screen, frame included. Real keys: Tab leaves a text area that
-// takes typing, Ctrl+Tab types a tab into it, and Ctrl+C where nothing is selected copies the
-// one-line report. Screen readers hear an alert with the error, its areas by name, and not the
-// version.
+// On top, and as seen centred on the screen, frame included. Real keys: Tab walks from Close as the
+// eye does and leaves every text area that takes typing, Ctrl+Tab types a tab into one, and Ctrl+C
+// where nothing is selected copies the one-line report. Screen readers hear an alert with the
+// error, its areas by name, and not the version.
 TEST_F(QtErrorDialog, CentredReachedByKeysAndHeardAsAnAlert) {
     const QPointF screen = QRectF(QGuiApplication::primaryScreen()->availableGeometry()).center();
     show([&](qt::QtWindow& w) {
@@ -84,14 +84,17 @@ TEST_F(QtErrorDialog, CentredReachedByKeysAndHeardAsAnAlert) {
         EXPECT_NEAR(seen.x(), screen.x(), 1);
         EXPECT_NEAR(seen.y(), screen.y(), 1);
 
+        std::string walk = w.controlOf(QApplication::focusWidget())->name();
+        for (int i = 0; i < 12; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            walk += " " + w.controlOf(QApplication::focusWidget())->name();
+        }
+        EXPECT_EQ(walk, "cmdClose cmdDetails rtfActivity rtfDescription rtfSolution rtfDetails "
+                        "cmdRetry cmdIgnore cmdAbort cmdSave cmdPrint cmdEmail cmdClose");
         QWidget* details = qt::widgetOf(w.control("rtfDetails"));
-        details->setFocus();
         QTest::keyClick(details, Qt::Key_Tab, Qt::ControlModifier);
         EXPECT_NE(w.control("rtfDetails").text().find('\t'), std::string::npos);
-        QTest::keyClick(details, Qt::Key_Tab);
-        QWidget* next = QApplication::focusWidget();
-        EXPECT_TRUE(next && next != details && next->window() == w.dialog());
-        QTest::keyClick(next, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
         EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("Error Report | Date: "));
 
         const auto* dialog = QAccessible::queryAccessibleInterface(w.dialog());
