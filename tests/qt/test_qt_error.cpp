@@ -218,8 +218,12 @@ TEST_F(QtErrorDialog, PicturesOfTheThreeLayouts) {
           {"expanded", 0, false, 8},
           {"expanded-solution-dark", 75, false, 8},
           {"expanded-solution-150", 75, false, 12},
-          {"expanded-solution-200", 75, false, 16}}) {
+          {"expanded-solution-200", 75, false, 16},
+          {"expanded-solution-de", 75, false, 8},
+          {"expanded-solution-he", 75, false, 8}}) {
         SCOPED_TRACE(layout);
+        const std::string_view name(layout);
+        qt::setLanguage(name.ends_with("-de") ? "de_DE" : name.ends_with("-he") ? "he_IL" : "C");
         QApplication::setPalette(std::string_view(layout).ends_with("dark")
                                      ? QPalette(QColor(0x35, 0x35, 0x35))
                                      : light);
@@ -229,8 +233,11 @@ TEST_F(QtErrorDialog, PicturesOfTheThreeLayouts) {
                 QtFormDriver(w).click("cmdDetails");
             }
             const qttest::Picture p(w.dialog(), QStringLiteral("error-dialog-") + layout);
-            EXPECT_GT(p.marked(QRectF(6, 6, 64, 64)), static_cast<int>(500 * p.dpr * p.dpr))
-                << "the error symbol";
+            QRectF symbol(6, 6, 64, 64); // on the right where the window is mirrored
+            if (w.dialog()->layoutDirection() == Qt::RightToLeft) {
+                symbol.moveRight(w.dialog()->width() - symbol.left());
+            }
+            EXPECT_GT(p.marked(symbol), static_cast<int>(500 * p.dpr * p.dpr)) << "the symbol";
             // The short texts of the upper part show whole; the longer ones may scroll.
             qttest::expectTidyLayout(w, {.whole = {"rtfActivity", "rtfDescription"}});
         };
@@ -240,6 +247,7 @@ TEST_F(QtErrorDialog, PicturesOfTheThreeLayouts) {
     }
     QApplication::setPalette(light);
     QApplication::setFont(QFont("Arial", 8), "QMessageBox");
+    qt::setLanguage("C");
 }
 
 } // namespace
