@@ -16,10 +16,7 @@
 
 namespace qvMsgErr::qt {
 
-namespace {
-
-/// The palette object of the colours of `palette`, the same object for the same colours. Only
-/// the GUI thread paints, so no lock is needed.
+// Only the GUI thread paints, so no lock is needed.
 const QPalette& sharedPalette(const QPalette& palette) {
     // A window uses a handful of colour sets; a bound keeps a host that recolours buttons
     // endlessly from growing the list.
@@ -36,6 +33,8 @@ const QPalette& sharedPalette(const QPalette& palette) {
     sets.push_back(palette);
     return sets.back();
 }
+
+namespace {
 
 class Button final : public QPushButton {
 public:

@@ -112,7 +112,7 @@ QColor shown(const QtWindow& w, int32_t colour, const QPalette& system,
 QColor drawnFace(QWidget* button, const QPalette& palette) {
     QStyleOptionButton option;
     option.initFrom(button);
-    option.palette = palette;
+    option.palette = sharedPalette(palette); // a new palette object would cache pictures anew
     option.rect = QRect(0, 0, 48, 24);
     QImage face(option.rect.size(), QImage::Format_ARGB32_Premultiplied);
     face.fill(palette.color(QPalette::Window));

@@ -155,6 +155,9 @@ bool soundOutputAvailable(const std::string& runtimeDir, const std::string& devi
 
 /// A command button that shares cached pictures with every button of its colours (qt_button.cpp).
 QPushButton* makeButton(QWidget* parent);
+/// The palette object of `palette`'s colours, the same object for the same colours: what styles
+/// cache button pictures under is then shared (qt_button.cpp).
+const QPalette& sharedPalette(const QPalette& palette);
 
 /// Artwork of a stock picture, `size` × `size` device-independent pixels at `dpr`, with pixels
 /// of `maskColor` (BGR; negative: none) transparent.
