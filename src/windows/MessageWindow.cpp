@@ -89,15 +89,6 @@ void MessageWindow::onEvent(platform::Event& event) {
             lblCmdDesc_Click(event.index);
         }
         break;
-    case EventKind::GotFocus:
-        if (name == kButtons) {
-            m_iFocusIndex = event.index;
-        } else if (name == "txtDetails") {
-            // The details can be scrolled with the mouse but never keep the keyboard focus, so
-            // that Enter and the access keys keep working on the buttons.
-            passOver({[&] { control(kButtons, m_iFocusIndex).setFocus(); }});
-        }
-        break;
     case EventKind::KeyDown:
         // With key preview the window's copy comes first and has no control; the focused
         // control's own copy follows and is left to the desktop.
@@ -116,6 +107,8 @@ void MessageWindow::onEvent(platform::Event& event) {
         break;
     case EventKind::Paint:
         Form_Paint();
+        break;
+    case EventKind::GotFocus: // every control keeps the focus it is given, the details too
         break;
     case EventKind::Activate:
         Form_Activate();
@@ -242,9 +235,11 @@ void MessageWindow::Form_KeyDown(int16_t KeyCode, int16_t Shift) {
         // Copies the message, as people know from the system's own box. The key goes on to the
         // focused control, so a selection in the details replaces it with what was selected.
         showAndDecide(trails_.Form_KeyDown, {[&] { desktop().copyText(copiedText()); }});
-    } else if (KeyCode >= '0' && KeyCode <= 'Z' && Shift != platform::kAlt) {
+    } else if (KeyCode >= '0' && KeyCode <= 'Z' && Shift != platform::kAlt &&
+               !control("txtDetails").hasFocus()) {
         // Alt alone is the desktop's own access key: pressing here as well would press the
-        // button twice. With Shift or Ctrl added it is ours.
+        // button twice. With Shift or Ctrl added it is ours. In the details, which a keyboard
+        // user reads by moving through them, a letter is no answer: only Alt presses there.
         const char key = static_cast<char>(KeyCode);
         const auto hasKey = [key](const platform::Control& b) {
             return accessKeyIs(b.caption(), key);

@@ -63,7 +63,6 @@ protected:
     virtual void timerCountdown_Timer() {}
 
     /// The button with the focus most recently.
-    int16_t m_iFocusIndex = 0;
     /// The outer height without the details section; recorded on every activation.
     float m_sngCollapsedHeight = 0;
 

@@ -205,6 +205,10 @@ TEST_F(QtMessage, OwnTextsInTheUsersLanguageAndWhatScreenReadersHear) {
                     QAccessible::AlertMessage, QString("Save?"), QString("Saves the ledger first"),
                     QString::fromStdString(row.at(2)), QString::fromStdString(row.at(7)),
                     QAccessible::Graphic, QString::fromStdString(row.at(8))));
+            click(widget(w, "cmdButton", 2)); // the details, read from the keyboard
+            click(widget(w, "txtDetails"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_N);
+            EXPECT_TRUE(widget(w, "txtDetails")->hasFocus() && w.isVisible()) << "N answered";
             click(widget(w, "cmdButton", 1));
         };
         EXPECT_EQ(

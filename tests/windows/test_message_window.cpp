@@ -156,8 +156,10 @@ TEST_F(WindowTest, DetailsOpenBelowAndCloseAgain) {
             EXPECT_EQ(state(), std::tuple(true, caption.second, 2400.F + 1665));
             EXPECT_EQ(std::tuple(frame.top(), frame.width(), u.control("txtDetails").width()),
                       std::tuple(1950.F, 4800.F, 4600.F));
+            // The details take the focus, and a letter typed there is no access key.
             u.click("txtDetails");
-            EXPECT_TRUE(toggle.hasFocus()) << "the text keeps no focus";
+            u.keyDown('D');
+            EXPECT_EQ(state(), std::tuple(true, caption.second, 2400.F + 1665));
             u.click("cmdButton", 1);
             EXPECT_EQ(state(), std::tuple(false, caption.first, 2400.F));
         });
