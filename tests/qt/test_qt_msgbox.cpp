@@ -146,6 +146,12 @@ void picture(qt::QtWindow& w, const std::string& name) {
         return a.index == b.index && names == std::set<std::string>{"lblCmdDesc", "shpLabelBack"};
     };
     qttest::expectTidyLayout(w, {.mayOverlap = onItsBox, .withinEdges = true});
+    for (const int16_t i : w.elements("cmdButton")) {
+        EXPECT_FALSE(QAccessible::queryAccessibleInterface(widget(w, "cmdButton", i))
+                         ->text(QAccessible::Name)
+                         .contains('\n'))
+            << "a caption's line breaks are read out";
+    }
     for (const int16_t i : w.elements("lblCmdDesc")) {
         const QWidget* box = widget(w, "shpLabelBack", i);
         EXPECT_TRUE(!box->isVisible() ||

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTimer>
@@ -56,10 +57,13 @@ void QtControl::applyCaption() {
         const QFontMetricsF fm(widget_->font());
         const qreal room = widget_->width() - platform::kCaptionMarginX / window_.scale().x;
         QString text = caption();
+        QString name; // a screen reader reads the caption as one line, not as it breaks
         if (fm.size(Qt::TextShowMnemonic, text).width() > room) {
+            name = QString(text).remove(QRegularExpression(QStringLiteral("&(?!&)")));
             text = buttonLines(text, fm, room);
         }
         static_cast<QAbstractButton*>(widget_.data())->setText(text);
+        widget_->setAccessibleName(name);
         break;
     }
     case ControlKind::CheckBox:
