@@ -58,6 +58,10 @@ struct TextExtent {
     float width = 0, height = 0;
 };
 
+/// A caption as a control shows and a person reads it: "&x" as x (the access-key mark goes),
+/// "&&" as "&".
+std::string shownCaption(const std::string& caption);
+
 /// Room a command button leaves around its caption (twips), its frame and margins on both sides
 /// together: the layouts size buttons by it, and a desktop breaks a caption into lines where the
 /// button is narrower than the caption and this room.

@@ -53,18 +53,6 @@ bool accessKeyIs(const std::string& caption, char key) {
     return next == key;
 }
 
-/// `caption` as a person reads it: without the access-key marks ("&&" reads "&").
-std::string readCaption(const std::string& caption) {
-    std::string text;
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&' && i + 1 < caption.size()) {
-            ++i; // the mark goes; the character after it, a second "&" too, stays
-        }
-        text += caption[i];
-    }
-    return text;
-}
-
 int16_t toInteger(int32_t value) {
     if (value < std::numeric_limits<int16_t>::min() ||
         value > std::numeric_limits<int16_t>::max()) {
@@ -259,7 +247,7 @@ std::string MessageWindow::copiedText() const {
         // The Details toggle answers nothing: it is no button of the message.
         if (const platform::Control& button = control(kButtons, i);
             button.visible() && button.tag() != kDetailsTag) {
-            text += readCaption(button.caption()) + "   ";
+            text += platform::shownCaption(button.caption()) + "   ";
         }
     }
     return text + "\n" + rule;

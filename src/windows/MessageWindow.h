@@ -62,7 +62,6 @@ protected:
     virtual void Form_MouseMove() {}
     virtual void timerCountdown_Timer() {}
 
-    /// The button with the focus most recently.
     /// The outer height without the details section; recorded on every activation.
     float m_sngCollapsedHeight = 0;
 

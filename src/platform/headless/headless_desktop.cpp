@@ -303,7 +303,7 @@ void HeadlessDesktop::setMessageFontSize(float points) {
 platform::TextExtent HeadlessDesktop::measureCaption(const std::string& caption,
                                                      const platform::Font& /*font*/,
                                                      float wrapWidth) const {
-    const std::string shown = detail::shownCaption(caption);
+    const std::string shown = platform::shownCaption(caption);
     if (wrapWidth <= 0) {
         return detail::labelSize(shown, false, 0, impl_->textScale);
     }

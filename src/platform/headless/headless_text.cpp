@@ -117,17 +117,6 @@ TextSize labelSize(const std::string& caption, bool wordWrap, float width, float
             static_cast<float>(lines.size()) * kLineHeight * scale};
 }
 
-std::string shownCaption(const std::string& caption) {
-    std::string shown;
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&' && i + 1 < caption.size()) {
-            ++i;
-        }
-        shown += caption[i];
-    }
-    return shown;
-}
-
 int accessKey(const std::string& caption) {
     for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
         if (caption[i] != '&') {

@@ -99,7 +99,9 @@ private:
         if (dialog_->owner) {
             const QtWindow& w = *dialog_->owner;
             for (const SurfaceDrawing& d : w.drawnPictures()) {
-                const QPoint at(qRound(d.x / w.scale().x), qRound(d.y / w.scale().y));
+                // Where it is drawn, on the right where the window is mirrored.
+                const QPoint at(qRound(w.placedLeft(d.x / w.scale().x, 32, w.dialog())),
+                                qRound(d.y / w.scale().y));
                 now.emplace_back(meaningOf(d.picture), QRect(at, QSize(32, 32)));
             }
         }

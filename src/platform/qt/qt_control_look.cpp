@@ -10,7 +10,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
-#include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTimer>
@@ -59,7 +58,7 @@ void QtControl::applyCaption() {
         QString text = caption();
         QString name; // a screen reader reads the caption as one line, not as it breaks
         if (fm.size(Qt::TextShowMnemonic, text).width() > room) {
-            name = QString(text).remove(QRegularExpression(QStringLiteral("&(?!&)")));
+            name = fromText(platform::shownCaption(d_.caption));
             text = buttonLines(text, fm, room);
         }
         static_cast<QAbstractButton*>(widget_.data())->setText(text);

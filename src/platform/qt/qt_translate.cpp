@@ -70,7 +70,8 @@ QString ownText(const char* context, const char* text) {
 }
 
 std::string QtDesktop::translate(const std::string& context, const std::string& text) const {
-    return ownText(context.c_str(), text.c_str()).toStdString();
+    // English asks no catalogue and converts nothing: every window's texts pass through here.
+    return catalogue().loaded ? ownText(context.c_str(), text.c_str()).toStdString() : text;
 }
 
 } // namespace qvMsgErr::qt
