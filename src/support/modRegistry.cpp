@@ -330,9 +330,12 @@ int32_t ReadRegSettings(const std::string& section, bool escaped,
         return threadRegistry().ReadValues(
             root, apartment().regRoot + "\\" + section, [&](platform::StoredValue& v) {
                 RegValue value;
-                valueOf(regresult::Success, v.kind, std::move(v.bytes), value);
-                if (auto* text = std::get_if<std::string>(&value)) {
-                    *text = Cleaned(std::move(*text));
+                if (v.kind == platform::REG_SZ) {
+                    // A text, cleaned as every setting's text is (its terminating NUL too).
+                    std::erase(v.bytes, '\0');
+                    value = std::move(v.bytes);
+                } else {
+                    valueOf(regresult::Success, v.kind, std::move(v.bytes), value);
                 }
                 std::string text = settingText(std::move(value), escaped);
                 each(v.name, text);
@@ -367,6 +370,16 @@ bool SetRegSetting(std::string valueName, const std::string& valueText, const st
 }
 
 int16_t MakeInteger(const std::string& text) noexcept {
+    // A remembered answer is a button's number: up to four plain digits need none of the general
+    // reading (signs, blanks, prefixes, fractions, overflow), and a listing reads a million.
+    if (!text.empty() && text.size() <= 4 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        int value = 0;
+        for (const char c : text) {
+            value = value * 10 + (c - '0');
+        }
+        return static_cast<int16_t>(value);
+    }
     return orResult<int16_t>(0, [&] { return readInteger(text); });
 }
 

@@ -260,7 +260,7 @@ int32_t SqliteRegistry::ReadValues(HKEY root, const std::string& path,
             StoredValue value;
             while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
                 any = true;
-                value.name = columnText(s, 0);
+                readColumn(s, 0, value.name);
                 deliveredValue(s, 1, value.kind, value.bytes);
                 each(value);
             }

@@ -188,11 +188,19 @@ inline void bindBytes(sqlite3_stmt* s, int column, const void* data, std::size_t
     sqlite3_bind_blob64(s, column, data != nullptr ? data : "", size, SQLITE_STATIC);
 }
 
+/// Column `column` of the current row as bytes, into `out` (its buffer reused: a listing reads
+/// a million rows through the same strings).
+inline void readColumn(sqlite3_stmt* s, int column, std::string& out) {
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(s, column));
+    out.assign(bytes != nullptr ? bytes : "",
+               static_cast<std::size_t>(sqlite3_column_bytes(s, column)));
+}
+
 /// Column `column` of the current row as bytes.
 inline std::string columnText(sqlite3_stmt* s, int column) {
-    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(s, column));
-    return {bytes != nullptr ? bytes : "",
-            static_cast<std::size_t>(sqlite3_column_bytes(s, column))};
+    std::string text;
+    readColumn(s, column, text);
+    return text;
 }
 
 /// Binds hive and path as parameters 1 and 2; `path` must outlive the step (SQLITE_STATIC).
@@ -200,7 +208,7 @@ inline std::string columnText(sqlite3_stmt* s, int column) {
 /// a text with its terminating NUL.
 inline void deliveredValue(sqlite3_stmt* s, int kindColumn, uint32_t& kind, std::string& bytes) {
     kind = static_cast<uint32_t>(sqlite3_column_int64(s, kindColumn));
-    bytes = columnText(s, kindColumn + 1);
+    readColumn(s, kindColumn + 1, bytes);
     bytes.resize(detail::deliveredSize(kind, static_cast<uint32_t>(bytes.size())), '\0');
 }
 
