@@ -133,8 +133,11 @@ class _Object:
 
     def __del__(self):
         # Quietly: from another thread, or at the interpreter's end, the thread's end does it.
-        if not self.__dict__.get("_closed", True):
-            getattr(lib, f"qvmsgerr_{self._prefix}_destroy")(self._handle)
+        try:
+            if not self.__dict__.get("_closed", True):
+                getattr(lib, f"qvmsgerr_{self._prefix}_destroy")(self._handle)
+        except Exception:
+            pass
 
     def __enter__(self):
         return self

@@ -38,6 +38,21 @@ def test_wrong_values_raise_before_the_library_sees_them(call, error):
             call()
 
 
+SAMPLES = {"t": "\u00dcber &x", "i": 6, "b": True, "f": 1.5}
+
+
+@pytest.mark.parametrize("kind, table", [(qvmsgerr.MessageBox, qvmsgerr._MSGBOX_OPTIONS),
+                                         (qvmsgerr.ErrorDialog, qvmsgerr._ERROR_OPTIONS)])
+def test_every_option_is_reached_with_its_own_kind(kind, table):
+    with kind() as target:
+        for name, (_, letter, readable, writable) in table.items():
+            if writable:
+                setattr(target, name, SAMPLES[letter])
+            if readable:
+                value = getattr(target, name)
+                assert value == SAMPLES[letter] if writable else value is not None, name
+
+
 def test_the_script_answers_and_reads_the_window():
     seen = []
 
