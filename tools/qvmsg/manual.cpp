@@ -32,7 +32,7 @@ const Topic kTopics[] = {
      "or 8 when the user confirmed \"Close all\" (0 for --modeless). With --exit-style zenity: "
      "0 for Try Again and Ignore, 1 for Close and \"Close all\"."},
     {"memory", kMemory, "qvmsg memory [options] list|get ID|forget ID|clear",
-     "The answers that \"Don't show this message again\" remembered."},
+     "The answers that \"Don't show this message again\" remembered:"},
 };
 
 struct Status {
