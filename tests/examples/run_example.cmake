@@ -20,8 +20,8 @@ function(expect)
   endforeach()
 endfunction()
 
-# The examples' own code is held to the library's warning flags; the Python one needs no build.
-if(NOT EXAMPLE STREQUAL "python")
+# The examples' own code is held to the library's warning flags. A script needs no build.
+if(EXISTS ${SOURCE_DIR}/CMakeLists.txt)
   expect(STATUS 0 COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${build} -G ${GENERATOR}
     -DCMAKE_PREFIX_PATH=${STAGE} "-DCMAKE_CXX_FLAGS=-Wall -Wextra -Werror"
     "-DCMAKE_C_FLAGS=-Wall -Wextra -Werror")
@@ -64,6 +64,24 @@ elseif(EXAMPLE STREQUAL "qt-host")
   if(NOT copy STREQUAL "2026-01-02;coffee;-3.20\n")
     message(FATAL_ERROR "the backup holds: ${copy}")
   endif()
+elseif(EXAMPLE STREQUAL "shell")
+  # The installed qvmsg, its manual page and its completion, as a user's shell finds them.
+  set(ENV{PATH} "${STAGE}/bin:$ENV{PATH}")
+  expect(STATUS 0 OUTPUT "--exit-style" COMMAND man -l ${STAGE}/share/man/man1/qvmsg.1)
+  expect(STATUS 0 OUTPUT "complete -F _qvmsg qvmsg"
+    COMMAND cat ${STAGE}/share/bash-completion/completions/qvmsg)
+  set(script ${SOURCE_DIR}/backup.sh)
+  set(archive ${WORK_DIR}/backup.tar)
+  file(WRITE ${WORK_DIR}/answers "prompt Back up * = No\n")
+  set(ENV{QVMSGERR_ANSWERS} ${WORK_DIR}/answers)
+  expect(STATUS 0 OUTPUT "^Backup declined\n$" COMMAND sh ${script} ${SOURCE_DIR} ${archive})
+  file(WRITE ${WORK_DIR}/answers "prompt Back up * = Yes\n")
+  expect(STATUS 0 OUTPUT "^Backed up to " COMMAND sh ${script} ${SOURCE_DIR} ${archive})
+  if(NOT EXISTS ${archive})
+    message(FATAL_ERROR "no archive after the answer Yes")
+  endif()
+  # An archive that cannot be written: the error dialog, closed unattended, and a failure.
+  expect(STATUS 1 COMMAND sh ${script} ${SOURCE_DIR} ${WORK_DIR}/missing/backup.tar)
 elseif(EXAMPLE STREQUAL "host-test")
   # The host's tests script the user themselves, on a headless desktop of their own.
   unset(ENV{QVMSGERR_DESKTOP})

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -21,10 +22,10 @@ struct Outcome {
     std::string out, err;
 };
 
-/// Runs qvmsg with `args` and no display, its store in `store` and `extra` in its environment;
-/// waits for it to end.
+/// Runs qvmsg with `args` and no display, its store in `store`, `extra` in its environment and
+/// the file `input` as its standard input; waits for it to end.
 Outcome qvmsg(const std::vector<std::string>& args, const std::string& store,
-              const std::vector<std::string>& extra = {}) {
+              const std::vector<std::string>& extra = {}, const std::string& input = "/dev/null") {
     qvtest::ScratchDir io;
     const std::string outFile = io.file("out"), errFile = io.file("err");
     std::vector<char*> argv{const_cast<char*>(QVMSG_PROGRAM)};
@@ -52,6 +53,7 @@ Outcome qvmsg(const std::vector<std::string>& args, const std::string& store,
         for (const std::string& entry : extra) {
             ::putenv(const_cast<char*>(entry.c_str()));
         }
+        ::dup2(::open(input.c_str(), O_RDONLY), 0);
         ::dup2(::open(outFile.c_str(), O_WRONLY | O_CREAT, 0600), 1);
         ::dup2(::open(errFile.c_str(), O_WRONLY | O_CREAT, 0600), 2);
         ::execv(QVMSG_PROGRAM, argv.data());
@@ -92,8 +94,7 @@ TEST_F(Qvmsg, ExitWithTheAnswerReportItOrSayWhatIsWrong) {
             EXPECT_EQ(o.status, status) << o.err;
             EXPECT_EQ(o.out, row.at(2));
             EXPECT_EQ(o.err.substr(0, o.err.find('\n')), row.at(3));
-            EXPECT_EQ(o.err.find("usage: qvmsg [options] PROMPT") != std::string::npos,
-                      status == 64)
+            EXPECT_EQ(o.err.find("usage: qvmsg [options]") != std::string::npos, status == 64)
                 << o.err;
         }
         EXPECT_TRUE(!broken || qvtest::readFile(store) == noStore);
@@ -124,6 +125,37 @@ TEST_F(Qvmsg, UnattendedRunsAndDisplaysThatCannotBeOpened) {
     EXPECT_NE(qvtest::readFile(log).find("\tGo?\tNo\t" + answers + ":1"), std::string::npos);
 }
 
+// A message from standard input and the texts of the command line, as the unattended log shows
+// the prompt: what | standard input | exit status | the logged prompt, or the first line on
+// standard error | the arguments.
+TEST_F(Qvmsg, TheMessageFromStandardInputAndTheCommandLine) {
+    const std::string input = dir.file("input"), log = dir.file("log");
+    for (const auto& row : qvtest::readTable("qvmsg-texts.txt")) {
+        SCOPED_TRACE(row.at(0));
+        qvtest::writeFile(input, row.at(1));
+        std::remove(log.c_str());
+        const Outcome o =
+            qvmsg({row.begin() + 4, row.end()}, store,
+                  {"QVMSGERR_DESKTOP=headless", "QVMSGERR_UNATTENDED_LOG=" + log}, input);
+        EXPECT_EQ(o.status, std::stoi(row.at(2))) << o.err;
+        std::string logged = qvtest::readFile(log);
+        for (int field = 0; field < 3; ++field) {
+            logged.erase(0, logged.find('\t') + 1);
+        }
+        EXPECT_EQ(o.status < 64 ? logged.substr(0, logged.find('\t'))
+                                : o.err.substr(0, o.err.find('\n')),
+                  row.at(3));
+    }
+    // Endless or huge input is read to its first MiB only; NULs are refused, never shown.
+    qvtest::writeFile(input, std::string(10 << 20, 'x'));
+    Outcome o = qvmsg({"--platform", "headless", "--answer", "ok"}, store, {}, input);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "qvmsg: the message on standard input is longer than 1 MiB; its beginning "
+                     "is shown\n");
+    o = qvmsg({"--platform", "headless", "--answer", "ok", "-"}, store, {}, "/dev/zero");
+    EXPECT_EQ(o.status, 65);
+}
+
 // Real Qt widgets, offscreen: the window is rendered, then answered through its own buttons.
 TEST_F(Qvmsg, ScreenshotOfARealWindowThenTheScriptedAnswer) {
     const std::string png = dir.file("shots/ask.png");
@@ -133,6 +165,27 @@ TEST_F(Qvmsg, ScreenshotOfARealWindowThenTheScriptedAnswer) {
     const std::string bytes = qvtest::readFile(png);
     ASSERT_GT(bytes.size(), 100U);
     EXPECT_EQ(bytes.substr(0, 8), "\x89PNG\r\n\x1a\n");
+
+    // The theme's icon names draw the library's icons.
+    const auto picture = [&](const std::string& icon) {
+        const std::string file = dir.file(icon + ".png");
+        EXPECT_EQ(run({"--screenshot", file, "--icon", icon, "--answer", "ok", "Hi"}).status, 1);
+        return qvtest::readFile(file);
+    };
+    const std::string none = picture("none");
+    for (const auto& [theme, icon] :
+         std::vector<std::pair<std::string, std::string>>{{"dialog-error", "critical"},
+                                                          {"error", "critical"},
+                                                          {"dialog-question", "question"},
+                                                          {"dialog-warning", "exclamation"},
+                                                          {"warning", "exclamation"},
+                                                          {"dialog-information", "information"},
+                                                          {"info", "information"}}) {
+        SCOPED_TRACE(theme);
+        const std::string drawn = picture(icon);
+        EXPECT_EQ(picture(theme), drawn);
+        EXPECT_NE(drawn, none);
+    }
 }
 
 } // namespace

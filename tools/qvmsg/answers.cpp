@@ -92,4 +92,23 @@ std::optional<ControlRef> answerButton(const std::string& window, int32_t flags,
     return ControlRef{"cmdButton", static_cast<int16_t>(at - set.begin())};
 }
 
+int exitStatus(ExitStyle style, int answer, bool timedOut) {
+    if (style == ExitStyle::Button) {
+        return answer;
+    }
+    // The answers that go on succeed; those that stop, and a dialog closed all, fail.
+    constexpr int kZenityTimeout = 5;
+    switch (answer) {
+    case qvMsgErr::qvButtonOK:
+    case qvMsgErr::qvButtonRetry:
+    case qvMsgErr::qvButtonIgnore:
+    case qvMsgErr::qvButtonYes:
+    case kSystemTryAgain:
+    case kSystemContinue:
+        return timedOut ? kZenityTimeout : 0;
+    default:
+        return timedOut ? kZenityTimeout : 1;
+    }
+}
+
 } // namespace qvmsg

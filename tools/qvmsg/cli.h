@@ -16,7 +16,10 @@ namespace qvmsg {
 /// Exit statuses that no button number can be confused with.
 inline constexpr int kExitNotRemembered = 1; ///< memory get / forget: nothing was remembered
 inline constexpr int kExitClosedAll = 8;     ///< error: the user confirmed "Close all"
+inline constexpr int kSystemTryAgain = 10;   ///< the system box's Try Again (--style standard)
+inline constexpr int kSystemContinue = 11;   ///< the system box's Continue
 inline constexpr int kExitUsage = 64;
+inline constexpr int kExitBadInput = 65; ///< the message on standard input is empty or binary
 inline constexpr int kExitNoDisplay = 69;
 inline constexpr int kExitRunTimeError = 70;
 
@@ -33,7 +36,9 @@ struct Step {
 };
 
 enum class Platform { Auto, Qt, Headless };
-enum class Command { Message, Error, Memory, Help, Version };
+enum class Command { Message, Error, Memory, Help, Version, Manual, Completion };
+/// How the answer becomes the exit status: the button's number, or success and failure.
+enum class ExitStyle { Button, Zenity };
 
 struct Invocation {
     Command command = Command::Message;
@@ -43,11 +48,16 @@ struct Invocation {
     std::string screenshot;
     int32_t screenshotDelayMs = 0;
     bool print = false, lowerCase = false, json = false;
+    ExitStyle exitStyle = ExitStyle::Button;
+    bool escapes = true; ///< \n, \t and \\ in texts stand for a line break, a tab, a backslash
     std::string regRoot = "Software\\qvmsg";
     std::string store; ///< a store file other than the user's
 
     // message
     std::string prompt;
+    std::optional<std::string> text; ///< --text
+    bool promptFromInput = false;    ///< the prompt is read from standard input
+    int32_t width = 0;               ///< --width: the longest line of the prompt, characters
     int32_t flags = 0;
     std::string title = qvMsgErr::clsMesgBox::kNoTitle;
     std::string helpFile;
@@ -71,6 +81,33 @@ Invocation parse(const std::vector<std::string>& args);
 std::string synopsis();
 /// The whole help of a command ("" for the message command).
 std::string help(const std::string& topic);
+/// The manual page, in roff.
+std::string manPage();
+/// The bash completion script.
+std::string bashCompletion();
+
+/// `text` with \n, \t and \\ turned into a line break, a tab and a backslash; any other
+/// backslash stays as written.
+std::string unescaped(const std::string& text);
+/// `text` with each line broken at spaces so that none is longer than `columns` characters; a
+/// word longer than that keeps a line of its own.
+std::string brokenAt(const std::string& text, int32_t columns);
+/// `text` with each byte that does not belong to a UTF-8 character replaced by U+FFFD.
+std::string wellFormed(const std::string& text);
+/// The message read from standard input (descriptor `fd`): at most kInputLimit bytes, trailing
+/// line breaks removed, ill-formed UTF-8 replaced. Throws BadInput when it is empty or binary;
+/// `cut` tells whether more was there.
+std::string readMessage(int fd, bool& cut);
+inline constexpr std::size_t kInputLimit = 1 << 20;
+
+/// Standard input that cannot be a message.
+class BadInput : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// The exit status of an answer in `style`; `timedOut`: the countdown gave it.
+int exitStatus(ExitStyle style, int answer, bool timedOut);
 
 /// `text` in ASCII lower case.
 std::string lower(std::string text);

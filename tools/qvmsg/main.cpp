@@ -9,6 +9,8 @@
 #include <iostream>
 #include <sstream>
 
+#include <unistd.h>
+
 namespace qvmsg {
 
 namespace {
@@ -16,38 +18,18 @@ namespace {
 /// `text` as a JSON string; bytes that are not UTF-8 become U+FFFD, so the output always parses.
 std::string json(const std::string& text) {
     std::string out = "\"";
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
+    for (const char ch : wellFormed(text)) {
+        const auto c = static_cast<unsigned char>(ch);
         if (c == '"' || c == '\\') {
             out += '\\';
-            out += static_cast<char>(c);
-            ++i;
+            out += ch;
         } else if (c < 0x20) {
             static const char* const kHex = "0123456789abcdef";
             out += "\\u00";
             out += kHex[c >> 4];
             out += kHex[c & 15];
-            ++i;
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++i;
         } else {
-            const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
-            bool valid = length != 0 && c < 0xF5 && i + length <= text.size();
-            for (std::size_t k = 1; valid && k < length; ++k) {
-                valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-            }
-            // Overlong three- and four-byte forms and UTF-16 surrogates are not UTF-8 either.
-            const auto second = valid ? static_cast<unsigned char>(text[i + 1]) : 0;
-            valid = valid && !(c == 0xE0 && second < 0xA0) && !(c == 0xED && second >= 0xA0) &&
-                    !(c == 0xF0 && second < 0x90) && !(c == 0xF4 && second >= 0x90);
-            if (valid) {
-                out.append(text, i, length);
-                i += length;
-            } else {
-                out += "\xEF\xBF\xBD";
-                ++i;
-            }
+            out += ch;
         }
     }
     return out + "\"";
@@ -81,7 +63,7 @@ int message(const Invocation& inv, qvMsgErr::clsMesgBox& box) {
                   << ",\"TimeOutOccured\":" << boolean(box.TimeOutOccured)
                   << ",\"DontShowAgainTicked\":" << boolean(box.DontShowAgainTicked()) << "}\n";
     }
-    return answer;
+    return exitStatus(inv.exitStyle, answer, box.TimeOutOccured);
 }
 
 int error(const Invocation& inv, Desk& desk) {
@@ -103,7 +85,8 @@ int error(const Invocation& inv, Desk& desk) {
         std::cout << "{\"response\":" << status << ",\"name\":" << json(name)
                   << ",\"AbortPending\":" << boolean(closedAll) << "}\n";
     }
-    return status;
+    // A modeless dialog has no answer to give when qvmsg ends, in either style.
+    return inv.modal || closedAll ? exitStatus(inv.exitStyle, status, false) : 0;
 }
 
 int memory(const Invocation& inv) {
@@ -180,8 +163,30 @@ int run(int argc, char** argv) {
         std::cout << "qvmsg (" << qvMsgErr::kProductName << ") " << qvMsgErr::kVersionString
                   << '\n';
         return 0;
+    case Command::Manual:
+        std::cout << manPage();
+        return 0;
+    case Command::Completion:
+        std::cout << bashCompletion();
+        return 0;
     default:
         break;
+    }
+    if (inv.promptFromInput) {
+        try {
+            bool cut = false;
+            inv.prompt = readMessage(STDIN_FILENO, cut);
+            if (cut) {
+                std::cerr << "qvmsg: the message on standard input is longer than "
+                          << (kInputLimit >> 20) << " MiB; its beginning is shown\n";
+            }
+        } catch (const BadInput& e) {
+            std::cerr << "qvmsg: " << e.what() << '\n';
+            return kExitBadInput;
+        }
+    }
+    if (inv.width > 0) {
+        inv.prompt = brokenAt(inv.prompt, inv.width);
     }
     if (!inv.store.empty()) {
         ::setenv("QVMSGERR_REGISTRY", inv.store.c_str(), 1);
