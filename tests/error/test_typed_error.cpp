@@ -51,12 +51,6 @@ const Case kCases[] = {
          return e.Show(true, "Denied", 75);
      },
      "cmdEmail cmdIgnore", ErrorChoice::Ignore},
-    {"Close", [] { return ErrorReport{"Oops"}.log(false); },
-     [](clsError& e) {
-         e.WriteDebugLog = false;
-         return e.Show(true, "Oops");
-     },
-     "cmdClose", ErrorChoice::Close},
     {"Close all", [] { return ErrorReport{"Fatal"}.doing("saving"); },
      [](clsError& e) { return e.Show(true, "Fatal", 0, "", "", "saving"); }, "cmdAbort",
      ErrorChoice::CloseAll},
@@ -97,13 +91,6 @@ TEST_F(TypedError, EachBuilderCallIsTheClassCall) {
         });
         EXPECT_EQ(typed, classic) << c.name;
         EXPECT_EQ(choice, c.choice) << c.name;
-        // On an object of its own the report makes the same choice.
-        ErrorChoice own{};
-        run(c, [&](clsError&) {
-            own = c.typed().show();
-            return int16_t{0};
-        });
-        EXPECT_EQ(own, c.choice) << c.name;
     }
 }
 

@@ -1,6 +1,7 @@
 // The typed face adds nothing: each builder call shows the window, records the side effects,
 // remembers and answers exactly as the equivalent calls on clsMesgBox do.
 #include "msgbox_fixture.h"
+#include "raised.h"
 #include "snapshot.h"
 
 #include <qvMsgErr/memory.h>
@@ -21,233 +22,112 @@ static_assert(Colour::system(15).bgr() == static_cast<int32_t>(0x8000000F));
 
 const FixedForm kParent(3000, 2000, 6000, 4000);
 
-/// One message both ways: the builder, and the same message on the class (its msgBox call
-/// last), with the user's part.
+using M = Message;
+using B = clsMesgBox;
+/// msgBox's arguments besides the prompt.
+struct A {
+    int32_t flags = 0;
+    std::string title = B::kNoTitle, help;
+    int32_t context = -1;
+    std::string id;
+    const HostObject* parent = nullptr;
+};
+/// One builder call and the same on the class.
+struct Step {
+    void (*typed)(M&);
+    void (*classic)(B&, A&);
+};
+/// A message made of steps, and the user's part. Together the cases make every builder call.
 struct Case {
-    const char* name;
-    std::function<Message()> typed;
-    std::function<int32_t(clsMesgBox&)> classic;
-    std::function<void(ScriptedUser&)> user = [](ScriptedUser& u) { u.click("cmdButton", 0); };
+    void (*user)(ScriptedUser&);
+    std::vector<Step> steps;
 };
 
 const Case kCases[] = {
-    {"flag word and title",
-     [] {
-         return Message{"Save?"}
-             .style(Style::Tessary2003)
-             .buttons(Buttons::YesNoCancel)
-             .icon(Icon::Question)
-             .defaultButton(DefaultButton::Second)
-             .title("Ledger");
-     },
-     [](clsMesgBox& b) {
-         b.MsgBoxType(Tessary2003);
-         return b.msgBox("Save?", 3 | 32 | 0x100, "Ledger");
-     }},
-    {"application title, help, no sound",
-     [] {
-         return Message{"Look"}
-             .style(Style::Classic)
-             .flags(Buttons::OKCancel | Icon::Exclamation | Option::Help)
-             .applicationTitle()
-             .help("ledger.chm", 42)
-             .sound(false)
-             .defaultButton(DefaultButton::Third);
-     },
-     [](clsMesgBox& b) {
-         b.MsgBoxType(TessaryClassic);
-         b.UseSounds = false;
-         return b.msgBox("Look", 1 | 48 | 0x4000 | 0x200, "~NO~TITLE~", "ledger.chm", 42);
-     },
-     [](ScriptedUser& u) { u.keyDown(112); }}, // F1, then the default: Help asks for help
-    {"captions and details",
-     [] {
-         return Message{"Again?"}
-             .style(Style::Tessary2003)
-             .buttons(Buttons::AbortRetryIgnore)
-             .option(Option::Help)
-             .caption(Button::Abort, "&Stop")
-             .caption(Button::Retry, "&Again")
-             .caption(Button::Ignore, "&Skip")
-             .helpCaption("&Manual")
-             .detailsCaption("&More >>")
-             .details("line 1\r\nline 2")
-             .title("");
-     },
-     [](clsMesgBox& b) {
-         b.MsgBoxType(Tessary2003);
-         b.ButtonAbort("&Stop");
-         b.ButtonRetry("&Again");
-         b.ButtonIgnore("&Skip");
-         b.ButtonHelp("&Manual");
-         b.ButtonDetails("&More >>");
-         b.DetailsButton(true);
-         b.DetailsString("line 1\r\nline 2");
-         return b.msgBox("Again?", 2 | 0x4000, "");
-     },
-     [](ScriptedUser& u) {
-         u.click("cmdButton", 4);
-         u.click("cmdButton", 1);
-     }},
-    {"captions and descriptions of the other answers",
-     [] {
-         return Message{"Go on?"}
-             .style(Style::Classic)
-             .buttons(Buttons::YesNoCancel)
-             .caption(Button::Yes, "Y&up")
-             .caption(Button::No, "N&ope")
-             .caption(Button::Cancel, "&Back")
-             .caption(Button::OK, "unused")
-             .description(Button::Yes, "Goes on")
-             .description(Button::No, "Stops here")
-             .description(Button::Cancel, "Nothing")
-             .description(Button::OK, "unused")
-             .description(Button::Abort, "unused")
-             .description(Button::Retry, "unused")
-             .description(Button::Ignore, "unused");
-     },
-     [](clsMesgBox& b) {
-         b.MsgBoxType(TessaryClassic);
-         b.ButtonYes("Y&up");
-         b.ButtonNo("N&ope");
-         b.ButtonCancel("&Back");
-         b.ButtonOK("unused");
-         b.DescYes("Goes on");
-         b.DescNo("Stops here");
-         b.DescCancel("Nothing");
-         b.DescOK("unused");
-         b.DescAbort("unused");
-         b.DescRetry("unused");
-         b.DescIgnore("unused");
-         b.CmdDescriptions(true);
-         return b.msgBox("Go on?", 3, "~NO~TITLE~");
-     },
-     [](ScriptedUser& u) { u.click("cmdButton", 2); }},
-    {"position in pixels, an RGB colour",
-     [] {
-         return Message{"Here"}
-             .style(Style::Tessary2003)
-             .position(Pixels{100, 50.5})
-             .backColour(Colour::rgb(0x336699));
-     },
-     [](clsMesgBox& b) {
-         b.MsgBoxType(Tessary2003);
-         b.FormPosition(true);
-         b.FormLeft(1500);
-         b.FormTop(757.5);
-         b.BackColor(0x996633);
-         return b.msgBox("Here");
-     }},
-    {"position in points, a system colour",
-     [] {
-         return Message{"There"}
-             .style(Style::Classic)
-             .position(Points{10, 20})
-             .backColour(Colour::system(5));
-     },
-     [](clsMesgBox& b) {
-         b.MsgBoxType(TessaryClassic);
-         b.FormPosition(true);
-         b.FormLeft(200);
-         b.FormTop(400);
-         b.BackColor(static_cast<int32_t>(0x80000005));
-         return b.msgBox("There");
-     }},
-    {"parent", [] { return Message{"Centred"}.style(Style::Tessary2003).parent(&kParent); },
-     [](clsMesgBox& b) {
-         b.MsgBoxType(Tessary2003);
-         return b.msgBox("Centred", 0, "~NO~TITLE~", "", -1, "", &kParent);
-     }},
-    {"countdown",
-     [] {
-         return Message{"Soon"}
-             .style(Style::Tessary2003)
-             .buttons(Buttons::RetryCancel)
-             .countdown(3)
-             .countdownCaption("Closing in");
-     },
-     [](clsMesgBox& b) {
-         b.MsgBoxType(Tessary2003);
-         b.TimerUse(true);
-         b.TimerSeconds(3);
-         b.TimerCountDownCaption = "Closing in";
-         return b.msgBox("Soon", 5);
-     },
-     [](ScriptedUser& u) { u.advanceSeconds(5); }},
-    {"remembered, Cancel allowed, own prompt",
-     [] {
-         return Message{"Keep?"}
-             .style(Style::Tessary2003)
-             .buttons(Buttons::OKCancel)
-             .rememberAs("Keep")
-             .rememberCancel()
-             .rememberPrompt("Never again");
-     },
-     [](clsMesgBox& b) {
-         b.MsgBoxType(Tessary2003);
-         b.DontShowAgain(true);
-         b.DontShowIsValidForCancel(true);
-         b.DontShowAgainPrompt("Never again");
-         return b.msgBox("Keep?", 1, "~NO~TITLE~", "", -1, "Keep");
-     },
-     [](ScriptedUser& u) {
+    {[](ScriptedUser& u) {
+         u.keyDown(112); // F1: help
          u.tick("chkDontShow");
-         u.click("cmdButton", 1);
-     }},
-    {"ticked, forced, by hand",
-     [] {
-         return Message{"Force?"}
-             .style(Style::Classic)
-             .buttons(Buttons::YesNo)
-             .rememberAs("Force")
-             .rememberTicked()
-             .rememberButton(Button::Yes);
+         u.advanceSeconds(5);
      },
-     [](clsMesgBox& b) {
-         b.MsgBoxType(TessaryClassic);
-         b.DontShowAgain(true);
-         b.DontShowAgainTicked(true);
-         b.DontShowForceButton(qvButtonYes);
-         return b.msgBox("Force?", 4, "~NO~TITLE~", "", -1, "Force");
-     },
-     [](ScriptedUser& u) { u.click("cmdButton", 1); }},
-    {"manual memory, an identity alone",
-     [] {
-         return Message{"Manual?"}
-             .style(Style::Tessary2003)
-             .buttons(Buttons::YesNo)
-             .rememberAs("Manual")
-             .rememberManually()
-             .id("Other");
-     },
-     [](clsMesgBox& b) {
-         b.MsgBoxType(Tessary2003);
-         b.DontShowAgain(true);
-         b.DontShowIsManual(true);
-         return b.msgBox("Manual?", 4, "~NO~TITLE~", "", -1, "Other");
-     },
-     [](ScriptedUser& u) {
-         u.tick("chkDontShow");
-         u.click("cmdButton", 0);
-     }},
-    {"the system box with modality and options",
-     [] {
-         return Message{"System"}.flags(Buttons::CancelTryAgainContinue | Icon::Information |
-                                        Modality::System | Option::TopMost | Option::RightAligned |
-                                        Option::RightToLeft | Option::Foreground |
-                                        Option::DefaultDesktopOnly);
-     },
-     [](clsMesgBox& b) {
-         return b.msgBox("System",
-                         6 | 64 | 0x1000 | 0x40000 | 0x80000 | 0x100000 | 0x10000 | 0x20000);
-     }},
+     {{[](M& m) { m.style(Style::Tessary2003); }, [](B& b, A&) { b.MsgBoxType(Tessary2003); }},
+      {[](M& m) { m.buttons(Buttons::YesNoCancel); }, [](B&, A& a) { a.flags |= 3; }},
+      {[](M& m) { m.icon(Icon::Question); }, [](B&, A& a) { a.flags |= 32; }},
+      {[](M& m) { m.defaultButton(DefaultButton::Second); }, [](B&, A& a) { a.flags |= 0x100; }},
+      {[](M& m) { m.option(Option::Help); }, [](B&, A& a) { a.flags |= 0x4000; }},
+      {[](M& m) { m.title("Ledger"); }, [](B&, A& a) { a.title = "Ledger"; }},
+      {[](M& m) { m.help("a.chm", 42); }, [](B&, A& a) { a.help = "a.chm", a.context = 42; }},
+      {[](M& m) { m.caption(Button::Yes, "&Keep"); }, [](B& b, A&) { b.ButtonYes("&Keep"); }},
+      {[](M& m) { m.caption(Button::No, "&Drop"); }, [](B& b, A&) { b.ButtonNo("&Drop"); }},
+      {[](M& m) { m.caption(Button::Cancel, "&Back"); }, [](B& b, A&) { b.ButtonCancel("&Back"); }},
+      {[](M& m) { m.helpCaption("&Manual"); }, [](B& b, A&) { b.ButtonHelp("&Manual"); }},
+      {[](M& m) { m.detailsCaption("&More >>"); }, [](B& b, A&) { b.ButtonDetails("&More >>"); }},
+      {[](M& m) { m.details("line 1"); },
+       [](B& b, A&) { b.DetailsButton(true), b.DetailsString("line 1"); }},
+      {[](M& m) { m.description(Button::Yes, "Y"); },
+       [](B& b, A&) { b.DescYes("Y"), b.CmdDescriptions(true); }},
+      {[](M& m) { m.description(Button::No, "N"); }, [](B& b, A&) { b.DescNo("N"); }},
+      {[](M& m) { m.description(Button::Cancel, "C"); }, [](B& b, A&) { b.DescCancel("C"); }},
+      {[](M& m) { m.countdown(3); }, [](B& b, A&) { b.TimerUse(true), b.TimerSeconds(3); }},
+      {[](M& m) { m.countdownCaption("In"); }, [](B& b, A&) { b.TimerCountDownCaption = "In"; }},
+      {[](M& m) {
+           m.position(Pixels{100, 50.5});
+       },
+       [](B& b, A&) { b.FormPosition(true), b.FormLeft(1500), b.FormTop(757.5); }},
+      {[](M& m) { m.backColour(Colour::rgb(0x336699)); }, [](B& b, A&) { b.BackColor(0x996633); }},
+      {[](M& m) { m.rememberAs("Keep"); },
+       [](B& b, A& a) { b.DontShowAgain(true), a.id = "Keep"; }},
+      {[](M& m) { m.rememberCancel(); }, [](B& b, A&) { b.DontShowIsValidForCancel(true); }},
+      {[](M& m) { m.rememberPrompt("Never"); }, [](B& b, A&) { b.DontShowAgainPrompt("Never"); }}}},
+    {[](ScriptedUser& u) { u.click("cmdButton", 1); },
+     {{[](M& m) { m.style(Style::Classic); }, [](B& b, A&) { b.MsgBoxType(TessaryClassic); }},
+      {[](M& m) { m.buttons(Buttons::AbortRetryIgnore); }, [](B&, A& a) { a.flags |= 2; }},
+      {[](M& m) { m.icon(Icon::Exclamation); }, [](B&, A& a) { a.flags |= 48; }},
+      {[](M& m) { m.defaultButton(DefaultButton::Third); }, [](B&, A& a) { a.flags |= 0x200; }},
+      {[](M& m) { m.title("T").applicationTitle(); }, [](B&, A&) {}},
+      {[](M& m) { m.sound(false); }, [](B& b, A&) { b.UseSounds = false; }},
+      {[](M& m) { m.caption(Button::Abort, "&Stop"); }, [](B& b, A&) { b.ButtonAbort("&Stop"); }},
+      {[](M& m) { m.caption(Button::Retry, "&Again"); }, [](B& b, A&) { b.ButtonRetry("&Again"); }},
+      {[](M& m) { m.caption(Button::Ignore, "&Skip"); }, [](B& b, A&) { b.ButtonIgnore("&Skip"); }},
+      {[](M& m) { m.description(Button::Abort, "A"); },
+       [](B& b, A&) { b.DescAbort("A"), b.CmdDescriptions(true); }},
+      {[](M& m) { m.description(Button::Retry, "R"); }, [](B& b, A&) { b.DescRetry("R"); }},
+      {[](M& m) { m.description(Button::Ignore, "I"); }, [](B& b, A&) { b.DescIgnore("I"); }},
+      {[](M& m) {
+           m.position(Points{10, 20});
+       },
+       [](B& b, A&) { b.FormPosition(true), b.FormLeft(200), b.FormTop(400); }},
+      {[](M& m) { m.backColour(Colour::system(5)); },
+       [](B& b, A&) { b.BackColor(static_cast<int32_t>(0x80000005)); }}}},
+    {[](ScriptedUser& u) { u.click("cmdButton", 1); },
+     {{[](M& m) { m.style(Style::Tessary2003); }, [](B& b, A&) { b.MsgBoxType(Tessary2003); }},
+      {[](M& m) { m.buttons(Buttons::OKCancel); }, [](B&, A& a) { a.flags |= 1; }},
+      {[](M& m) { m.caption(Button::OK, "&Go"); }, [](B& b, A&) { b.ButtonOK("&Go"); }},
+      {[](M& m) { m.description(Button::OK, "O"); },
+       [](B& b, A&) { b.DescOK("O"), b.CmdDescriptions(true); }},
+      {[](M& m) { m.parent(&kParent); }, [](B&, A& a) { a.parent = &kParent; }},
+      {[](M& m) { m.rememberAs("Go"); }, [](B& b, A& a) { b.DontShowAgain(true), a.id = "Go"; }},
+      {[](M& m) { m.rememberTicked(); }, [](B& b, A&) { b.DontShowAgainTicked(true); }},
+      {[](M& m) { m.rememberButton(Button::OK); },
+       [](B& b, A&) { b.DontShowForceButton(qvButtonOK); }},
+      {[](M& m) { m.rememberManually(); }, [](B& b, A&) { b.DontShowIsManual(true); }},
+      {[](M& m) { m.id("Other"); }, [](B&, A& a) { a.id = "Other"; }}}},
+    // The system box: every group of the flag word, a later value replacing the earlier one.
+    {nullptr,
+     {{[](M& m) { m.flags(Buttons::CancelTryAgainContinue | Icon::Information | Option::TopMost); },
+       [](B&, A& a) { a.flags = 6 | 64 | 0x40000; }},
+      {[](M& m) { m.modality(Modality::System).modality(Modality::Task); },
+       [](B&, A& a) { a.flags |= 0x2000; }},
+      {[](M& m) { m.option(Option::RightAligned).option(Option::RightToLeft); },
+       [](B&, A& a) { a.flags |= 0x80000 | 0x100000; }},
+      {[](M& m) { m.option(Option::Foreground).option(Option::DefaultDesktopOnly); },
+       [](B&, A& a) { a.flags |= 0x10000 | 0x20000; }}}},
 };
 
 class TypedMessage : public MsgBoxTest {
 protected:
     /// What one way of showing gave: the window as first seen, the record, the answer, the
     /// outputs and the store.
-    std::string run(const Case& c, const std::function<int32_t(clsMesgBox&)>& show) {
+    std::string run(const Case& c, const std::function<int32_t(B&)>& show) {
         desktop->clearSideEffects();
         qvMsgErr::setThreadRegistry(std::make_shared<qvMsgErr::platform::MemoryRegistry>());
         std::string seen;
@@ -255,7 +135,7 @@ protected:
             seen += qvtest::snapshot(u.window());
             c.user(u);
         });
-        clsMesgBox fresh;
+        B fresh;
         std::ostringstream out;
         const int32_t answer = show(fresh);
         out << seen << qvtest::snapshot(*desktop) << "answer " << answer << " timed out "
@@ -265,51 +145,57 @@ protected:
         }
         return out.str();
     }
+    static M typed(const Case& c) {
+        M m{"Save?"};
+        for (const Step& s : c.steps) {
+            s.typed(m);
+        }
+        return m;
+    }
 };
 
 TEST_F(TypedMessage, EachBuilderCallIsTheClassCall) {
     for (const Case& c : kCases) {
-        const std::string classic = run(c, c.classic);
-        const std::string typed = run(c, [&](clsMesgBox& box) {
-            Message m = c.typed();
-            const auto answer = static_cast<int32_t>(m.show(box));
-            EXPECT_EQ(m.timedOut(), box.TimeOutOccured) << c.name;
-            EXPECT_EQ(m.ticked(), box.DontShowAgainTicked()) << c.name;
-            return answer;
+        const std::string classic = run(c, [&](B& box) {
+            A a;
+            for (const Step& s : c.steps) {
+                s.classic(box, a);
+            }
+            return box.msgBox("Save?", a.flags, a.title, a.help, a.context, a.id, a.parent);
         });
-        EXPECT_EQ(typed, classic) << c.name;
+        EXPECT_EQ(run(c,
+                      [&](B& box) {
+                          M m = typed(c);
+                          const auto answer = static_cast<int32_t>(m.show(box));
+                          EXPECT_EQ(std::pair(m.timedOut(), m.ticked()),
+                                    std::pair(box.TimeOutOccured, box.DontShowAgainTicked()));
+                          return answer;
+                      }),
+                  classic);
         // On a box of its own the message gives the same again.
-        const std::string own =
-            run(c, [&](clsMesgBox&) { return static_cast<int32_t>(c.typed().show()); });
+        const std::string own = run(c, [&](B&) { return static_cast<int32_t>(typed(c).show()); });
         EXPECT_EQ(own.substr(0, own.find(" timed out")),
-                  classic.substr(0, classic.find(" timed out")))
-            << c.name;
+                  classic.substr(0, classic.find(" timed out")));
     }
 }
 
-TEST_F(TypedMessage, AMessageOfItsOwnKeepsTheHostsSharedErrorObject) {
+TEST_F(TypedMessage, AMessageOfItsOwnKeepsTheHostsSharedErrorObjectAndRoot) {
     const auto shared = apartment().sharedError;
     ASSERT_NE(shared, nullptr);
     user([](ScriptedUser& u) { u.click("cmdButton", 0); });
     EXPECT_EQ(Message{"Hi"}.style(Style::Classic).show(), Button::OK);
     EXPECT_EQ(apartment().sharedError, shared);
+    rememberUnder("Software\\Ledger");
+    EXPECT_EQ(box->Reg_Root(), "Software\\Ledger");
 }
 
 TEST_F(TypedMessage, ButtonsWithoutTextsAreRefused) {
     for (const Button b : {Button::None, Button::TryAgain, Button::Continue}) {
-        EXPECT_THROW(Message{"x"}.caption(b, "x"), RunTimeError);
-        try {
-            Message{"x"}.description(b, "x");
-            ADD_FAILURE() << "no error";
-        } catch (const RunTimeError& e) {
-            EXPECT_EQ(e.Number, err::InvalidCall);
-        }
+        EXPECT_EQ(qvMsgErr::testing::raised([&] { Message{"x"}.caption(b, "x"); }).Number,
+                  err::InvalidCall);
+        EXPECT_EQ(qvMsgErr::testing::raised([&] { Message{"x"}.description(b, "x"); }).Number,
+                  err::InvalidCall);
     }
-}
-
-TEST_F(TypedMessage, RememberUnderSetsTheThreadsRoot) {
-    rememberUnder("Software\\Ledger");
-    EXPECT_EQ(box->Reg_Root(), "Software\\Ledger");
 }
 
 } // namespace

@@ -7,57 +7,34 @@
 #include "support/apartment.h"
 #include "support/forms.h"
 
-#include <qvMsgErr/qt.h>
-
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
 namespace qvMsgErr {
 namespace {
 
-class QtTyped : public ::testing::Test {
-protected:
-    void SetUp() override {
-        setThreadRegistry(std::make_shared<platform::MemoryRegistry>());
-        host.setGeometry(40, 30, 420, 300);
-        host.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
-        child = new QWidget(&host);
-        child->setGeometry(300, 200, 40, 40);
-    }
-    void TearDown() override {
-        EXPECT_EQ(loadedFormCount(), 0U) << "a window was left loaded";
-        unloadAllForms();
-        setThreadRegistry(nullptr);
-    }
-
-    /// Where each parent puts a window: on the host window's centre, or the screen's.
-    std::vector<std::pair<QWidget*, QPointF>> parents() {
-        return {{&host, QRectF(host.frameGeometry()).center()},
-                {child, QRectF(QGuiApplication::primaryScreen()->availableGeometry()).center()}};
-    }
-
+TEST(QtTyped, MessageAndErrorDialogCentredOnTheirParentTheMessageInItsColour) {
+    setThreadRegistry(std::make_shared<platform::MemoryRegistry>());
     QWidget host;
-    QWidget* child = nullptr;
-};
-
-void expectCentredOn(const qt::QtWindow& w, QPointF centre) {
-    const QPointF seen = QRectF(w.dialog()->frameGeometry()).center();
-    EXPECT_NEAR(seen.x(), centre.x(), 1);
-    EXPECT_NEAR(seen.y(), centre.y(), 1);
-}
-
-TEST_F(QtTyped, TheMessageIsCentredOnItsParentInItsColour) {
-    for (const auto& [parent, centre] : parents()) {
+    host.setGeometry(40, 30, 420, 300);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    auto* child = new QWidget(&host);
+    child->setGeometry(300, 200, 40, 40);
+    const QPointF screen = QRectF(QGuiApplication::primaryScreen()->availableGeometry()).center();
+    for (const auto& [parent, centre] :
+         {std::pair{&host, QRectF(host.frameGeometry()).center()}, std::pair{child, screen}}) {
+        const auto seenAt = [centre = centre](const qt::QtWindow& w) {
+            return (QRectF(w.dialog()->frameGeometry()).center() - centre).manhattanLength();
+        };
         Button answer = Button::None;
         qttest::withModalWindow(
             "frmTessary",
-            [&, centre = centre](qt::QtWindow& w) {
-                expectCentredOn(w, centre);
+            [&](qt::QtWindow& w) {
+                EXPECT_LE(seenAt(w), 2);
                 EXPECT_EQ(w.dialog()->palette().color(QPalette::Window), QColor(0x33, 0x66, 0x99));
                 EXPECT_EQ(w.caption(), "Grand livre é");
                 qttest::click(qt::widgetOf(w.control("cmdButton", 1)));
@@ -72,16 +49,11 @@ TEST_F(QtTyped, TheMessageIsCentredOnItsParentInItsColour) {
                              .show();
             });
         EXPECT_EQ(answer, Button::No);
-    }
-}
-
-TEST_F(QtTyped, TheErrorDialogIsCentredOnItsParent) {
-    for (const auto& [parent, centre] : parents()) {
         ErrorChoice choice = ErrorChoice::None;
         qttest::withModalWindow(
             "dlgError",
-            [&, centre = centre](qt::QtWindow& w) {
-                expectCentredOn(w, centre);
+            [&](qt::QtWindow& w) {
+                EXPECT_LE(seenAt(w), 2);
                 qttest::click(qt::widgetOf(w.control("cmdIgnore")));
             },
             [&, parent = parent] {
@@ -89,6 +61,8 @@ TEST_F(QtTyped, TheErrorDialogIsCentredOnItsParent) {
             });
         EXPECT_EQ(choice, ErrorChoice::Ignore);
     }
+    EXPECT_EQ(loadedFormCount(), 0U);
+    setThreadRegistry(nullptr);
 }
 
 } // namespace
