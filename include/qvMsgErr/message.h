@@ -97,11 +97,11 @@ enum class Style : int32_t {
 class MessageFlags {
 public:
     constexpr MessageFlags() = default;
-    constexpr MessageFlags(Buttons v) : MessageFlags(v, 0x7) {}
-    constexpr MessageFlags(Icon v) : MessageFlags(v, 0x70) {}
-    constexpr MessageFlags(DefaultButton v) : MessageFlags(v, 0x300) {}
-    constexpr MessageFlags(Modality v) : MessageFlags(v, 0x3000) {}
-    constexpr MessageFlags(Option v) : MessageFlags(v, 0) {}
+    constexpr MessageFlags(Buttons v) : word_(static_cast<int32_t>(v)), group_(0x7) {}
+    constexpr MessageFlags(Icon v) : word_(static_cast<int32_t>(v)), group_(0x70) {}
+    constexpr MessageFlags(DefaultButton v) : word_(static_cast<int32_t>(v)), group_(0x300) {}
+    constexpr MessageFlags(Modality v) : word_(static_cast<int32_t>(v)), group_(0x3000) {}
+    constexpr MessageFlags(Option v) : word_(static_cast<int32_t>(v)) {}
 
     /// The flag word msgBox takes.
     constexpr int32_t word() const { return word_; }
@@ -114,8 +114,6 @@ public:
     friend constexpr bool operator==(MessageFlags a, MessageFlags b) { return a.word_ == b.word_; }
 
 private:
-    template <class E>
-    constexpr MessageFlags(E v, int32_t group) : word_(static_cast<int32_t>(v)), group_(group) {}
     int32_t word_ = 0;
     int32_t group_ = 0; ///< the bits of the groups named so far
 };
