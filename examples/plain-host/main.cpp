@@ -1,6 +1,6 @@
 // A console program that is no Qt program: it asks whether to import a file of bank statements
 // in a 2003-style message, prints the answer, and reports a file it cannot open through the error
-// dialog.
+// dialog. It uses the typed builders, qvMsgErr::Message and qvMsgErr::ErrorReport.
 //
 //     plain-host [statements-file]
 //
@@ -15,32 +15,31 @@
 #include <iostream>
 #include <string>
 
-namespace {
+using namespace qvMsgErr;
 
-// Flag words of msgBox: button set plus icon.
-constexpr int32_t kYesNo = 4;
-constexpr int32_t kQuestion = 32;
+namespace {
 
 // Error numbers the error dialog knows; 75 comes with a suggested solution.
 constexpr int32_t kFileNotFound = 53;
 constexpr int32_t kPathFileAccessError = 75;
 
-int32_t askToImport(qvMsgErr::clsMesgBox& box, const std::string& file) {
+Button askToImport(const std::string& file) {
     // Remembered answers are kept per user below this key, as settings of this program.
-    box.Reg_Root("Software\\qvMsgErr Examples\\Plain host");
-    box.MsgBoxType(qvMsgErr::Tessary2003);
-    box.ButtonYes("&Import");
-    box.ButtonNo("&Skip");
-    box.CmdDescriptions(true);
-    box.DescYes("Reads the new statements into the ledger now");
-    box.DescNo("Leaves them for the next start");
-    box.DetailsButton(true);
-    box.DetailsString("The statements are read from " + file + ".");
+    rememberUnder("Software\\qvMsgErr Examples\\Plain host");
     // Once the user ticks the box, later runs get the same answer without a window. The
-    // MessageID names this question in the store; keep it stable across versions.
-    box.DontShowAgain(true);
-    return box.msgBox("Import the new bank statements?", kYesNo | kQuestion, "Plain host", "", -1,
-                      "ImportStatements");
+    // identity names this question in the store; keep it stable across versions.
+    return Message{"Import the new bank statements?"}
+        .style(Style::Tessary2003)
+        .buttons(Buttons::YesNo)
+        .icon(Icon::Question)
+        .title("Plain host")
+        .caption(Button::Yes, "&Import")
+        .caption(Button::No, "&Skip")
+        .description(Button::Yes, "Reads the new statements into the ledger now")
+        .description(Button::No, "Leaves them for the next start")
+        .details("The statements are read from " + file + ".")
+        .rememberAs("ImportStatements")
+        .show();
 }
 
 } // namespace
@@ -48,22 +47,20 @@ int32_t askToImport(qvMsgErr::clsMesgBox& box, const std::string& file) {
 int main(int argc, char** argv) {
     // Real windows for a program without a QApplication of its own. With QVMSGERR_DESKTOP=headless
     // (a build machine without a display) the answers come from the file QVMSGERR_ANSWERS names.
-    qvMsgErr::qt::Application app(argc, argv);
+    qt::Application app(argc, argv);
     const std::string file = argc > 1 ? argv[1] : "statements.csv";
 
-    qvMsgErr::clsMesgBox box;
-    int32_t answer = qvMsgErr::qvButtonNone;
+    Button answer = Button::None;
     try {
-        answer = askToImport(box, file);
-    } catch (const qvMsgErr::RunTimeError& e) {
+        answer = askToImport(file);
+    } catch (const RunTimeError& e) {
         // Nobody could be asked: the library says why rather than answer in the user's place.
         std::cerr << "plain-host: " << e.Description << '\n';
         return 3;
     }
-    // Buttons are known by number; the name is for the log only, captions may say anything.
-    std::cout << "Answer: "
-              << box.ResolveButtonNameText(static_cast<qvMsgErr::qvButtonNumbers>(answer)) << '\n';
-    if (answer != qvMsgErr::qvButtonYes) {
+    // Buttons are known by their value; the name is for the log only, captions may say anything.
+    std::cout << "Answer: " << nameOf(answer) << '\n';
+    if (answer != Button::Yes) {
         return 0;
     }
 
@@ -78,28 +75,23 @@ int main(int argc, char** argv) {
             return 0;
         }
         const int error = errno;
-
-        // A fresh object per failure: Show answers with the last response its dialogs reported,
-        // and closing the dialog by its close box reports none.
-        qvMsgErr::clsError err;
-        err.AppName("Plain host");
-        bool closeAll = false;
-        err.Abort.connect([&] { closeAll = true; });
-        const int16_t decision = err.Show(true, "Cannot open " + file + ": " + std::strerror(error),
-                                          error == ENOENT ? kFileNotFound : kPathFileAccessError,
-                                          "main&", "", "importing the bank statements");
-        if (closeAll) {
-            std::cout << "Closed all\n";
-            return 2;
-        }
-        if (decision == qvMsgErr::qvButtonRetry) {
+        switch (ErrorReport{"Cannot open " + file + ": " + std::strerror(error)}
+                    .number(error == ENOENT ? kFileNotFound : kPathFileAccessError)
+                    .details("main&")
+                    .doing("importing the bank statements")
+                    .application("Plain host")
+                    .show()) {
+        case ErrorChoice::TryAgain:
             continue;
-        }
-        if (decision == qvMsgErr::qvButtonIgnore) {
+        case ErrorChoice::Ignore:
             std::cout << "Import skipped\n";
             return 0;
+        case ErrorChoice::CloseAll:
+            std::cout << "Closed all\n";
+            return 2;
+        default:
+            std::cout << "Not imported\n";
+            return 1;
         }
-        std::cout << "Not imported\n";
-        return 1;
     }
 }

@@ -1,6 +1,7 @@
-// A Qt Widgets program: a ledger window whose "Back up" action asks through clsMesgBox, centred
-// on the window, and reports a failed copy through clsError. "Close all" in the error dialog
-// closes the window, which ends the program.
+// A Qt Widgets program: a ledger window whose "Back up" action asks through qvMsgErr::qt::Message,
+// centred on the window, and reports a failed copy through qvMsgErr::qt::ErrorReport, centred on
+// it too. Every text is a QString. "Close all" in the error dialog closes the window, which ends
+// the program.
 //
 //     qt-host [--once] LEDGER-FILE
 //
@@ -23,8 +24,6 @@
 
 namespace {
 
-constexpr int32_t kOKCancel = 1;
-constexpr int32_t kQuestion = 32;
 constexpr int32_t kPathFileAccessError = 75;
 
 enum class Backup { Written, Declined, Failed };
@@ -50,16 +49,18 @@ public:
 
     Backup backUp() {
         const QString target = path_ + ".bak";
-        qvMsgErr::clsMesgBox box;
-        box.MsgBoxType(qvMsgErr::Tessary2003);
-        box.ButtonOK("&Back up");
-        box.ButtonCancel("&Later");
-        // A window is a form: the message opens centred on it, wherever the user moved it.
-        const auto parent = qvMsgErr::qt::parentForm(this);
-        const int32_t answer =
-            box.msgBox(("Copy the ledger to " + target + "?").toStdString(), kOKCancel | kQuestion,
-                       "Ledger", "", -1, "", parent.get());
-        if (answer != qvMsgErr::qvButtonOK) {
+        // The typed builder on Qt's own types: QString texts, and this window as the parent, on
+        // whose centre the message opens wherever the user moved the window.
+        const qvMsgErr::Button answer = qvMsgErr::qt::Message{"Copy the ledger to " + target + "?"}
+                                            .style(qvMsgErr::Style::Tessary2003)
+                                            .buttons(qvMsgErr::Buttons::OKCancel)
+                                            .icon(qvMsgErr::Icon::Question)
+                                            .caption(qvMsgErr::Button::OK, "&Back up")
+                                            .caption(qvMsgErr::Button::Cancel, "&Later")
+                                            .title("Ledger")
+                                            .parent(this)
+                                            .show();
+        if (answer != qvMsgErr::Button::OK) {
             return report(Backup::Declined, "Backup declined");
         }
         for (;;) {
@@ -68,18 +69,20 @@ public:
             if (source.copy(target)) {
                 return report(Backup::Written, "Backed up to " + target);
             }
-            // A fresh object per failure: Show answers with the last response its dialogs
-            // reported, and the dialog's close box reports none.
-            qvMsgErr::clsError err;
-            err.AppName("Ledger");
-            // "Close all": the library has closed its own windows by now; the main window follows
-            // once Show has returned, so that nothing below runs on a closed window.
-            err.Abort.connect([this] { QTimer::singleShot(0, this, &QWidget::close); });
-            const int16_t decision = err.Show(
-                true,
-                ("Cannot copy the ledger to " + target + ": " + source.errorString()).toStdString(),
-                kPathFileAccessError, "LedgerWindow::backUp&", "", "backing up the ledger");
-            if (decision != qvMsgErr::qvButtonRetry || err.AbortPending()) {
+            // The error dialog opens on this window too. "Close all": the library has closed its
+            // own windows by now; the main window follows once show has returned, so that
+            // nothing below runs on a closed window.
+            const qvMsgErr::ErrorChoice decision =
+                qvMsgErr::qt::ErrorReport{"Cannot copy the ledger to " + target + ": " +
+                                          source.errorString()}
+                    .number(kPathFileAccessError)
+                    .details("LedgerWindow::backUp&")
+                    .doing("backing up the ledger")
+                    .application("Ledger")
+                    .onCloseAll([this] { QTimer::singleShot(0, this, &QWidget::close); })
+                    .parent(this)
+                    .show();
+            if (decision != qvMsgErr::ErrorChoice::TryAgain) {
                 return report(Backup::Failed, "Backup failed");
             }
         }

@@ -1,4 +1,5 @@
-// Qt 6 Widgets integration: the desktop that shows the library's windows as real dialogs.
+// Qt 6 Widgets integration: the desktop that shows the library's windows as real dialogs, and the
+// typed builders on Qt's types (qt::Message, qt::ErrorReport: QString, QColor, a QWidget* parent).
 //
 // A program needs no code of this header for real windows: the thread that runs the program's
 // QApplication gets the Qt desktop the first time the library shows a window, and a program
@@ -8,12 +9,16 @@
 #pragma once
 
 #include <qvMsgErr/HostForm.h>
+#include <qvMsgErr/error_report.h>
+#include <qvMsgErr/message.h>
 #include <qvMsgErr/platform.h>
 
 #include <memory>
 #include <string>
 
 class QApplication;
+class QColor;
+class QString;
 class QWidget;
 
 namespace qvMsgErr::qt {
@@ -43,6 +48,35 @@ void setLanguage(const std::string& locale = {});
 /// form, so the message is centred on the screen. A window destroyed before msgBox runs makes
 /// msgBox fail with RunTimeError 91, as any released object does.
 std::unique_ptr<HostObject> parentForm(QWidget* widget);
+
+/// The typed message builder (<qvMsgErr/message.h>) on Qt's types: QString texts, QColor colours
+/// and a QWidget* parent, taken as qt::parentForm takes it (a window centres the message on
+/// itself, a child widget does not).
+///
+///     const qvMsgErr::Button answer = qvMsgErr::qt::Message{tr("Save the changes?")}
+///                                         .buttons(qvMsgErr::Buttons::YesNoCancel)
+///                                         .icon(qvMsgErr::Icon::Question)
+///                                         .title(tr("Ledger"))
+///                                         .parent(this)
+///                                         .show();
+class Message : public BasicMessage<Message, QString, QColor, QWidget*> {
+public:
+    using BasicMessage::BasicMessage;
+};
+
+/// The typed error report (<qvMsgErr/error_report.h>) on QString texts, with a parent: a window
+/// (QWidget::isWindow) centres the error dialog on itself; a child widget, a window destroyed
+/// before show, or none leaves it centred on the screen.
+class ErrorReport : public BasicErrorReport<ErrorReport, QString> {
+public:
+    using BasicErrorReport::BasicErrorReport;
+    ErrorReport& parent(QWidget* window);
+    ErrorChoice show();
+    ErrorChoice show(clsError& error);
+
+private:
+    std::shared_ptr<const HostObject> parent_;
+};
 
 /// What a host that is no Qt program needs for real windows, for as long as the object lives:
 ///
@@ -80,3 +114,8 @@ private:
 };
 
 } // namespace qvMsgErr::qt
+
+namespace qvMsgErr {
+extern template class BasicMessage<qt::Message, QString, QColor, QWidget*>;
+extern template class BasicErrorReport<qt::ErrorReport, QString>;
+} // namespace qvMsgErr

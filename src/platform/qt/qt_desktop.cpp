@@ -377,6 +377,10 @@ float QtDesktop::screenHeight() const {
                   : 0.0f;
 }
 
+float QtDesktop::twipsPerPixel() const {
+    return static_cast<float>(TwipScale::ofPrimaryScreen().x);
+}
+
 std::string QtDesktop::applicationTitle() const {
     QString title = QGuiApplication::applicationDisplayName();
     if (title.isEmpty()) {

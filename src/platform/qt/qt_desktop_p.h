@@ -56,6 +56,8 @@
 #include <qvMsgErr/platform.h>
 #include <qvMsgErr/qt.h>
 
+#include "platform/pixel_scale.h"
+
 #include <QColor>
 #include <QDateTime>
 #include <QDialog>
@@ -277,6 +279,20 @@ struct SurfaceDrawing {
     float x, y;
 };
 
+/// While it lives, windows of the calling thread that open centred on the screen open centred on
+/// `owner` instead (a qt::ErrorReport's parent); nullptr, or an owner whose widget is gone by
+/// then, leaves them on the screen.
+class CentredOn {
+public:
+    explicit CentredOn(const HostForm* owner);
+    ~CentredOn();
+    CentredOn(const CentredOn&) = delete;
+    CentredOn& operator=(const CentredOn&) = delete;
+
+private:
+    const HostForm* previous_;
+};
+
 class QtWindow final : public platform::Window {
 public:
     explicit QtWindow(platform::FormDesign design);
@@ -439,7 +455,7 @@ inline constexpr char kPicture[] = "qvPicture";
 /// reader gives it.
 QString meaningOf(platform::StockPicture picture);
 
-class QtDesktop final : public platform::Desktop {
+class QtDesktop final : public platform::Desktop, public platform::PixelScale {
 public:
     QtDesktop();
     ~QtDesktop() override;
@@ -453,6 +469,7 @@ public:
     void showHelp(const std::string& helpFile, int32_t command, int32_t context) override;
     float screenWidth() const override;
     float screenHeight() const override;
+    float twipsPerPixel() const override; // platform::PixelScale
     std::string applicationTitle() const override;
     std::string componentDirectory() const override;
     std::string currentDirectory() const override;

@@ -1,5 +1,5 @@
 // Where a window is and how large: twips to pixels, the frame the window system puts around it,
-// centring on the screen.
+// centring on the screen or on an owner.
 #include "platform/geometry.h"
 #include "platform/qt/qt_control_p.h"
 
@@ -18,7 +18,20 @@ QMargins& knownFrame() {
     return frame;
 }
 
+const HostForm*& centringOwner() {
+    thread_local const HostForm* owner = nullptr;
+    return owner;
+}
+
 } // namespace
+
+CentredOn::CentredOn(const HostForm* owner) : previous_(centringOwner()) {
+    centringOwner() = owner;
+}
+
+CentredOn::~CentredOn() {
+    centringOwner() = previous_;
+}
 
 QMargins QtWindow::frameMargins() const {
     const QString platformName = QGuiApplication::platformName();
@@ -162,7 +175,15 @@ void QtWindow::centre() {
     if (!screen || !dialog_) {
         return;
     }
-    const QRect area = screen->availableGeometry();
+    QRect area = screen->availableGeometry();
+    if (const HostForm* owner = centringOwner()) {
+        try {
+            area = QRect(toPixels(owner->Left(), scale_.x), toPixels(owner->Top(), scale_.y),
+                         toPixels(owner->Width(), scale_.x), toPixels(owner->Height(), scale_.y));
+        } catch (const RunTimeError&) {
+            // The owner's widget is gone: the screen it is, as for a window without one.
+        }
+    }
     const QMargins m = frameMargins();
     const int outerWidth = toPixels(clientWidth_, scale_.x) + m.left() + m.right();
     const int outerHeight = toPixels(clientHeight_, scale_.y) + m.top() + m.bottom();
