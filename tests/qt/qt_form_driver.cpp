@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QPointer>
@@ -345,6 +346,18 @@ QString testOutputDirectory() {
     const QString dir = qEnvironmentVariable("QVMSGERR_TEST_OUTPUT", QDir::tempPath());
     EXPECT_TRUE(QDir().mkpath(dir)) << dir.toStdString();
     return dir;
+}
+
+HostWithChild::HostWithChild() : child(new QWidget(&window)) {
+    window.setGeometry(40, 30, 420, 300);
+    window.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    child->setGeometry(300, 200, 40, 40);
+}
+
+std::vector<std::pair<QWidget*, QPointF>> HostWithChild::centres() {
+    return {{&window, QRectF(window.frameGeometry()).center()},
+            {child, QRectF(QGuiApplication::primaryScreen()->availableGeometry()).center()}};
 }
 
 } // namespace qvMsgErr::qttest

@@ -10,7 +10,9 @@
 #include <qvMsgErr/qt.h>
 
 #include <QImage>
+#include <QPointF>
 #include <QString>
+#include <QWidget>
 
 #include <functional>
 #include <string>
@@ -107,5 +109,15 @@ struct Picture {
 /// Where tests leave pictures and documents to look at: $QVMSGERR_TEST_OUTPUT, else the
 /// temporary directory; created when missing.
 QString testOutputDirectory();
+
+/// A shown top-level window at a fixed place with a child widget in it: the parents a window can
+/// be opened over. `centres` pairs each with where a window opened over it is centred: the
+/// window's frame, and for the child (which is no form) the screen.
+struct HostWithChild {
+    HostWithChild();
+    QWidget window;
+    QWidget* child;
+    std::vector<std::pair<QWidget*, QPointF>> centres();
+};
 
 } // namespace qvMsgErr::qttest

@@ -93,17 +93,9 @@ TEST_F(QtMessage, MebibyteTextsShowAtOnceAndStayWhole) {
 
 TEST_F(QtMessage, AParentWindowCentresTheMessageAChildWidgetDoesNot) {
     box.MsgBoxType(TessaryClassic);
-    QWidget host;
-    host.setGeometry(40, 30, 420, 300);
-    host.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
-    auto* child = new QWidget(&host);
-    child->setGeometry(300, 200, 40, 40);
-
-    const QPointF screenCentre = QRectF(QGuiApplication::primaryScreen()->geometry()).center();
-    for (const auto& [parent, centre] : {std::pair{&host, QRectF(host.frameGeometry()).center()},
-                                         std::pair{child, screenCentre}}) {
-        SCOPED_TRACE(parent == &host ? "a window" : "a child widget");
+    qttest::HostWithChild host;
+    for (const auto& [parent, centre] : host.centres()) {
+        SCOPED_TRACE(parent == &host.window ? "a window" : "a child widget");
         const std::unique_ptr<HostObject> form = qt::parentForm(parent);
         const auto user = [&, centre = centre](qt::QtWindow& w) {
             // Where a person sees it: the frame the window system drew.

@@ -18,15 +18,8 @@ namespace {
 
 TEST(QtTyped, MessageAndErrorDialogCentredOnTheirParentTheMessageInItsColour) {
     setThreadRegistry(std::make_shared<platform::MemoryRegistry>());
-    QWidget host;
-    host.setGeometry(40, 30, 420, 300);
-    host.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
-    auto* child = new QWidget(&host);
-    child->setGeometry(300, 200, 40, 40);
-    const QPointF screen = QRectF(QGuiApplication::primaryScreen()->availableGeometry()).center();
-    for (const auto& [parent, centre] :
-         {std::pair{&host, QRectF(host.frameGeometry()).center()}, std::pair{child, screen}}) {
+    qttest::HostWithChild host;
+    for (const auto& [parent, centre] : host.centres()) {
         const auto seenAt = [centre = centre](const qt::QtWindow& w) {
             return (QRectF(w.dialog()->frameGeometry()).center() - centre).manhattanLength();
         };
