@@ -79,20 +79,39 @@ void BM_WholeMessage(benchmark::State& state) {
     setThreadDesktop(nullptr);
 }
 
-void BM_ListRememberedAnswers(benchmark::State& state) {
+/// Listing every remembered answer of a store of N (`list` returns how many it saw), against one
+/// SELECT of the key's names and values.
+template <class List> void listAgainstFloor(benchmark::State& state, List&& list) {
     const auto count = static_cast<int>(state.range(0));
     const std::string path = storeWith(count);
     setThreadRegistry(std::make_shared<SqliteRegistry>(path));
     apartment().regRoot = Root;
     std::size_t listed = 0, floorRows = 0;
     interleaved(
-        state, [&] { listed = RememberedAnswers().size(); }, [&] { floorRows = floorList(path); });
+        state, [&] { listed = list(); }, [&] { floorRows = floorList(path); });
     if (listed != static_cast<std::size_t>(count) || floorRows != listed) {
         state.SkipWithError("the listing missed answers");
     }
     state.SetItemsProcessed(state.iterations() * count);
     apartment().regRoot.clear();
     setThreadRegistry(nullptr);
+}
+
+/// The listing `qvmsg memory list` makes: each answer handed over as it is read.
+void BM_ForEachRememberedAnswer(benchmark::State& state) {
+    listAgainstFloor(state, [] {
+        std::size_t seen = 0;
+        ForEachRememberedAnswer([&](const RememberedAnswer& a) {
+            benchmark::DoNotOptimize(a.ButtonNumber);
+            ++seen;
+        });
+        return seen;
+    });
+}
+
+/// The same answers gathered into a list of them all.
+void BM_ListRememberedAnswers(benchmark::State& state) {
+    listAgainstFloor(state, [] { return RememberedAnswers().size(); });
 }
 
 /// Forgetting every answer of a key, on a fresh copy of the store each time (copied outside the
@@ -134,6 +153,14 @@ void BM_ForgetAllAnswers(benchmark::State& state) {
 
 } // namespace
 
+BENCHMARK(BM_ForEachRememberedAnswer)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
 BENCHMARK(BM_ListRememberedAnswers)
     ->Arg(10000)
     ->Arg(100000)

@@ -13,6 +13,7 @@
 #include <qvMsgErr/enums.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,11 @@ struct RememberedAnswer {
 
 /// Every answer remembered under the thread's Reg_Root, in order of identity.
 std::vector<RememberedAnswer> RememberedAnswers();
+
+/// Hands every answer remembered under the thread's Reg_Root to `each`, in order of identity, as
+/// the store reads them: a listing of any length in the memory of one answer. The answer is lent
+/// for the call only. What `each` throws ends the listing and reaches the caller.
+void ForEachRememberedAnswer(const std::function<void(const RememberedAnswer&)>& each);
 
 /// The answer remembered for `MessageID` (trimmed like msgBox does; `MessageID` of the result is
 /// the trimmed identity as given), or nothing.

@@ -36,30 +36,49 @@ bool forget(const std::string& id) {
     return result == platform::regresult::Success;
 }
 
+/// The button a stored answer names; qvButtonNone when it names none.
+qvButtonNumbers buttonOf(const std::string& stored) {
+    const int16_t number = MakeInteger(stored);
+    return number >= qvButtonOK && number <= qvButtonNo ? static_cast<qvButtonNumbers>(number)
+                                                        : qvButtonNone;
+}
+
 /// The answer `stored` for `id`; an empty text counts as nothing, as it does for msgBox.
 std::optional<RememberedAnswer> answerOf(std::string id, std::string stored) {
     if (stored.empty()) {
         return std::nullopt;
     }
-    const int16_t number = MakeInteger(stored);
-    const auto button = number >= qvButtonOK && number <= qvButtonNo
-                            ? static_cast<qvButtonNumbers>(number)
-                            : qvButtonNone;
+    const qvButtonNumbers button = buttonOf(stored);
     return RememberedAnswer{std::move(id), std::move(stored), button};
+}
+
+/// Hands every remembered answer to `each` as the store reads the key, in one pass and in the
+/// memory of one answer: swapping keeps both strings' buffers for the next row, unless `each`
+/// takes them.
+void eachAnswer(const std::function<void(RememberedAnswer&)>& each) {
+    RememberedAnswer answer;
+    checkStore(
+        ReadRegSettings(msgbox::kMemorySection, true, [&](std::string& id, std::string& text) {
+            if (text.empty()) {
+                return; // no answer, as for msgBox
+            }
+            answer.MessageID.swap(id);
+            answer.Stored.swap(text);
+            answer.ButtonNumber = buttonOf(answer.Stored);
+            each(answer);
+        }));
 }
 
 } // namespace
 
+void ForEachRememberedAnswer(const std::function<void(const RememberedAnswer&)>& each) {
+    passOn("ForEachRememberedAnswer&", [&] { eachAnswer(each); });
+}
+
 std::vector<RememberedAnswer> RememberedAnswers() {
     return passOn("RememberedAnswers&", [] {
-        // One read of the whole key: a store of a million answers lists in one pass.
         std::vector<RememberedAnswer> answers;
-        checkStore(
-            ReadRegSettings(msgbox::kMemorySection, true, [&](std::string& id, std::string& text) {
-                if (auto answer = answerOf(std::move(id), std::move(text))) {
-                    answers.push_back(std::move(*answer));
-                }
-            }));
+        eachAnswer([&](RememberedAnswer& a) { answers.push_back(std::move(a)); });
         return answers;
     });
 }

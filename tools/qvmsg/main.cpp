@@ -94,9 +94,10 @@ int memory(const Invocation& inv) {
     box.Reg_Root(inv.regRoot);
     const std::string& verb = inv.memoryArgs.at(0);
     if (verb == "list") {
-        const auto answers = qvMsgErr::RememberedAnswers();
+        // Written out as the store reads them; printed once all are read, so that a store
+        // failing half-way prints nothing but the error.
         std::ostringstream out;
-        for (const auto& a : answers) {
+        qvMsgErr::ForEachRememberedAnswer([&](const qvMsgErr::RememberedAnswer& a) {
             const std::string name = box.ResolveButtonNameText(a.ButtonNumber);
             if (inv.json) {
                 out << (out.tellp() > 0 ? "," : "") << "{\"id\":" << json(a.MessageID)
@@ -105,7 +106,7 @@ int memory(const Invocation& inv) {
             } else {
                 out << a.MessageID << '\t' << a.ButtonNumber << '\t' << name << '\n';
             }
-        }
+        });
         std::cout << (inv.json
                           ? "{\"root\":" + json(inv.regRoot) + ",\"answers\":[" + out.str() + "]}\n"
                           : out.str());
