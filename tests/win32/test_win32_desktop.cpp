@@ -1,0 +1,110 @@
+// The Win32 desktop with real windows: the shared form checks driven by window messages, and the
+// system's own message box found through its window and answered by clicking its buttons.
+#include "win32_user.h"
+
+#include "platform/system_box.h"
+#include "raised.h"
+#include "table.h"
+
+#include <gtest/gtest.h>
+
+namespace qvMsgErr::win32test {
+namespace {
+
+constexpr wchar_t kSystemBox[] = L"#32770";
+
+TEST(Win32Desktop, PassesTheSharedWindowChecks) {
+    win32::Win32Desktop desktop;
+    testform::runSharedWindowChecks(desktop);
+}
+
+TEST(Win32Desktop, PassesTheSharedFormScriptDrivenByWindowMessages) {
+    win32::Win32Desktop desktop;
+    auto window = desktop.createWindow(testform::testFormDesign());
+    testform::TestFormLogic logic(*window);
+    window->setHandler(&logic);
+    Win32User user(*window);
+    whileShown(
+        L"qvMsgErrForm", [&](HWND) { testform::runSharedFormScript(*window, user, logic); },
+        [&] { window->showModal(); });
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST(Win32Desktop, SystemBoxOffersTheButtonsOfItsFlagsAndAnswersTheOneClicked) {
+    win32::Win32Desktop desktop;
+    for (int32_t set = 0; set <= 6; ++set) {
+        for (const int32_t extra : {0, 0x4000 /* Help */}) {
+            const int32_t flags = set | extra;
+            const auto answers = platform::systemBoxAnswers(flags);
+            for (const int32_t wanted : answers) {
+                int32_t answer = 0;
+                whileShown(
+                    kSystemBox,
+                    [&](HWND box) {
+                        std::vector<int> ids;
+                        HWND click = nullptr;
+                        for (const auto& b : buttonsOf(box)) {
+                            ids.push_back(b.id);
+                            click = b.id == wanted ? b.hwnd : click;
+                        }
+                        std::vector<int> expected(answers.begin(), answers.end());
+                        if (extra & 0x4000) {
+                            expected.push_back(IDHELP);
+                        }
+                        EXPECT_EQ(ids, expected) << "flags " << flags;
+                        SendMessageW(click, BM_CLICK, 0, 0);
+                    },
+                    [&] {
+                        answer = desktop.systemMessageBox("Which one?", flags, "qvMsgErr", "", 0);
+                    });
+                EXPECT_EQ(answer, wanted) << "flags " << flags;
+            }
+        }
+    }
+}
+
+TEST(Win32Desktop, SystemBoxAnswersOrRefusesEveryFlagWord) {
+    // Every 7th word, so that each bit meets every other in some word; a refused word raises
+    // error 5 and shows nothing.
+    win32::Win32Desktop desktop;
+    int answered = 0, refused = 0;
+    for (int32_t flags = 0; flags <= 0xFFFF; flags += 7) {
+        const RunTimeError e = testing::raised([&] {
+            whileShown(
+                kSystemBox,
+                [&](HWND box) {
+                    const auto buttons = buttonsOf(box);
+                    ASSERT_FALSE(buttons.empty()) << "flags " << flags;
+                    SendMessageW(buttons.front().hwnd, BM_CLICK, 0, 0);
+                },
+                [&] {
+                    const int32_t answer = desktop.systemMessageBox("?", flags, "", "", 0);
+                    EXPECT_TRUE(answer >= 1 && answer <= 11) << "flags " << flags;
+                });
+        });
+        (e.Number == 0 ? answered : refused) += 1;
+        if (e.Number != 0) {
+            EXPECT_EQ(e.Number, 5) << "flags " << flags;
+        }
+    }
+    EXPECT_GT(answered, 0);
+    RecordProperty("refused", refused);
+}
+
+TEST(Win32Desktop, SystemBoxShowsHostileTextsAsTheSystemReadsThem) {
+    win32::Win32Desktop desktop;
+    for (const auto& row : qvtest::readTable("hostile-prompts.txt")) {
+        std::string shown;
+        whileShown(
+            kSystemBox,
+            [&](HWND box) {
+                shown = win32::windowText(GetDlgItem(box, 0xFFFF));
+                SendMessageW(buttonsOf(box).front().hwnd, BM_CLICK, 0, 0);
+            },
+            [&] { desktop.systemMessageBox(row.at(0), 0, row.at(0), "", 0); });
+        EXPECT_EQ(shown, row.at(1)) << row.at(0);
+    }
+}
+
+} // namespace
+} // namespace qvMsgErr::win32test
