@@ -155,6 +155,15 @@ int memory(const Invocation& inv) {
     return 0;
 }
 
+/// Sets an environment variable for this process and the library.
+void setEnvironment(const char* name, const std::string& value) {
+#ifdef _WIN32
+    ::_putenv_s(name, value.c_str());
+#else
+    ::setenv(name, value.c_str(), 1);
+#endif
+}
+
 bool hasValue(const char* variable) {
     const char* value = std::getenv(variable);
     return value != nullptr && *value != '\0';
@@ -184,7 +193,7 @@ int run(int argc, char** argv) {
         break;
     }
     if (!inv.store.empty()) {
-        ::setenv("QVMSGERR_REGISTRY", inv.store.c_str(), 1);
+        setEnvironment("QVMSGERR_REGISTRY", inv.store);
     }
 
     try {
@@ -225,7 +234,7 @@ int run(int argc, char** argv) {
                 return kExitNoDisplay;
             }
             if (!display) {
-                ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+                setEnvironment("QT_QPA_PLATFORM", "offscreen");
             }
             const std::string qpa =
                 std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
