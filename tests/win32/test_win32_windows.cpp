@@ -53,8 +53,9 @@ void act(win32::Win32Window& w, const std::string& actions) {
         } else if (verb == "key") {
             int key = 0;
             words >> key >> shift;
-            user.keyDown(static_cast<int16_t>(key),
-                         shift == "alt" ? platform::kAlt : shift == "ctrl" ? platform::kCtrl : 0);
+            user.keyDown(static_cast<int16_t>(key), shift == "alt"    ? platform::kAlt
+                                                    : shift == "ctrl" ? platform::kCtrl
+                                                                      : 0);
         } else if (verb == "close") {
             user.close();
         } else if (verb == "tick") {
@@ -70,8 +71,9 @@ TEST_F(Win32Windows, MessageWindowsAnswerClicksKeysAndTheCloseBox) {
         clsMesgBox box;
         box.MsgBoxType(row.at(0) == "2003" ? Tessary2003 : TessaryClassic);
         int32_t answer = 0;
-        whileShown(kForm, [&](HWND hwnd) { act(windowOf(hwnd), row.at(2)); },
-                   [&] { answer = box.msgBox("Keep the changes?", std::stoi(row.at(1), nullptr, 0)); });
+        whileShown(
+            kForm, [&](HWND hwnd) { act(windowOf(hwnd), row.at(2)); },
+            [&] { answer = box.msgBox("Keep the changes?", std::stoi(row.at(1), nullptr, 0)); });
         EXPECT_EQ(answer, std::stoi(row.at(3)));
     }
 }
@@ -84,8 +86,9 @@ TEST_F(Win32Windows, TickedBoxIsRememberedInTheStoreAndAnswersNextTime) {
         box.DontShowAgain(true);
         const std::string message = id + std::to_string(style);
         int32_t answer = 0;
-        whileShown(kForm, [&](HWND hwnd) { act(windowOf(hwnd), "tick;click 1"); },
-                   [&] { answer = box.msgBox("Delete it?", 4, "Ledger", "", -1, message); });
+        whileShown(
+            kForm, [&](HWND hwnd) { act(windowOf(hwnd), "tick;click 1"); },
+            [&] { answer = box.msgBox("Delete it?", 4, "Ledger", "", -1, message); });
         EXPECT_EQ(answer, qvButtonNo);
         EXPECT_EQ(box.GetDontShowIDValue(message), qvButtonNo);
         box.MsgBoxType(style);
@@ -106,7 +109,9 @@ TEST_F(Win32Windows, ErrorDialogClosesByItsButtonEscapeAndTheCloseBox) {
             [&](HWND hwnd) {
                 Win32User user(windowOf(hwnd));
                 const std::string_view h(how);
-                h == "button" ? user.click("cmdClose") : h == "escape" ? user.keyDown(27) : user.close();
+                h == "button"   ? user.click("cmdClose")
+                : h == "escape" ? user.keyDown(27)
+                                : user.close();
             },
             [&] { result = ledger.Show(true, "Path/File access error", 75, "Save&Write&"); });
         EXPECT_EQ(result, 3);
@@ -161,7 +166,8 @@ int picture(HWND hwnd, const std::wstring& stem, RECT area) {
     Gdiplus::GdiplusStartup(&token, &input, nullptr);
     Gdiplus::GpBitmap* image = nullptr;
     Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &image);
-    const CLSID png = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    const CLSID png = {
+        0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
     const std::wstring path = outputDirectory() + L"\\win32-" + stem + L".png";
     EXPECT_EQ(Gdiplus::DllExports::GdipSaveImageToFile(image, path.c_str(), &png, nullptr),
               Gdiplus::Ok);

@@ -179,6 +179,7 @@ void Win32Control::apply() {
     }
     EnableWindow(hwnd_, usable || (seen && d_.enabled && d_.kind == ControlKind::Frame));
     ShowWindow(hwnd_, seen ? SW_SHOWNA : SW_HIDE);
+    showScrollBar();
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -265,7 +266,26 @@ void Win32Control::setText(const std::string& text) {
         textShown_.assign(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
         textShown_.resize(static_cast<std::size_t>(
             GetWindowTextW(hwnd_, textShown_.data(), static_cast<int>(textShown_.size()))));
+        showScrollBar();
     }
+}
+
+void Win32Control::showScrollBar() {
+    if (!hwnd_ || d_.kind != ControlKind::RichText || !d_.verticalScrollBar) {
+        return;
+    }
+    // A rich-text area shows its scroll bar only while its text is longer than the area.
+    RECT area{};
+    SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+    HDC dc = GetDC(hwnd_);
+    const HGDIOBJ old = SelectObject(dc, window_.font(d_.font));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+    const auto lines = SendMessageW(hwnd_, EM_GETLINECOUNT, 0, 0);
+    const LONG fits = (area.bottom - area.top) / std::max<LONG>(1, metrics.tmHeight);
+    ShowScrollBar(hwnd_, SB_VERT, lines > fits);
 }
 
 float Win32Control::left() const {
@@ -392,7 +412,7 @@ int32_t Win32Control::borderColor() const {
 void Win32Control::setBorderColor(int32_t c) {
     window_.checkLoaded();
     d_.borderColor = c;
-    InvalidateRect(window_.hwnd(), nullptr, TRUE);
+    window_.redraw();
 }
 
 int32_t Win32Control::fillColor() const {
@@ -403,7 +423,7 @@ int32_t Win32Control::fillColor() const {
 void Win32Control::setFillColor(int32_t c) {
     window_.checkLoaded();
     d_.fillColor = c;
-    InvalidateRect(window_.hwnd(), nullptr, TRUE);
+    window_.redraw(); // labels on the shape take its colour
 }
 
 platform::Font Win32Control::font() const {
@@ -522,6 +542,13 @@ COLORREF Win32Control::behind() const {
     }
     if (isTextArea(d_.kind)) {
         return toColorRef(kWindowBackground);
+    }
+    // A label over a shape shows on the shape's fill, as a label without a colour of its own
+    // shows on whatever lies beneath it.
+    if (d_.kind == ControlKind::Label) {
+        if (const Win32Control* shape = window_.shapeUnder(clientRect())) {
+            return toColorRef(shape->d_.fillColor);
+        }
     }
     std::size_t depth = 0;
     for (const Win32Control* at = this; !at->d_.container.empty() && depth < 64; ++depth) {

@@ -47,20 +47,6 @@ bool visibleWindowStation(std::string* why) {
     return true;
 }
 
-bool startDesktop(std::shared_ptr<platform::Desktop>* out, std::string* why) {
-    if (!visibleWindowStation(why)) {
-        return false;
-    }
-    *out = std::make_shared<Win32Desktop>();
-    return true;
-}
-
-/// Loading the library offers its windows to every thread that has no desktop of its own.
-const bool g_registered = [] {
-    platform::setWindowSystemStarter(&startDesktop);
-    return true;
-}();
-
 std::string envText(const wchar_t* name) {
     const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
     if (size == 0) {
@@ -107,7 +93,6 @@ HWND dialogOwner() {
 }
 
 Win32Desktop::Win32Desktop() {
-    (void)g_registered;
     // Windows made by this thread from now on follow each screen's DPI. Known from Windows 10
     // on; before that the system scales them as it does every window.
     using SetAwarenessFn = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
@@ -301,3 +286,15 @@ platform::TextExtent Win32Desktop::measureCaption(const std::string& caption,
 }
 
 } // namespace qvMsgErr::win32
+
+namespace qvMsgErr::platform {
+
+bool startWin32Desktop(std::shared_ptr<Desktop>* out, std::string* why) {
+    if (!win32::visibleWindowStation(why)) {
+        return false;
+    }
+    *out = std::make_shared<win32::Win32Desktop>();
+    return true;
+}
+
+} // namespace qvMsgErr::platform

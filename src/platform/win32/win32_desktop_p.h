@@ -196,6 +196,7 @@ public:
 private:
     void applyCaption();
     void measure();
+    void showScrollBar();
 
     Win32Window& window_;
     platform::ControlDesign d_;
@@ -278,6 +279,10 @@ public:
     void makeDefault(Win32Control* button, bool on);
     /// Applies every control's settings again (a container moved, hid or changed its colour).
     void applyAll();
+    /// Paints the surface and every control's window again.
+    void redraw();
+    /// The shape (shown) whose rectangle holds the middle of `rect`, topmost first; or nullptr.
+    const Win32Control* shapeUnder(const RECT& rect) const;
     /// Puts the controls' windows into the design's stacking and tab order.
     void restack();
     bool setTopmost(bool on);

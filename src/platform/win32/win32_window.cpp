@@ -571,7 +571,26 @@ void Win32Window::applyAll() {
     for (const auto& c : controls_) {
         c->apply();
     }
-    InvalidateRect(hwnd_, nullptr, TRUE);
+    redraw();
+}
+
+void Win32Window::redraw() {
+    if (hwnd_) {
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+}
+
+const Win32Control* Win32Window::shapeUnder(const RECT& rect) const {
+    const POINT middle{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+        if ((*it)->kind() == ControlKind::Shape && (*it)->shown()) {
+            const RECT r = (*it)->clientRect();
+            if (PtInRect(&r, middle)) {
+                return it->get();
+            }
+        }
+    }
+    return nullptr;
 }
 
 void Win32Window::restack() {
