@@ -69,8 +69,8 @@ public:
 #ifdef _WIN32
         std::random_device random;
         for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-            const std::string candidate =
-                ::testing::TempDir() + "qvtest-" + std::to_string(random()) + std::to_string(attempt);
+            const std::string candidate = ::testing::TempDir() + "qvtest-" +
+                                          std::to_string(random()) + std::to_string(attempt);
             std::error_code ec;
             if (std::filesystem::create_directory(candidate, ec)) {
                 path_ = candidate;
@@ -96,8 +96,12 @@ public:
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& path() const {
+        return path_;
+    }
+    std::string file(const std::string& name) const {
+        return path_ + "/" + name;
+    }
 
 private:
     std::string path_;
@@ -115,7 +119,13 @@ inline void writeFile(const std::string& path, const std::string& bytes) {
 /// Runs `f` with standard error sent to `file`; returns what arrived there.
 inline std::string stderrOf(const std::string& file, const std::function<void()>& f) {
     std::fflush(stderr);
+#ifdef _WIN32
+    // Binary: the bytes the program wrote, not the C runtime's CR LF for each LF.
+    const int saved = ::dup(2),
+              fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_BINARY, 0600);
+#else
     const int saved = ::dup(2), fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+#endif
     ::dup2(fd, 2);
     ::close(fd);
     f();

@@ -11,7 +11,6 @@
 #include "support/unattended.h"
 #include "support/utilities.h"
 
-
 #include <cstdio>
 #include <limits>
 #include <utility>

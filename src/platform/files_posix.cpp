@@ -106,9 +106,8 @@ bool appendToFile(const std::string& path, const std::string& line) {
     // Never through a link at the log's name; a FIFO there must not block the caller, and
     // only a regular file can hold lines. A new log is the user's alone: it may hold private
     // error texts.
-    FileDescriptor fd(::open(path.c_str(),
-                             O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
-                             0600));
+    FileDescriptor fd(::open(
+        path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return false;

@@ -52,7 +52,8 @@ private:
 bool writeAll(HANDLE file, const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        const DWORD chunk =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
         DWORD written = 0;
         if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
             return false;
@@ -75,7 +76,10 @@ void replaceFile(const std::string& path, const std::string& bytes) {
         throw RunTimeError(err::PathFileAccess);
     }
     const DWORD existing = attributesOf(*wide);
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    // A directory is never replaced, nor a file its owner made read-only (Windows refuses to
+    // replace one; Wine would not, so it is said here).
+    if (existing != INVALID_FILE_ATTRIBUTES &&
+        (existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
         throw RunTimeError(err::PathFileAccess);
     }
     // A new file beside the target, made with CREATE_NEW so that nothing planted at its name is
@@ -174,7 +178,8 @@ std::string libraryDirectory() {
     }
     std::wstring name(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD size = ::GetModuleFileNameW(module, name.data(), static_cast<DWORD>(name.size()));
+        const DWORD size =
+            ::GetModuleFileNameW(module, name.data(), static_cast<DWORD>(name.size()));
         if (size == 0) {
             return {};
         }

@@ -63,7 +63,8 @@ std::optional<std::u16string> toUtf16(std::string_view utf8) {
 }
 
 std::string fromUtf16(std::u16string_view utf16) {
-    return decode(utf16, [](std::string& out, char32_t) { appendUtf8(out, kReplacementCharacter); });
+    return decode(utf16,
+                  [](std::string& out, char32_t) { appendUtf8(out, kReplacementCharacter); });
 }
 
 std::u16string toUtf16Escaped(std::string_view bytes) {

@@ -14,8 +14,8 @@ namespace qvMsgErr {
 /// the default factory's (the Qt desktop on the thread of a QApplication), else the platform's
 /// window system (platform::findWindowSystem): on Linux the Qt desktop library, loaded on
 /// demand, which may start an application on the main thread of a program that has none; on
-/// Windows the Win32 desktop. Where no window can be shown, every operation that would show one raises
-/// RunTimeError err::NoWindows saying why and what to do; what needs no window (dates, the
+/// Windows the Win32 desktop. Where no window can be shown, every operation that would show one
+/// raises RunTimeError err::NoWindows saying why and what to do; what needs no window (dates, the
 /// component directory, files) works all the same.
 class AutoDesktop final : public platform::Desktop {
 public:

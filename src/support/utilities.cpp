@@ -5,7 +5,6 @@
 
 #include "platform/files.h"
 
-
 namespace qvMsgErr {
 
 bool AppendToFile(const std::string& path, const std::string& text) noexcept {

@@ -11,6 +11,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -41,6 +42,15 @@ std::wstring wide(const std::string& utf8) {
     return out;
 }
 
+/// Removes the key that holds the tests' sandboxes once the last is gone (RegDeleteKeyW removes
+/// no key that still has keys below it, so a test run beside this one keeps its own).
+class SandboxParentRemoval : public ::testing::Environment {
+public:
+    void TearDown() override { ::RegDeleteKeyW(kNativeUser, wide(SandboxParent).c_str()); }
+};
+[[maybe_unused]] const auto* const kRemoval =
+    ::testing::AddGlobalTestEnvironment(new SandboxParentRemoval);
+
 /// A registry store in a sandbox of its own, as the thread's store, removed afterwards.
 class RegistryAlone : public ThreadStoreTest {
 protected:
@@ -56,8 +66,8 @@ protected:
     ::HKEY raw(const std::string& path, REGSAM access = KEY_ALL_ACCESS) {
         ::RegCloseKey(native);
         native = nullptr;
-        const std::wstring full = wide(store->sandbox() + "\\HKEY_CURRENT_USER" +
-                                       (path.empty() ? "" : "\\" + path));
+        const std::wstring full =
+            wide(store->sandbox() + "\\HKEY_CURRENT_USER" + (path.empty() ? "" : "\\" + path));
         EXPECT_EQ(::RegCreateKeyExW(kNativeUser, full.c_str(), 0, nullptr, 0, access, nullptr,
                                     &native, nullptr),
                   ERROR_SUCCESS);
@@ -84,7 +94,8 @@ protected:
 
 TEST_F(RegistryAlone, AnotherProgramReadsUtf16NamesAndTextsAndItsWritesReadBackAsUtf8) {
     // "Grüße" in the key path, "Ärger 😀" as the name, "naïve – ✓" as the text.
-    const std::string key = "App\\Gr\xc3\xbc\xc3\x9f" "e";
+    const std::string key = "App\\Gr\xc3\xbc\xc3\x9f"
+                            "e";
     const std::string name = "\xc3\x84rger \xf0\x9f\x98\x80";
     const std::string text = "na\xc3\xafve \xe2\x80\x93 \xe2\x9c\x93";
     ASSERT_EQ(put(*store, key, name, kText, text), rr::Success);
@@ -195,21 +206,23 @@ TEST_F(RegistryAlone, ValuesOfKindsItNeverWritesAreDeliveredAsTheyAre) {
     ASSERT_EQ(::RegSetValueExW(k, L"Odd", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"ab"), 3),
               ERROR_SUCCESS);
 
-    const std::map<std::string, std::pair<uint32_t, std::string>> expected = {
-        {"Quad", {REG_QWORD, "\xef\xcd\xab\x89\x67\x45\x23\x01"}},
-        {"Multi", {REG_MULTI_SZ, "one\0two\0\0"s}},
-        {"Expand", {REG_EXPAND_SZ, "%TEMP%\\x\0"s}},
-        {"Short", {kNumber, "\x2a"}},
-        {"Odd", {kText, "a\0"s}},
+    // name: the kind, the bytes delivered, and what the settings layer reads of it
+    const std::map<std::string, std::tuple<uint32_t, std::string, std::string>> expected = {
+        {"Quad", {REG_QWORD, "\xef\xcd\xab\x89\x67\x45\x23\x01", "fallback"}},
+        {"Multi", {REG_MULTI_SZ, "one\0two\0\0"s, "fallback"}},
+        {"Expand", {REG_EXPAND_SZ, "%TEMP%\\x\0"s, "fallback"}},
+        // A number of fewer than four bytes is still a number; an odd byte is no character.
+        {"Short", {kNumber, "\x2a", "42"}},
+        {"Odd", {kText, "a\0"s, "a"}},
     };
-    for (const auto& [name, kindAndBytes] : expected) {
+    for (const auto& [name, delivered] : expected) {
         SCOPED_TRACE(name);
         const Read got = get(*store, "Software\\Tests\\" + Section, name);
         EXPECT_EQ(got.result, rr::Success);
-        EXPECT_EQ(got.kind, kindAndBytes.first);
-        EXPECT_EQ(got.bytes, kindAndBytes.second);
-        // The settings layer reads no text from them: the default, and nothing thrown.
-        EXPECT_NO_THROW(EXPECT_EQ(GetRegSetting(name, "fallback", Section, true), "fallback"));
+        EXPECT_EQ(std::tie(got.kind, got.bytes),
+                  std::tie(std::get<0>(delivered), std::get<1>(delivered)));
+        EXPECT_NO_THROW(
+            EXPECT_EQ(GetRegSetting(name, "fallback", Section, true), std::get<2>(delivered)));
     }
     // Listed all the same, and cleared with the rest.
     EXPECT_EQ(list(*store, "Software\\Tests\\" + Section),
@@ -240,9 +253,9 @@ TEST_F(RegistryAlone, AKeyTheUserMayOnlyReadKeepsItsValuesAndRefusesWrites) {
         EXPECT_EQ(GetRegSetting("Id", "default", Section, true), "6");
     });
     plat::HKEY key = 0;
-    EXPECT_EQ(store->RegCreateKeyExA(kUser, "Software\\Tests\\" + Section, plat::KEY_WRITE_ALL,
-                                     key),
-              rr::AccessDenied);
+    EXPECT_EQ(
+        store->RegCreateKeyExA(kUser, "Software\\Tests\\" + Section, plat::KEY_WRITE_ALL, key),
+        rr::AccessDenied);
     EXPECT_EQ(key, 0u);
     EXPECT_EQ(store->RegOpenKeyExA(kUser, "Software\\Tests\\" + Section, KEY_READ, key),
               rr::Success);

@@ -85,10 +85,9 @@ std::string joinPath(const std::string& a, const std::string& b) {
 }
 
 const char* hiveName(HKEY hive) {
-    static const char* const names[] = {"HKEY_CLASSES_ROOT",     "HKEY_CURRENT_USER",
-                                        "HKEY_LOCAL_MACHINE",    "HKEY_USERS",
-                                        "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG",
-                                        "HKEY_DYN_DATA"};
+    static const char* const names[] = {
+        "HKEY_CLASSES_ROOT",     "HKEY_CURRENT_USER",   "HKEY_LOCAL_MACHINE", "HKEY_USERS",
+        "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
     return names[hive - 0x80000000u];
 }
 
@@ -151,16 +150,16 @@ int32_t readNative(Native key, const Wide& name, uint32_t& kind, std::string& st
 int32_t nativeNames(Native key, std::vector<Wide>& names) {
     names.clear();
     DWORD count = 0, longest = 0;
-    if (const LONG r = ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                          nullptr, &count, &longest, nullptr, nullptr, nullptr);
+    if (const LONG r = ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                          &count, &longest, nullptr, nullptr, nullptr);
         r != ERROR_SUCCESS) {
         return resultOf(r);
     }
     Wide buffer(longest + 2, L'\0');
     for (DWORD index = 0;; ++index) {
         auto length = static_cast<DWORD>(buffer.size());
-        const LONG r = ::RegEnumValueW(key, index, buffer.data(), &length, nullptr, nullptr,
-                                       nullptr, nullptr);
+        const LONG r =
+            ::RegEnumValueW(key, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
         if (r == ERROR_NO_MORE_ITEMS) {
             return Success;
         }
@@ -179,8 +178,8 @@ int32_t nativeNames(Native key, std::vector<Wide>& names) {
 
 FILETIME lastWritten(Native key) {
     FILETIME time{};
-    ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                       nullptr, nullptr, nullptr, &time);
+    ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, &time);
     return time;
 }
 
@@ -289,10 +288,10 @@ struct WindowsRegistry::Impl {
         // A handle opened for no right at all still names the key; the rights are checked here
         // as in the other stores, so the registry is asked for the least it can give.
         const REGSAM sam = access != 0 ? access : KEY_QUERY_VALUE;
-        const LONG r = create ? ::RegCreateKeyExW(base, name.c_str(), 0, nullptr,
-                                                  REG_OPTION_NON_VOLATILE, sam, nullptr, &out,
-                                                  nullptr)
-                              : ::RegOpenKeyExW(base, name.c_str(), 0, sam, &out);
+        const LONG r = create
+                           ? ::RegCreateKeyExW(base, name.c_str(), 0, nullptr,
+                                               REG_OPTION_NON_VOLATILE, sam, nullptr, &out, nullptr)
+                           : ::RegOpenKeyExW(base, name.c_str(), 0, sam, &out);
         if (r != ERROR_SUCCESS) {
             out = nullptr;
         }
@@ -365,11 +364,9 @@ int32_t WindowsRegistry::DeleteSandbox() {
         if (const int32_t r = nameOf(impl_->sandbox, name); r != Success) {
             return r;
         }
+        // The key itself, its values and everything below it; a sandbox never written is gone.
         const LONG r = ::RegDeleteTreeW(predefined(kCurrentUser), name.c_str());
-        if (r != ERROR_SUCCESS) {
-            return resultOf(r);
-        }
-        return resultOf(::RegDeleteKeyW(predefined(kCurrentUser), name.c_str()));
+        return r == ERROR_FILE_NOT_FOUND ? Success : resultOf(r);
     });
 }
 

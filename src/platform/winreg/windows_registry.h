@@ -46,7 +46,8 @@ public:
     static std::string defaultSandbox();
     /// The sandbox key below HKEY_CURRENT_USER, normalised; empty for the user's registry.
     const std::string& sandbox() const noexcept;
-    /// Removes the sandbox key and everything below it (nothing for the user's registry).
+    /// Removes the sandbox key and everything below it (nothing for the user's registry); Success
+    /// also when there was none.
     int32_t DeleteSandbox();
     /// Handles currently open (a test sees whether every opened key was closed again).
     std::size_t openHandles() const;
