@@ -53,9 +53,13 @@ void act(win32::Win32Window& w, const std::string& actions) {
         } else if (verb == "key") {
             int key = 0;
             words >> key >> shift;
-            user.keyDown(static_cast<int16_t>(key), shift == "alt"    ? platform::kAlt
-                                                    : shift == "ctrl" ? platform::kCtrl
-                                                                      : 0);
+            int16_t state = 0;
+            if (shift == "alt" || shift == "ctrl" || shift == "shift") {
+                state = shift == "alt"    ? platform::kAlt
+                        : shift == "ctrl" ? platform::kCtrl
+                                          : platform::kShift;
+            }
+            user.keyDown(static_cast<int16_t>(key), state);
         } else if (verb == "close") {
             user.close();
         } else if (verb == "tick") {
@@ -75,6 +79,49 @@ TEST_F(Win32Windows, MessageWindowsAnswerClicksKeysAndTheCloseBox) {
             kForm, [&](HWND hwnd) { act(windowOf(hwnd), row.at(2)); },
             [&] { answer = box.msgBox("Keep the changes?", std::stoi(row.at(1), nullptr, 0)); });
         EXPECT_EQ(answer, std::stoi(row.at(3)));
+    }
+}
+
+std::string clipboardText() {
+    std::string text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            text = win32::narrow(static_cast<const wchar_t*>(GlobalLock(data)));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+// The prompt's window holds what the system shows of it (the hostile texts the system box is
+// given too, and a mebibyte that is cut); Ctrl+C copies the whole message as the user reads it.
+TEST_F(Win32Windows, PromptShowsWhatTheSystemCanAndCtrlCCopiesTheMessage) {
+    auto rows = qvtest::readTable("hostile-prompts.txt");
+    const std::string mebibyte(1 << 20, 'w');
+    rows.push_back({mebibyte, mebibyte.substr(0, win32::kShownCharacters) + "\xE2\x80\xA6"});
+    rows.back()[1] = qvtest::unescaped(rows.back()[1]);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.at(0).substr(0, 40));
+        clsMesgBox box;
+        box.MsgBoxType(TessaryClassic);
+        std::string shown, kept;
+        whileShown(
+            kForm,
+            [&](HWND hwnd) {
+                auto& w = windowOf(hwnd);
+                auto& prompt = dynamic_cast<win32::Win32Control&>(w.control("lblPrompt"));
+                shown = win32::windowText(prompt.hwnd());
+                kept = prompt.caption();
+                Win32User(w).keyDown('C', platform::kCtrl);
+                Win32User(w).keyDown(27);
+            },
+            [&] { box.msgBox(row.at(0), 1, "Ledger"); });
+        EXPECT_EQ(shown, row.at(1));
+        EXPECT_EQ(kept, row.at(0)) << "the logic keeps every byte";
+        const std::string copied = clipboardText();
+        EXPECT_NE(copied.find("Ledger\r\n"), std::string::npos) << "the title";
+        EXPECT_NE(copied.find("OK   Cancel"), std::string::npos) << "the buttons: " << copied;
     }
 }
 

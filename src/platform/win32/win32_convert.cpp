@@ -93,8 +93,8 @@ HFONT makeFont(const platform::Font& font, UINT dpi) {
     LOGFONTW lf{};
     if (font.name.empty()) {
         lf = messageFont(dpi);
-        lf.lfHeight =
-            static_cast<LONG>(std::lround(lf.lfHeight * size / platform::kReferenceFontSize));
+        lf.lfHeight = static_cast<LONG>(
+            std::lround(static_cast<float>(lf.lfHeight) * size / platform::kReferenceFontSize));
     } else {
         lf.lfHeight = -static_cast<LONG>(std::lround(size * static_cast<float>(dpi) / 72.0f));
         lf.lfCharSet = DEFAULT_CHARSET;

@@ -2,10 +2,12 @@
 #include "platform/win32/win32_desktop_p.h"
 
 #include "platform/files.h"
+#include "platform/utf8.h"
 #include "platform/window_system.h"
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace qvMsgErr::win32 {
@@ -135,17 +137,11 @@ int32_t Win32Desktop::systemMessageBox(const std::string& prompt, int32_t flags,
 }
 
 void Win32Desktop::beep(int32_t soundType) {
-    switch (soundType) {
-    case platform::BeepCritical:
-    case platform::BeepQuestion:
-    case platform::BeepExclamation:
-    case platform::BeepInformation:
-        MessageBeep(static_cast<UINT>(soundType)); // the icon flags name the system's sounds
-        break;
-    default:
-        MessageBeep(MB_OK);
-        break;
-    }
+    // The icon flags name the system's sounds; anything else is the default sound.
+    const bool named = soundType == platform::BeepCritical || soundType == platform::BeepQuestion ||
+                       soundType == platform::BeepExclamation ||
+                       soundType == platform::BeepInformation;
+    MessageBeep(named ? static_cast<UINT>(soundType) : MB_OK);
 }
 
 bool Win32Desktop::setTopmost(platform::WindowHandle window, bool topmost) {
@@ -238,7 +234,11 @@ void Win32Desktop::shellOpen(const std::string& target) {
 }
 
 void Win32Desktop::copyText(const std::string& text) {
-    const std::wstring copied = withCrLf(wide(text));
+    std::wstring copied = withCrLf(wide(text));
+    // The clipboard's text ends at its first NUL: one in the message shows as its picture, so
+    // that the rest of the message is copied too.
+    std::replace(copied.begin(), copied.end(), L'\0',
+                 static_cast<wchar_t>(platform::controlPicture(0)));
     if (!OpenClipboard(nullptr)) {
         return;
     }
