@@ -125,6 +125,18 @@ TEST_F(Win32Windows, PromptShowsWhatTheSystemCanAndCtrlCCopiesTheMessage) {
     }
 }
 
+TEST_F(Win32Windows, CountdownAnswersTheDefaultButtonWithTheSystemsTimer) {
+    clsMesgBox box;
+    box.MsgBoxType(Tessary2003);
+    box.TimerUse(true);
+    box.TimerSeconds(1);
+    int32_t answer = 0;
+    whileShown(
+        kForm, [](HWND) { pump(2500); }, [&] { answer = box.msgBox("Go on?", 0x104); });
+    EXPECT_EQ(answer, qvButtonNo);
+    EXPECT_TRUE(box.TimeOutOccured);
+}
+
 TEST_F(Win32Windows, TickedBoxIsRememberedInTheStoreAndAnswersNextTime) {
     const std::string id = "win32-ticked-" + std::to_string(GetTickCount());
     for (const QVMsgBoxType style : {TessaryClassic, Tessary2003}) {
