@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace qvMsgErr::win32test {
 namespace {
 
@@ -28,6 +30,35 @@ TEST(Win32Desktop, PassesTheSharedFormScriptDrivenByWindowMessages) {
         L"qvMsgErrForm", [&](HWND) { testform::runSharedFormScript(*window, user, logic); },
         [&] { window->showModal(); });
     EXPECT_FALSE(window->isVisible());
+}
+
+// The system's save dialog, answered by typing a name into it: each row the name typed and what
+// the dialog answers (the default extension added to a name without one).
+TEST(Win32Desktop, SaveDialogAnswersTheNameTypedWithTheDefaultExtension) {
+    win32::Win32Desktop desktop;
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::string dir = win32::narrow(temp);
+    for (const auto& [typed, path, differs] :
+         {std::tuple{"report", "report.txt", false}, {"report.rtf", "report.rtf", true}}) {
+        platform::SaveDialogSettings settings;
+        settings.title = "Save the report";
+        settings.filter = "Text Files (*.txt)|*.txt|Rich Text Files (*.rtf)|*.rtf";
+        settings.initialDirectory = dir;
+        settings.defaultExtension = "txt";
+        platform::SaveDialogResult result;
+        whileShown(
+            kSystemBox,
+            [&, typed = typed](HWND dialog) {
+                SetDlgItemTextW(dialog, 0x47C, win32::wide(typed).c_str()); // the name box
+                SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+                pump(300);
+            },
+            [&] { result = desktop.chooseSaveFile(settings); });
+        EXPECT_FALSE(result.cancelled);
+        EXPECT_TRUE(result.path.ends_with(std::string("\\") + path)) << result.path;
+        EXPECT_EQ(result.extensionDiffers, differs) << result.path;
+    }
 }
 
 TEST(Win32Desktop, SystemBoxOffersTheButtonsOfItsFlagsAndAnswersTheOneClicked) {
