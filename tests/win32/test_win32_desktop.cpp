@@ -1,10 +1,10 @@
-// The Win32 desktop with real windows: the shared form checks driven by window messages, and the
-// system's own message box found through its window and answered by clicking its buttons.
+// The Win32 desktop with real windows: the shared form checks driven by window messages, the save
+// dialog, and the system's own message box found through its window and answered by clicking its
+// buttons.
 #include "win32_user.h"
 
 #include "platform/system_box.h"
 #include "raised.h"
-#include "table.h"
 
 #include <gtest/gtest.h>
 
@@ -120,21 +120,6 @@ TEST(Win32Desktop, SystemBoxAnswersOrRefusesEveryFlagWord) {
     }
     EXPECT_GT(answered, 0);
     RecordProperty("refused", refused);
-}
-
-TEST(Win32Desktop, SystemBoxShowsHostileTextsAsTheSystemReadsThem) {
-    win32::Win32Desktop desktop;
-    for (const auto& row : qvtest::readTable("hostile-prompts.txt")) {
-        std::string shown;
-        whileShown(
-            kSystemBox,
-            [&](HWND box) {
-                shown = win32::windowText(GetDlgItem(box, 0xFFFF));
-                SendMessageW(buttonsOf(box).front().hwnd, BM_CLICK, 0, 0);
-            },
-            [&] { desktop.systemMessageBox(row.at(0), 0, row.at(0), "", 0); });
-        EXPECT_EQ(shown, row.at(1)) << row.at(0);
-    }
 }
 
 } // namespace

@@ -209,6 +209,10 @@ private:
     COLORREF brushColour_ = 0;
 };
 
+/// The styles of a window: a dialog's frame with a title bar and a close box, nothing to resize.
+inline constexpr DWORD kWindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+inline constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
 /// One drawing of an image-list picture on the window's surface.
 struct SurfaceDrawing {
     platform::StockPicture picture;
