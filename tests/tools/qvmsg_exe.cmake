@@ -23,8 +23,8 @@ run(STATUS 0 OUTPUT "^qvmsg \\(qvMsgErr\\) [0-9.]+\r?\n$" ARGS --version)
 run(STATUS 64 OUTPUT "unknown option '--bogus'" ARGS --bogus)
 run(STATUS 6 OUTPUT "^{\"button\":6,\"name\":\"Yes\",\"TimeOutOccured\":false,\"DontShowAgainTicked\":false}"
   ENV ${store} ARGS --answer Yes --buttons yesno --json "Go on?")
-# Nobody to ask: no display named, no script, not unattended.
-run(STATUS 69 OUTPUT "no display" ENV ${store} --unset=DISPLAY ARGS "Go on?")
+# Nobody to ask: no window this build can show, no script, not unattended.
+run(STATUS 69 OUTPUT "no window can be shown" ENV ${store} ARGS "Go on?")
 # Unattended: answered as the close box would, and said on standard error.
 run(STATUS 2 OUTPUT "unattended" ENV ${store} QVMSGERR_DESKTOP=headless
   ARGS --buttons okcancel "Go on?")

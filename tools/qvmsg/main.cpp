@@ -164,7 +164,7 @@ void setEnvironment(const char* name, const std::string& value) {
 #endif
 }
 
-bool hasValue(const char* variable) {
+[[maybe_unused]] bool hasValue(const char* variable) {
     const char* value = std::getenv(variable);
     return value != nullptr && *value != '\0';
 }
@@ -203,8 +203,14 @@ int run(int argc, char** argv) {
         // Real windows where there is a display; without one, Qt renders offscreen when there
         // is a screenshot to take or a script to answer, and the simulated desktop answers a
         // script without Qt at all.
+#ifdef _WIN32
+        // The Windows build has no window side yet (no_qt.cpp): a script or an unattended run
+        // takes the headless desktop, whatever display the environment names.
+        const bool display = false;
+#else
         const bool display =
             hasValue("DISPLAY") || hasValue("WAYLAND_DISPLAY") || hasValue("QT_QPA_PLATFORM");
+#endif
         // QVMSGERR_DESKTOP=headless: the process runs unattended, as the library does.
         const bool unattended = qvMsgErr::headlessDesktopRequested() && inv.screenshot.empty();
         Platform platform = inv.platform;
@@ -216,9 +222,14 @@ int run(int argc, char** argv) {
         }
         if (platform == Platform::Auto ||
             (platform == Platform::Qt && !display && inv.steps.empty() && inv.screenshot.empty())) {
+#ifdef _WIN32
+            std::cerr << "qvmsg: no window can be shown by this build (script the user with "
+                         "--answer, or run unattended with QVMSGERR_DESKTOP=headless)\n";
+#else
             std::cerr << "qvmsg: no display to show the window on (set DISPLAY or "
                          "WAYLAND_DISPLAY, script the user with --answer, or run unattended "
                          "with QVMSGERR_DESKTOP=headless)\n";
+#endif
             return kExitNoDisplay;
         }
         const QtSide* qt = nullptr;
