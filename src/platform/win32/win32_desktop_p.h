@@ -25,7 +25,9 @@
 //   [x] Save dialog GetSaveFileNameW, print dialog PrintDlgW and printing with GDI, e-mail and
 //       other targets through ShellExecuteW, the clipboard, the locale's dates and times
 //   [~] The library's own texts stay English: the catalogues are built for the Qt desktop
-//   [~] Text areas show no placeholder and text areas have no accessible name of their own
+//   [~] Text areas show no placeholder and have no accessible name of their own; a window whose
+//       design announces a text is not raised to screen readers as an alert; pictures drawn on
+//       the surface are not named to them
 //   [~] Long captions: labels and buttons show the first kShownCharacters characters of a
 //       caption; caption() keeps every byte
 #pragma once
