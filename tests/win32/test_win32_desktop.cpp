@@ -32,6 +32,25 @@ TEST(Win32Desktop, PassesTheSharedFormScriptDrivenByWindowMessages) {
     EXPECT_FALSE(window->isVisible());
 }
 
+TEST(Win32Desktop, AWindowMovedToAScreenOfAnotherDpiLaysItselfOutAgain) {
+    win32::Win32Desktop desktop;
+    auto window = desktop.createWindow(testform::testFormDesign());
+    auto& w = dynamic_cast<win32::Win32Window&>(*window);
+    w.showModeless();
+    RECT outer{};
+    GetWindowRect(w.hwnd(), &outer);
+    SendMessageW(w.hwnd(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&outer));
+    RECT button{}, client{};
+    GetWindowRect(dynamic_cast<win32::Win32Control&>(w.control("cmdCancel")).hwnd(), &button);
+    MapWindowPoints(nullptr, w.hwnd(), reinterpret_cast<POINT*>(&button), 2);
+    GetClientRect(w.hwnd(), &client);
+    // 1440 / 192 = 7.5 twips a pixel: the button at 4560, 1320 wide; the client area 6000 wide.
+    EXPECT_EQ(std::tuple(button.left, button.right - button.left, client.right),
+              std::tuple(608, 176, 800));
+    EXPECT_NEAR(w.scaleWidth(), 6000, 15) << "the logic's twips stay";
+    window->unload();
+}
+
 // The system's save dialog, answered by typing a name into it: each row the name typed and what
 // the dialog answers (the default extension added to a name without one).
 TEST(Win32Desktop, SaveDialogAnswersTheNameTypedWithTheDefaultExtension) {

@@ -112,8 +112,6 @@ std::vector<DialogButton> buttonsOf(HWND dialog) {
     std::vector<DialogButton> buttons;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (isButton(child) && IsWindowVisible(child)) {
-            RECT r{};
-            GetWindowRect(child, &r);
             buttons.push_back({child, GetDlgCtrlID(child), win32::windowText(child)});
         }
     }
