@@ -1,6 +1,7 @@
 // Shared by tests that touch the file system: a private directory per test, whole-file reads
 // and writes, a capture of standard error, and child processes (also as an unprivileged user, so
-// that permission bits bind when the suite runs as root, as CI does).
+// that permission bits bind when the suite runs as root, as CI does). The child processes are
+// POSIX only (fork); the rest works on Windows too.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,11 +16,33 @@
 #include <vector>
 
 #include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#include <random>
+#include <sys/stat.h>
+#else
 #include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace qvtest {
+
+/// The file that swallows whatever is written to it.
+#ifdef _WIN32
+inline constexpr const char* kNullDevice = "NUL";
+#else
+inline constexpr const char* kNullDevice = "/dev/null";
+#endif
+
+/// Sets the environment variable `name` to `value` (unsets it with nullptr).
+inline void setEnv(const char* name, const char* value) {
+#ifdef _WIN32
+    ::_putenv_s(name, value != nullptr ? value : "");
+#else
+    value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+#endif
+}
 
 /// Sets an environment variable (or unsets it, with nullopt) for one scope.
 class ScopedEnv {
@@ -28,9 +51,9 @@ public:
         if (const char* old = std::getenv(name)) {
             old_ = old;
         }
-        value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+        setEnv(name, value ? value->c_str() : nullptr);
     }
-    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+    ~ScopedEnv() { setEnv(name_, old_ ? old_->c_str() : nullptr); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
@@ -43,11 +66,26 @@ private:
 class ScratchDir {
 public:
     ScratchDir() {
+#ifdef _WIN32
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const std::string candidate = ::testing::TempDir() + "qvtest-" +
+                                          std::to_string(random()) + std::to_string(attempt);
+            std::error_code ec;
+            if (std::filesystem::create_directory(candidate, ec)) {
+                path_ = candidate;
+            }
+        }
+        if (path_.empty()) {
+            ADD_FAILURE() << "no directory could be made in " << ::testing::TempDir();
+        }
+#else
         std::string pattern = ::testing::TempDir() + "qvtest-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) {
             ADD_FAILURE() << "mkdtemp failed for " << pattern;
         }
         path_ = pattern;
+#endif
     }
     ~ScratchDir() {
         std::error_code ec;
@@ -58,8 +96,12 @@ public:
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& path() const {
+        return path_;
+    }
+    std::string file(const std::string& name) const {
+        return path_ + "/" + name;
+    }
 
 private:
     std::string path_;
@@ -77,7 +119,13 @@ inline void writeFile(const std::string& path, const std::string& bytes) {
 /// Runs `f` with standard error sent to `file`; returns what arrived there.
 inline std::string stderrOf(const std::string& file, const std::function<void()>& f) {
     std::fflush(stderr);
+#ifdef _WIN32
+    // Binary: the bytes the program wrote, not the C runtime's CR LF for each LF.
+    const int saved = ::dup(2),
+              fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_BINARY, 0600);
+#else
     const int saved = ::dup(2), fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+#endif
     ::dup2(fd, 2);
     ::close(fd);
     f();
@@ -87,6 +135,7 @@ inline std::string stderrOf(const std::string& file, const std::function<void()>
     return readFile(file);
 }
 
+#ifndef _WIN32
 /// Runs `check` in a child process, which must end cleanly; its failures are reported from there.
 inline void inChildProcess(const std::function<void()>& check) {
     std::fflush(stdout); // or the child prints the parent's pending output again
@@ -129,5 +178,6 @@ inline void asUnprivileged(const std::vector<std::string>& dirs,
         check();
     });
 }
+#endif
 
 } // namespace qvtest

@@ -3,14 +3,13 @@
 #include "error/dlgError.h"
 #include "error/presenter.h"
 #include "error/solution.h"
+#include "platform/files.h"
 #include "platform/utf8.h"
 #include "support/apartment.h"
 #include "support/failure.h"
 #include "support/texts.h"
 #include "support/unattended.h"
 #include "support/utilities.h"
-
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <limits>
@@ -34,12 +33,6 @@ std::string componentFile(const char* name) {
         dir += '/';
     }
     return dir + name;
-}
-
-/// Only a regular file switches logging on; a directory of that name does not.
-bool isRegularFile(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 /// Every "&" becomes a line break: the library's own handlers end each procedure name in one.
@@ -86,7 +79,7 @@ std::shared_ptr<ErrorPresenter> error::presenterFor(std::shared_ptr<clsError> er
 }
 
 clsError::clsError() {
-    passOver({[&] { WriteDebugLog = isRegularFile(componentFile("LogError.flag")); }});
+    passOver({[&] { WriteDebugLog = platform::isRegularFile(componentFile("LogError.flag")); }});
 }
 
 clsError::~clsError() {

@@ -34,6 +34,8 @@ inline constexpr int32_t MoreData = 234;     ///< buffer too small
 inline constexpr int32_t NoMoreItems = 259;  ///< enumeration index past the last item
 inline constexpr int32_t BadDatabase = 1009; ///< the store file is corrupt or no database
 inline constexpr int32_t IoFailed = 1016;    ///< any other failure of the store
+/// A name that is no UTF-8 (the registry store: the registry holds UTF-16 names).
+inline constexpr int32_t NoUnicodeTranslation = 1113;
 } // namespace regresult
 
 /// One value as a listing delivers it.
@@ -91,8 +93,9 @@ public:
     virtual int32_t DeleteValues(HKEY root, const std::string& path, int32_t& removed);
 };
 
-/// The store every thread uses unless told otherwise: the per-user SQLite database (see
-/// platform/sqlite/sqlite_registry.h for its location).
+/// The store every thread uses unless told otherwise: on Linux the per-user SQLite database (see
+/// platform/sqlite/sqlite_registry.h for its location), on Windows the user's registry (see
+/// platform/winreg/windows_registry.h).
 std::shared_ptr<Registry> makeDefaultRegistry();
 
 } // namespace qvMsgErr::platform

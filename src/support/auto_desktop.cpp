@@ -5,13 +5,8 @@
 #include "support/apartment.h"
 
 #include <qvMsgErr/apartment.h>
-#include <qvMsgErr/version.h>
-
-#include <dlfcn.h>
 
 #include <atomic>
-#include <cerrno>
-#include <mutex>
 
 namespace qvMsgErr {
 
@@ -25,34 +20,6 @@ constexpr const char* kWhatToDo =
 
 std::atomic<platform::StartDesktop> g_starter{nullptr};
 
-/// The window system's starter: the one registered by a loaded Qt desktop library, else the one
-/// that loading the library (once per process) registers. nullptr with `error` set when the
-/// library cannot be loaded.
-platform::StartDesktop qtStarter(std::string& error) {
-    if (auto start = g_starter.load()) {
-        return start;
-    }
-    static std::once_flag once;
-    static std::string failure;
-    std::call_once(once, [] {
-        const std::string beside = platform::libraryDirectory() + "/" + qtDesktopLibraryName();
-        // Deliberately never closed: Qt cannot be unloaded from a running process.
-        void* library = dlopen(beside.c_str(), RTLD_NOW | RTLD_GLOBAL);
-        if (library == nullptr) {
-            library = dlopen(qtDesktopLibraryName().c_str(), RTLD_NOW | RTLD_GLOBAL);
-        }
-        if (library == nullptr) {
-            const char* why = dlerror();
-            failure = "the Qt desktop library " + qtDesktopLibraryName() +
-                      " could not be loaded (" + (why ? why : "not found") + ")";
-        } else if (g_starter.load() == nullptr) {
-            failure = qtDesktopLibraryName() + " did not offer its windows";
-        }
-    });
-    error = failure;
-    return g_starter.load();
-}
-
 } // namespace
 
 void platform::setWindowSystemStarter(StartDesktop start) {
@@ -63,13 +30,9 @@ platform::StartDesktop platform::windowSystemStarter() {
     return g_starter.load();
 }
 
-std::string qtDesktopLibraryName() {
-    return "libqvMsgErr-qt.so." + std::to_string(kVersionMajor);
-}
-
 AutoDesktop::AutoDesktop() {
     fallback_.keepRecord(false);
-    fallback_.setApplicationTitle(program_invocation_short_name);
+    fallback_.setApplicationTitle(platform::programName());
 }
 
 platform::Desktop& AutoDesktop::environment() const {
@@ -88,7 +51,7 @@ platform::Desktop& AutoDesktop::windows() {
         return *real_;
     }
     std::string why;
-    if (const platform::StartDesktop start = qtStarter(why)) {
+    if (const platform::StartDesktop start = platform::findWindowSystem(why)) {
         std::shared_ptr<platform::Desktop> started;
         if (start(&started, &why) && started) {
             real_ = std::move(started);

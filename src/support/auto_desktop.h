@@ -11,10 +11,11 @@
 namespace qvMsgErr {
 
 /// Stands for the window system until a window is needed, then forwards to the real desktop:
-/// the default factory's (the Qt desktop on the thread of a QApplication), else the Qt desktop
-/// library, loaded on demand, which may start an application on the main thread of a program
-/// that has none. Where no window can be shown, every operation that would show one raises
-/// RunTimeError err::NoWindows saying why and what to do; what needs no window (dates, the
+/// the default factory's (the Qt desktop on the thread of a QApplication), else the platform's
+/// window system (platform::findWindowSystem): on Linux the Qt desktop library, loaded on
+/// demand, which may start an application on the main thread of a program that has none; on
+/// Windows the Win32 desktop. Where no window can be shown, every operation that would show one
+/// raises RunTimeError err::NoWindows saying why and what to do; what needs no window (dates, the
 /// component directory, files) works all the same.
 class AutoDesktop final : public platform::Desktop {
 public:
@@ -56,8 +57,10 @@ private:
     mutable headless::HeadlessDesktop fallback_;
 };
 
+#ifndef _WIN32
 /// Where the Qt desktop library is loaded from on demand: beside the core library, else the
-/// system's library path.
+/// system's library path (support/window_system_linux.cpp).
 std::string qtDesktopLibraryName();
+#endif
 
 } // namespace qvMsgErr

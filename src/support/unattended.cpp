@@ -4,6 +4,8 @@
 
 #include <qvMsgErr/RunTimeError.h>
 
+#include "platform/files.h"
+
 #include <sys/stat.h>
 
 #include <cctype>
@@ -128,8 +130,7 @@ std::string logField(const std::string& text) {
 
 std::string now() {
     const std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = platform::localTime(t);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     return text;
@@ -213,13 +214,7 @@ AnswerFile answerFile() {
     if (path.empty()) {
         return {};
     }
-    struct stat st {};
-    const bool there = ::stat(path.c_str(), &st) == 0;
-    const std::string key =
-        path + '\n' +
-        (there ? std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) +
-                     "/" + std::to_string(st.st_size) + "/" + std::to_string(st.st_ino)
-               : "-");
+    const std::string key = path + '\n' + platform::fileVersion(path);
     const std::lock_guard<std::mutex> lock(mutex);
     if (key != loadedKey) {
         std::vector<std::string> problems;

@@ -16,7 +16,7 @@ using namespace qvMsgErr;
 TEST_F(MsgBoxTest, EveryFlagWordAnswersOrIsRefused) {
     // No script: each message is answered unattended, as its close box would answer it, or
     // refused where it has no such answer (and for sets 6 and 7, which name no buttons).
-    qvtest::ScopedEnv quiet("QVMSGERR_UNATTENDED_LOG", "/dev/null");
+    qvtest::ScopedEnv quiet("QVMSGERR_UNATTENDED_LOG", qvtest::kNullDevice);
     for (int32_t style : {TessaryClassic, Tessary2003}) {
         box->MsgBoxType(static_cast<QVMsgBoxType>(style));
         for (int32_t flags = 0; flags <= 0xFFFF; ++flags) {

@@ -4,11 +4,22 @@
 #include "raised.h"
 #include "table.h"
 
+#ifdef _WIN32
+#include "platform/winreg/windows_registry.h"
+#else
 #include "platform/sqlite/sqlite_registry.h"
+#endif
 #include "scratch.h"
 
 #include <qvMsgErr/RunTimeError.h>
 #include <qvMsgErr/memory.h>
+
+#ifdef _WIN32
+#include <windows.h>
+// windows.h after the store's headers: it makes HKEY_CURRENT_USER … macros of its own.
+#include <random>
+#include <sddl.h>
+#endif
 
 namespace msgboxtest {
 namespace {
@@ -104,6 +115,43 @@ TEST_F(MemoryTest, ListFindAndForgetWhatMessagesRemember) {
     EXPECT_EQ(RememberedAnswers().size(), 1U) << "another root keeps its answers";
 }
 
+#ifdef _WIN32
+// The registry's counterpart of a store that cannot be read: a key nobody may open, whose access
+// list its owner (the test) set. Messages still ask and answer but remember nothing; the memory
+// functions report it (70, permission denied) rather than take it for an empty memory.
+TEST_F(MemoryTest, AKeyThatCannotBeOpenedIsNoMemory) {
+    const std::string sandbox =
+        "Software\\qvMsgErr tests\\memory-" + std::to_string(std::random_device()());
+    const auto registry = std::make_shared<platform::WindowsRegistry>(sandbox);
+    setThreadRegistry(registry);
+    const std::string path =
+        sandbox + "\\HKEY_CURRENT_USER\\Software\\Tests\\MessageBox\\ShowMessage";
+    const std::wstring key(path.begin(), path.end());
+    const auto secure = [&](const wchar_t* sddl) {
+        ::HKEY k = nullptr;
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, WRITE_DAC,
+                                    nullptr, &k, nullptr),
+                  ERROR_SUCCESS);
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
+                                                                           &sd, nullptr));
+        EXPECT_EQ(::RegSetKeySecurity(k, DACL_SECURITY_INFORMATION, sd), ERROR_SUCCESS);
+        ::LocalFree(sd);
+        ::RegCloseKey(k);
+    };
+    secure(L"D:P"); // an empty access list: nobody may do anything
+    EXPECT_EQ(answer(4, 1), qvButtonNo);
+    EXPECT_EQ(answer(4, 0), qvButtonYes) << "nothing was remembered";
+    for (const auto& call : std::vector<std::function<void()>>{
+             [] { RememberedAnswers(); }, [] { FindRememberedAnswer("Q1"); },
+             [] { ForgetAnswer("Q1"); }, [] { ForgetAllAnswers(); }}) {
+        EXPECT_EQ(qvMsgErr::testing::raised(call).Number, err::PermissionDenied);
+    }
+    secure(L"D:P(A;;KA;;;WD)");
+    EXPECT_TRUE(RememberedAnswers().empty());
+    EXPECT_EQ(registry->DeleteSandbox(), platform::regresult::Success);
+}
+#else
 // A store that cannot be read: messages still ask and answer but remember nothing; the memory
 // functions report it rather than take it for an empty memory, and leave it as it was.
 TEST_F(MemoryTest, AStoreThatCannotBeUsedIsNoMemory) {
@@ -127,6 +175,7 @@ TEST_F(MemoryTest, AStoreThatCannotBeUsedIsNoMemory) {
     EXPECT_TRUE(RememberedAnswers().empty()) << "no store yet is an empty memory";
     EXPECT_FALSE(ForgetAnswer("Q1"));
 }
+#endif
 
 } // namespace
 } // namespace msgboxtest

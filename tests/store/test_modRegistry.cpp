@@ -75,7 +75,7 @@ TEST_P(Settings, EachKindIsDeliveredAndReadAsText) {
     EXPECT_TRUE(out == untouched);
 }
 
-INSTANTIATE_TEST_SUITE_P(Stores, Settings, ::testing::Values("Memory", "Sqlite"),
+INSTANTIATE_TEST_SUITE_P(Stores, Settings, ::testing::Values("Memory", kPlatformStore),
                          [](const auto& info) { return std::string(info.param); });
 
 // ---- results and trails, on a store that fails on demand --------------------------------------

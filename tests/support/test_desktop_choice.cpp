@@ -49,7 +49,7 @@ TEST_F(DesktopChoice, TheVariableOverridesTheFactoryOnlyForHeadless) {
             // that answers messages for days must not hold every one of them.
             if (auto* unattended = dynamic_cast<headless::HeadlessDesktop*>(&threadDesktop())) {
                 EXPECT_FALSE(unattended->hasUser());
-                const qvtest::ScopedEnv quiet("QVMSGERR_UNATTENDED_LOG", "/dev/null");
+                const qvtest::ScopedEnv quiet("QVMSGERR_UNATTENDED_LOG", qvtest::kNullDevice);
                 EXPECT_EQ(clsMesgBox().msgBox("Go on?", 1), qvButtonCancel);
                 kept = unattended->sideEffects().size();
             }
@@ -60,7 +60,11 @@ TEST_F(DesktopChoice, TheVariableOverridesTheFactoryOnlyForHeadless) {
 }
 
 TEST(Apartment, EachThreadSeesItsOwnState) {
-    ::setenv("QVMSGERR_REGISTRY", (::testing::TempDir() + "apartment/registry.db").c_str(), 1);
+#ifdef _WIN32
+    qvtest::setEnv("QVMSGERR_REGISTRY", "Software\\qvMsgErr tests\\apartment");
+#else
+    qvtest::setEnv("QVMSGERR_REGISTRY", (::testing::TempDir() + "apartment/registry.db").c_str());
+#endif
     // Per thread: its state (registry root, shared error object …), desktop and store.
     const void* seen[2][3] = {};
     // Both threads stay alive until both have looked, so no address can be reused.

@@ -14,11 +14,13 @@
 #include <set>
 #include <sstream>
 
+#ifndef _WIN32
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace qvMsgErr;
 using namespace std::string_literals;
@@ -29,6 +31,7 @@ using qvtest::ScratchDir;
 
 namespace {
 
+#ifndef _WIN32 // modes, links, FIFOs, rlimits and fork; Windows: test_files_win32.cpp
 // A log gets whole lines ended by CR LF and a saved file is replaced whole; a new file is the
 // user's alone whatever the umask, one that was there keeps the mode its owner gave it.
 TEST(PrivateFiles, WrittenWholeAndPrivateUnlessTheUserSaidOtherwise) {
@@ -154,6 +157,7 @@ TEST(AppendToFile, ConcurrentWritersNeverInterleave) {
     // Compared whole, as gtest would print megabytes of difference.
     EXPECT_TRUE(written == expected) << written.size() << " lines: some are cut, mixed or lost";
 }
+#endif
 
 TEST(OpenerTarget, PathsBecomeAbsoluteUrisStayAsTheyAre) {
     for (const auto& row : qvtest::readTable("opener-targets.txt")) {

@@ -139,7 +139,16 @@ int memory(const Invocation& inv) {
     return 0;
 }
 
-bool hasValue(const char* variable) {
+/// Sets an environment variable for this process and the library.
+void setEnvironment(const char* name, const std::string& value) {
+#ifdef _WIN32
+    ::_putenv_s(name, value.c_str());
+#else
+    ::setenv(name, value.c_str(), 1);
+#endif
+}
+
+[[maybe_unused]] bool hasValue(const char* variable) {
     const char* value = std::getenv(variable);
     return value != nullptr && *value != '\0';
 }
@@ -190,7 +199,7 @@ int run(int argc, char** argv) {
         inv.prompt = brokenAt(inv.prompt, inv.width);
     }
     if (!inv.store.empty()) {
-        ::setenv("QVMSGERR_REGISTRY", inv.store.c_str(), 1);
+        setEnvironment("QVMSGERR_REGISTRY", inv.store);
     }
 
     try {
@@ -200,8 +209,14 @@ int run(int argc, char** argv) {
         // Real windows where there is a display; without one, Qt renders offscreen when there
         // is a screenshot to take or a script to answer, and the simulated desktop answers a
         // script without Qt at all.
+#ifdef _WIN32
+        // The Windows build has no window side yet (no_qt.cpp): a script or an unattended run
+        // takes the headless desktop, whatever display the environment names.
+        const bool display = false;
+#else
         const bool display =
             hasValue("DISPLAY") || hasValue("WAYLAND_DISPLAY") || hasValue("QT_QPA_PLATFORM");
+#endif
         // QVMSGERR_DESKTOP=headless: the process runs unattended, as the library does.
         const bool unattended = qvMsgErr::headlessDesktopRequested() && inv.screenshot.empty();
         Platform platform = inv.platform;
@@ -213,9 +228,14 @@ int run(int argc, char** argv) {
         }
         if (platform == Platform::Auto ||
             (platform == Platform::Qt && !display && inv.steps.empty() && inv.screenshot.empty())) {
+#ifdef _WIN32
+            std::cerr << "qvmsg: no window can be shown by this build (script the user with "
+                         "--answer, or run unattended with QVMSGERR_DESKTOP=headless)\n";
+#else
             std::cerr << "qvmsg: no display to show the window on (set DISPLAY or "
                          "WAYLAND_DISPLAY, script the user with --answer, or run unattended "
                          "with QVMSGERR_DESKTOP=headless)\n";
+#endif
             return kExitNoDisplay;
         }
         const QtSide* qt = nullptr;
@@ -231,7 +251,7 @@ int run(int argc, char** argv) {
                 return kExitNoDisplay;
             }
             if (!display) {
-                ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+                setEnvironment("QT_QPA_PLATFORM", "offscreen");
             }
             const std::string qpa =
                 std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";

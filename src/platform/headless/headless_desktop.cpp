@@ -169,9 +169,7 @@ namespace {
 
 detail::Millis realClock() {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return detail::clockFrom(local);
+    return detail::clockFrom(platform::localTime(now));
 }
 
 } // namespace

@@ -34,9 +34,6 @@ using TextSize = platform::TextExtent;
 /// The size a self-sizing label takes: without word wrap its longest line, with it `width`;
 /// characters and lines `scale` times their reference size.
 TextSize labelSize(const std::string& caption, bool wordWrap, float width, float scale = 1);
-/// The access key of a caption: the character after its first single "&", upper-cased, when it
-/// is an ASCII letter or digit; else 0.
-int accessKey(const std::string& caption);
 
 // --- the virtual clock -------------------------------------------------------------------------
 

@@ -117,27 +117,6 @@ TextSize labelSize(const std::string& caption, bool wordWrap, float width, float
             static_cast<float>(lines.size()) * kLineHeight * scale};
 }
 
-int accessKey(const std::string& caption) {
-    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != '&') {
-            continue;
-        }
-        if (caption[i + 1] == '&') {
-            ++i; // "&&" shows one ampersand
-            continue;
-        }
-        const char c = caption[i + 1];
-        if (c >= 'a' && c <= 'z') {
-            return c - 'a' + 'A';
-        }
-        if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
-            return c;
-        }
-        return 0;
-    }
-    return 0;
-}
-
 namespace {
 
 constexpr Millis kMillisPerDay = 86'400'000;

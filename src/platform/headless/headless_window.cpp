@@ -1,4 +1,5 @@
 // Windows of the headless desktop.
+#include "platform/design.h"
 #include "platform/geometry.h"
 #include "platform/headless/headless_p.h"
 
@@ -550,7 +551,7 @@ void HeadlessWindow::desktopKey(int16_t keyCode, int16_t shift) {
     }
     for (auto& c : controls_) {
         if ((isButton(c.get()) || c->kind() == ControlKind::CheckBox) && c->usable() &&
-            accessKey(c->settings().caption) == keyCode) {
+            platform::accessKey(c->settings().caption) == keyCode) {
             press(*c, true);
             return;
         }

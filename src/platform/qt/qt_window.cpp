@@ -1,5 +1,6 @@
 // Windows of the Qt desktop: a FormDialog with absolutely placed standard widgets, built from a
 // design; its controls, showing and unloading, pictures and stacking.
+#include "platform/design.h"
 #include "platform/qt/qt_control_p.h"
 
 #include <QApplication>
@@ -37,52 +38,11 @@ platform::WindowHandle nextHandle() {
     return ++counter;
 }
 
-/// A design the window can be built from: named controls, each name once (or as one array),
-/// containers that are frames or panels and hold no loop.
-void validate(const platform::FormDesign& design) {
-    const auto& controls = design.controls;
-    for (std::size_t i = 0; i < controls.size(); ++i) {
-        const auto& c = controls[i];
-        bool clash = c.name.empty();
-        for (std::size_t j = 0; j < i && !clash; ++j) {
-            clash = controls[j].name == c.name &&
-                    (controls[j].index == c.index || (controls[j].index < 0) != (c.index < 0));
-        }
-        if (clash) {
-            throw RunTimeError(err::InvalidCall, "The design of " + design.name +
-                                                     " lists the control '" + c.name +
-                                                     "' more than once or without a name");
-        }
-    }
-    const auto container = [&](const std::string& name) -> const platform::ControlDesign* {
-        for (const auto& c : controls) {
-            if (c.name == name && c.index <= 0) {
-                return &c;
-            }
-        }
-        return nullptr;
-    };
-    for (const auto& c : controls) {
-        std::size_t depth = 0;
-        for (const platform::ControlDesign* at = &c; !at->container.empty();) {
-            const platform::ControlDesign* holder = container(at->container);
-            if (!holder ||
-                (holder->kind != ControlKind::Frame && holder->kind != ControlKind::Panel) ||
-                ++depth > controls.size()) {
-                throw RunTimeError(err::InvalidCall, "The container '" + at->container + "' of '" +
-                                                         at->name + "' in " + design.name +
-                                                         " is no frame or panel, or a loop");
-            }
-            at = holder;
-        }
-    }
-}
-
 } // namespace
 
 QtWindow::QtWindow(platform::FormDesign design)
     : design_(std::move(design)), scale_(TwipScale::ofPrimaryScreen()), handle_(nextHandle()) {
-    validate(design_);
+    platform::validateDesign(design_);
     caption_ = design_.caption;
     clientWidth_ = design_.clientWidth;
     clientHeight_ = design_.clientHeight;

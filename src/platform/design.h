@@ -1,0 +1,18 @@
+// What every desktop checks and reads in a design the same way.
+#pragma once
+
+#include <qvMsgErr/platform.h>
+
+#include <string>
+
+namespace qvMsgErr::platform {
+
+/// The access key of a caption: the character after its first single "&", upper-cased, when it
+/// is an ASCII letter or digit; else 0.
+int accessKey(const std::string& caption);
+
+/// RunTimeError 5 unless a window can be built from `design`: named controls, each name once (or
+/// as one array), containers that are frames or panels and hold no loop.
+void validateDesign(const FormDesign& design);
+
+} // namespace qvMsgErr::platform
