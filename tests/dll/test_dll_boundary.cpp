@@ -26,21 +26,28 @@ void setEnv(const char* name, const std::string& value) {
 constexpr int32_t kYesNo = 4;
 constexpr int16_t kYes = 0, kNo = 1; // the buttons' places
 
-class Dll : public ::testing::Test {
-protected:
+// Remembered answers go to a registry sandbox of this run, never the user's own keys. A thread's
+// store is opened at its first use, so the variable is set before any test runs, and the
+// sandbox removed after the last.
+class Sandbox : public ::testing::Environment {
+public:
     void SetUp() override {
-        setEnv("QVMSGERR_DESKTOP", "");
-        std::random_device random;
-        sandbox = "Software\\qvMsgErr tests\\dll-" + std::to_string(random());
-        setEnv("QVMSGERR_REGISTRY", sandbox);
+        key = "Software\\qvMsgErr tests\\dll-" + std::to_string(std::random_device()());
+        setEnv("QVMSGERR_REGISTRY", key);
     }
     void TearDown() override {
-        setThreadDesktop(nullptr);
-        const std::wstring key(sandbox.begin(), sandbox.end());
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, std::wstring(key.begin(), key.end()).c_str());
         ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\qvMsgErr tests");
     }
-    std::string sandbox;
+    static inline std::string key;
+};
+[[maybe_unused]] const auto* const kSandbox = ::testing::AddGlobalTestEnvironment(new Sandbox);
+
+class Dll : public ::testing::Test {
+protected:
+    void SetUp() override { setEnv("QVMSGERR_DESKTOP", ""); }
+    void TearDown() override { setThreadDesktop(nullptr); }
+    const std::string& sandbox = Sandbox::key;
 };
 
 TEST_F(Dll, ExportsTheLibraryAndNotTheRuntimeLinkedIntoIt) {
@@ -54,19 +61,26 @@ TEST_F(Dll, ExportsTheLibraryAndNotTheRuntimeLinkedIntoIt) {
 }
 
 TEST_F(Dll, ARunTimeErrorRaisedInsideIsCaughtOutsideWithEverything) {
-    // An answer that was never remembered: raised inside the library, caught in the program (a
-    // thread's windows are real ones now, so a missing window system can no longer serve).
-    const std::string id = "never-remembered-" + std::to_string(GetTickCount64());
+    setThreadDesktop(std::make_shared<headless::HeadlessDesktop>());
+    clsMesgBox box;
+    box.Reg_Root("Software\\Dll tests");
+    // Nothing is remembered for this message: the DLL raises 13 with its trail.
     try {
-        clsMesgBox().GetDontShowIDValue(id);
-        ADD_FAILURE() << "a value for a message never answered";
+        box.GetDontShowIDValue("NeverAsked");
+        ADD_FAILURE() << "no error";
     } catch (const RunTimeError& e) {
         EXPECT_EQ(e.Number, err::TypeMismatch);
-        EXPECT_FALSE(e.Description.empty());
+        EXPECT_EQ(e.Source, "GetDontShowIDValue&qvMsgErr");
+        EXPECT_EQ(e.Description, standardDescription(err::TypeMismatch));
         EXPECT_STREQ(e.what(), e.Description.c_str());
     }
-    // Also as the standard exception it is.
-    EXPECT_THROW(clsMesgBox().GetDontShowIDValue(id), std::exception);
+    // Also as the standard exception it is, and from another thread.
+    EXPECT_THROW(box.GetDontShowIDValue("NeverAsked"), std::exception);
+    std::thread([] {
+        setThreadDesktop(std::make_shared<headless::HeadlessDesktop>());
+        EXPECT_THROW(clsMesgBox().GetDontShowIDValue("NeverAsked"), RunTimeError);
+        setThreadDesktop(nullptr);
+    }).join();
 }
 
 TEST_F(Dll, EachThreadHasItsOwnDesktopAndScriptsRunAcrossTheEdge) {

@@ -150,6 +150,7 @@ TEST_F(MemoryTest, AKeyThatCannotBeOpenedIsNoMemory) {
     secure(L"D:P(A;;KA;;;WD)");
     EXPECT_TRUE(RememberedAnswers().empty());
     EXPECT_EQ(registry->DeleteSandbox(), platform::regresult::Success);
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\qvMsgErr tests"); // when no other run uses it
 }
 #else
 // A store that cannot be read: messages still ask and answer but remember nothing; the memory

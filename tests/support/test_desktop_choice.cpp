@@ -1,10 +1,12 @@
 // Per-thread state: every thread has its own registry root, shared error object, desktop and
 // store connection; QVMSGERR_DESKTOP decides which desktop a thread gets first.
+#include "platform/window_system.h"
 #include "support/apartment.h"
 
 #include "scratch.h"
 #include "table.h"
 
+#include <qvMsgErr/RunTimeError.h>
 #include <qvMsgErr/apartment.h>
 #include <qvMsgErr/clsMesgBox.h>
 #include <qvMsgErr/headless.h>
@@ -57,6 +59,27 @@ TEST_F(DesktopChoice, TheVariableOverridesTheFactoryOnlyForHeadless) {
         EXPECT_EQ(title, headless ? "Host Application" : "from the factory");
         EXPECT_EQ(kept, headless ? 0U : 1U);
     }
+}
+
+// A thread that needs a window and has no desktop chosen gets the platform's window system; a
+// build without one (the Windows build before its Win32 desktop) says so with err::NoWindows,
+// as a Linux thread without a display does, and never answers by itself.
+TEST(WindowSystem, ABuildWithoutOneRaisesNoWindows) {
+    std::string why;
+    if (platform::findWindowSystem(why) != nullptr) {
+        GTEST_SKIP() << "this build has a window system; its own tests show its windows";
+    }
+    const qvtest::ScopedEnv chosen("QVMSGERR_DESKTOP", std::nullopt);
+    std::thread([&] {
+        try {
+            clsMesgBox().msgBox("Anybody there?", 4);
+            ADD_FAILURE() << "answered without anybody to ask";
+        } catch (const RunTimeError& e) {
+            EXPECT_EQ(e.Number, err::NoWindows);
+            EXPECT_NE(e.Description.find(why), std::string::npos) << e.Description;
+            EXPECT_NE(e.Description.find("QVMSGERR_DESKTOP=headless"), std::string::npos);
+        }
+    }).join();
 }
 
 TEST(Apartment, EachThreadSeesItsOwnState) {
