@@ -32,17 +32,19 @@ if(QVMSGERR_QT)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/qvMsgErr-qt.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endif()
 
-# The Python module qvmsgerr: pure Python over the C interface, so nothing is compiled. It finds
-# the library through a path relative to itself, which stays right when the prefix changes at
-# install time.
-file(RELATIVE_PATH QV_PYTHON_TO_LIB /prefix/${QVMSGERR_PYTHON_DIR}/qvmsgerr
-  /prefix/${CMAKE_INSTALL_LIBDIR})
-string(REGEX REPLACE "/$" "" QV_PYTHON_TO_LIB "${QV_PYTHON_TO_LIB}")
-file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/python/_install.py CONTENT
-  "# Written by the install: where the library lies, relative to this package.
+if(NOT WIN32)
+  # The Python module qvmsgerr: pure Python over the C interface, so nothing is compiled. It finds
+  # the library through a path relative to itself, which stays right when the prefix changes at
+  # install time. (Tested on Linux only: the Windows build has no Python tests.)
+  file(RELATIVE_PATH QV_PYTHON_TO_LIB /prefix/${QVMSGERR_PYTHON_DIR}/qvmsgerr
+    /prefix/${CMAKE_INSTALL_LIBDIR})
+  string(REGEX REPLACE "/$" "" QV_PYTHON_TO_LIB "${QV_PYTHON_TO_LIB}")
+  file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/python/_install.py CONTENT
+    "# Written by the install: where the library lies, relative to this package.
 LIBRARY = \"${QV_PYTHON_TO_LIB}/$<TARGET_SONAME_FILE_NAME:qvMsgErr_core>\"
 ")
-install(DIRECTORY python/qvmsgerr DESTINATION ${QVMSGERR_PYTHON_DIR}
-  FILES_MATCHING PATTERN "*.py" PATTERN "__pycache__" EXCLUDE)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/python/_install.py
-  DESTINATION ${QVMSGERR_PYTHON_DIR}/qvmsgerr)
+  install(DIRECTORY python/qvmsgerr DESTINATION ${QVMSGERR_PYTHON_DIR}
+    FILES_MATCHING PATTERN "*.py" PATTERN "__pycache__" EXCLUDE)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/python/_install.py
+    DESTINATION ${QVMSGERR_PYTHON_DIR}/qvmsgerr)
+endif()
