@@ -1,4 +1,5 @@
 // The controls of the headless desktop's windows.
+#include "platform/designed_control.h"
 #include "platform/geometry.h"
 #include "platform/headless/headless_p.h"
 
@@ -12,14 +13,10 @@ using platform::ControlKind;
 
 namespace {
 
-constexpr auto kButtonFace = static_cast<int32_t>(0x8000000Fu);
-constexpr auto kWindowBackground = static_cast<int32_t>(0x80000005u);
-constexpr auto kWindowText = static_cast<int32_t>(0x80000008u);
-constexpr auto kButtonText = static_cast<int32_t>(0x80000012u);
-
-bool isTextArea(ControlKind kind) {
-    return kind == ControlKind::TextBox || kind == ControlKind::RichText;
-}
+using platform::kButtonFace;
+using platform::kButtonText;
+using platform::kWindowBackground;
+using platform::kWindowText;
 
 } // namespace
 

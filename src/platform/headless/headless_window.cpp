@@ -1,5 +1,6 @@
 // Windows of the headless desktop.
 #include "platform/design.h"
+#include "platform/designed_control.h"
 #include "platform/geometry.h"
 #include "platform/headless/headless_p.h"
 
@@ -12,11 +13,7 @@ namespace qvMsgErr::headless::detail {
 using platform::ControlKind;
 using platform::EventKind;
 
-namespace {
-
-constexpr auto kButtonFace = static_cast<int32_t>(0x8000000Fu);
-
-} // namespace
+using platform::kButtonFace;
 
 // ---------------------------------------------------------------------------------------------
 // HeadlessWindow

@@ -74,7 +74,7 @@ void setWidgetText(QWidget* w, const QString& text) {
 } // namespace
 
 QtControl::QtControl(QtWindow& window, platform::ControlDesign design)
-    : window_(window), d_(std::move(design)) {
+    : DesignedControl(window, std::move(design)) {
     if (isTextArea(d_.kind)) {
         textAsSet_ = d_.caption;
     }
@@ -222,12 +222,6 @@ void QtControl::detach() {
     timer_ = nullptr;
 }
 
-platform::ControlDesign QtControl::snapshot() const {
-    platform::ControlDesign d = d_;
-    d.caption = caption();
-    return d;
-}
-
 bool QtControl::reachable() const {
     const platform::ControlDesign* at = &d_;
     for (std::size_t depth = 0; !at->container.empty() && depth < 64; ++depth) {
@@ -241,31 +235,6 @@ bool QtControl::reachable() const {
         at = &container->settings();
     }
     return true;
-}
-
-std::string QtControl::caption() const {
-    window_.checkLoaded();
-    return isTextArea(d_.kind) ? text() : d_.caption;
-}
-
-void QtControl::setCaption(const std::string& text) {
-    window_.checkLoaded();
-    if (isTextArea(d_.kind)) {
-        setText(text);
-        return;
-    }
-    d_.caption = text;
-    applyCaption();
-}
-
-std::string QtControl::tag() const {
-    window_.checkLoaded();
-    return tag_;
-}
-
-void QtControl::setTag(const std::string& tag) {
-    window_.checkLoaded();
-    tag_ = tag;
 }
 
 std::string QtControl::text() const {
@@ -296,26 +265,6 @@ void QtControl::setText(const std::string& text) {
     }
 }
 
-float QtControl::left() const {
-    window_.checkLoaded();
-    return d_.left;
-}
-
-float QtControl::top() const {
-    window_.checkLoaded();
-    return d_.top;
-}
-
-float QtControl::width() const {
-    window_.checkLoaded();
-    return d_.width;
-}
-
-float QtControl::height() const {
-    window_.checkLoaded();
-    return d_.height;
-}
-
 void QtControl::setLeft(float v) {
     window_.checkLoaded();
     d_.left = platform::checkedPosition(v);
@@ -343,22 +292,12 @@ void QtControl::setHeight(float v) {
     applyGeometry();
 }
 
-bool QtControl::visible() const {
-    window_.checkLoaded();
-    return d_.visible;
-}
-
 void QtControl::setVisible(bool v) {
     window_.checkLoaded();
     d_.visible = v;
     if (widget_) {
         widget_->setVisible(v);
     }
-}
-
-bool QtControl::enabled() const {
-    window_.checkLoaded();
-    return d_.enabled;
 }
 
 void QtControl::setEnabled(bool v) {
@@ -370,33 +309,10 @@ void QtControl::setEnabled(bool v) {
     syncTimer(v);
 }
 
-int16_t QtControl::tabIndex() const {
-    window_.checkLoaded();
-    return d_.tabIndex;
-}
-
 void QtControl::setTabIndex(int16_t v) {
     window_.checkLoaded();
     d_.tabIndex = v;
     window_.orderTabs();
-}
-
-bool QtControl::isDefault() const {
-    window_.checkLoaded();
-    return d_.isDefault;
-}
-
-void QtControl::setDefault(bool v) {
-    window_.checkLoaded();
-    if (d_.kind != ControlKind::CommandButton) {
-        throw RunTimeError(err::NotSupported); // only a button can be the default
-    }
-    window_.makeDefault(this, v);
-}
-
-int32_t QtControl::backColor() const {
-    window_.checkLoaded();
-    return d_.backColor.value_or(isTextArea(d_.kind) ? kWindowBackground : kButtonFace);
 }
 
 void QtControl::setBackColor(int32_t c) {
@@ -405,20 +321,10 @@ void QtControl::setBackColor(int32_t c) {
     applyColors();
 }
 
-int32_t QtControl::foreColor() const {
-    window_.checkLoaded();
-    return d_.foreColor.value_or(isTextArea(d_.kind) ? kWindowText : kButtonText);
-}
-
 void QtControl::setForeColor(int32_t c) {
     window_.checkLoaded();
     d_.foreColor = c;
     applyColors();
-}
-
-int32_t QtControl::borderColor() const {
-    window_.checkLoaded();
-    return d_.borderColor;
 }
 
 void QtControl::setBorderColor(int32_t c) {
@@ -427,20 +333,10 @@ void QtControl::setBorderColor(int32_t c) {
     applyColors();
 }
 
-int32_t QtControl::fillColor() const {
-    window_.checkLoaded();
-    return d_.fillColor;
-}
-
 void QtControl::setFillColor(int32_t c) {
     window_.checkLoaded();
     d_.fillColor = c;
     applyColors();
-}
-
-platform::Font QtControl::font() const {
-    window_.checkLoaded();
-    return d_.font;
 }
 
 void QtControl::setFont(const platform::Font& f) {
@@ -468,11 +364,6 @@ void QtControl::setValue(int16_t v) {
     }
 }
 
-bool QtControl::wordWrap() const {
-    window_.checkLoaded();
-    return d_.wordWrap;
-}
-
 void QtControl::setWordWrap(bool v) {
     window_.checkLoaded();
     d_.wordWrap = v;
@@ -480,25 +371,6 @@ void QtControl::setWordWrap(bool v) {
         l->setWordWrap(v);
     }
     measure();
-}
-
-bool QtControl::autoSize() const {
-    window_.checkLoaded();
-    return d_.autoSize;
-}
-
-int32_t QtControl::interval() const {
-    window_.checkLoaded();
-    return d_.interval;
-}
-
-void QtControl::setInterval(int32_t ms) {
-    window_.checkLoaded();
-    if (ms < 0) {
-        throw RunTimeError(err::InvalidPropertyValue);
-    }
-    d_.interval = ms;
-    syncTimer(true); // a new interval starts afresh
 }
 
 void QtControl::refresh() {

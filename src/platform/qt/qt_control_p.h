@@ -11,17 +11,14 @@
 
 namespace qvMsgErr::qt {
 
-inline constexpr int32_t kButtonFace = static_cast<int32_t>(0x8000000F);
-inline constexpr int32_t kButtonText = static_cast<int32_t>(0x80000012);
-inline constexpr int32_t kWindowBackground = static_cast<int32_t>(0x80000005);
-inline constexpr int32_t kWindowText = static_cast<int32_t>(0x80000008);
+using platform::isTextArea;
+using platform::kButtonFace;
+using platform::kButtonText;
+using platform::kWindowBackground;
+using platform::kWindowText;
 
 inline int toPixels(float twips, double twipsPerPixel) {
     return static_cast<int>(std::lround(twips / twipsPerPixel));
-}
-
-inline bool isTextArea(platform::ControlKind kind) {
-    return kind == platform::ControlKind::TextBox || kind == platform::ControlKind::RichText;
 }
 
 /// A filled rectangle with a one-pixel border; the mouse passes through it.

@@ -56,6 +56,7 @@
 #include <qvMsgErr/platform.h>
 #include <qvMsgErr/qt.h>
 
+#include "platform/designed_control.h"
 #include "platform/pixel_scale.h"
 
 #include <QColor>
@@ -176,65 +177,38 @@ std::string formatDateTime(platform::DateFormat format, const QDateTime& when,
 class QtWindow;
 class FormDialog;
 
-class QtControl final : public platform::Control {
+class QtControl final : public platform::DesignedControl<QtControl, QtWindow> {
 public:
     QtControl(QtWindow& window, platform::ControlDesign design);
     ~QtControl() override;
 
-    platform::ControlKind kind() const override { return d_.kind; }
-    const std::string& name() const override { return d_.name; }
-    int16_t index() const override { return d_.index; }
-
-    std::string caption() const override;
-    void setCaption(const std::string& text) override;
-    std::string tag() const override;
-    void setTag(const std::string& tag) override;
     std::string text() const override;
     void setText(const std::string& text) override;
 
-    float left() const override;
-    float top() const override;
-    float width() const override;
-    float height() const override;
     void setLeft(float v) override;
     void setTop(float v) override;
     void setWidth(float v) override;
     void setHeight(float v) override;
 
-    bool visible() const override;
     void setVisible(bool v) override;
-    bool enabled() const override;
     void setEnabled(bool v) override;
-    int16_t tabIndex() const override;
     void setTabIndex(int16_t v) override;
-    bool isDefault() const override;
-    void setDefault(bool v) override;
 
-    int32_t backColor() const override;
     void setBackColor(int32_t c) override;
-    int32_t foreColor() const override;
     void setForeColor(int32_t c) override;
-    int32_t borderColor() const override;
     void setBorderColor(int32_t c) override;
-    int32_t fillColor() const override;
     void setFillColor(int32_t c) override;
-    platform::Font font() const override;
     void setFont(const platform::Font& f) override;
 
     int16_t value() const override;
     void setValue(int16_t v) override;
-    bool wordWrap() const override;
     void setWordWrap(bool v) override;
-    bool autoSize() const override;
-    int32_t interval() const override;
-    void setInterval(int32_t ms) override;
 
     void refresh() override;
     void setFocus() override;
     bool hasFocus() const override;
 
     // --- for the window ----------------------------------------------------------------------
-    const platform::ControlDesign& settings() const { return d_; }
     QWidget* widget() const { return widget_; }
     /// Creates the widget (or timer) under `parent`; settings are applied by realise().
     void create(QWidget* parent);
@@ -244,8 +218,6 @@ public:
     void detach();
     /// Every container around the control is visible and enabled.
     bool reachable() const;
-    /// The current settings, with the current text, as a new array element copies them.
-    platform::ControlDesign snapshot() const;
     /// Sets the stored default flag only (the window keeps the flag exclusive).
     void storeDefault(bool v) { d_.isDefault = v; }
     /// Starts (afresh when `restart`) or stops a timer as its settings and window ask.
@@ -258,13 +230,11 @@ public:
     void applyGeometry();
 
 private:
+    friend class platform::DesignedControl<QtControl, QtWindow>;
     void applyCaption();
     void applyFont();
     void measure();
 
-    QtWindow& window_;
-    platform::ControlDesign d_;
-    std::string tag_;
     int16_t value_ = 0;     ///< check boxes, while no widget holds it
     std::string textAsSet_; ///< text areas: the bytes last written
     QString textShown_;     ///< text areas: what the widget held after that write

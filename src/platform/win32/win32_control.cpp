@@ -14,10 +14,10 @@ using platform::ControlKind;
 
 namespace {
 
-constexpr int32_t kButtonFace = static_cast<int32_t>(0x8000000F);
-constexpr int32_t kButtonText = static_cast<int32_t>(0x80000012);
-constexpr int32_t kWindowBackground = static_cast<int32_t>(0x80000005);
-constexpr int32_t kWindowText = static_cast<int32_t>(0x80000008);
+using platform::kButtonFace;
+using platform::kButtonText;
+using platform::kWindowBackground;
+using platform::kWindowText;
 
 DWORD styleOf(const platform::ControlDesign& d) {
     switch (d.kind) {
@@ -71,7 +71,7 @@ bool hasWindow(ControlKind kind) {
 }
 
 Win32Control::Win32Control(Win32Window& window, platform::ControlDesign design)
-    : window_(window), d_(std::move(design)) {}
+    : DesignedControl(window, std::move(design)) {}
 
 Win32Control::~Win32Control() {
     if (brush_) {
@@ -111,12 +111,6 @@ void Win32Control::detach() {
         timerRunning_ = false;
     }
     hwnd_ = nullptr;
-}
-
-platform::ControlDesign Win32Control::snapshot() const {
-    platform::ControlDesign d = d_;
-    d.caption = caption();
-    return d;
 }
 
 void Win32Control::storeDefault(bool v) {
@@ -216,31 +210,6 @@ void Win32Control::measure() {
     apply();
 }
 
-std::string Win32Control::caption() const {
-    window_.checkLoaded();
-    return isTextArea(d_.kind) ? text() : d_.caption;
-}
-
-void Win32Control::setCaption(const std::string& text) {
-    window_.checkLoaded();
-    if (isTextArea(d_.kind)) {
-        setText(text);
-        return;
-    }
-    d_.caption = text;
-    applyCaption();
-}
-
-std::string Win32Control::tag() const {
-    window_.checkLoaded();
-    return tag_;
-}
-
-void Win32Control::setTag(const std::string& tag) {
-    window_.checkLoaded();
-    tag_ = tag;
-}
-
 std::string Win32Control::text() const {
     window_.checkLoaded();
     if (isTextArea(d_.kind) && hwnd_) {
@@ -288,26 +257,6 @@ void Win32Control::showScrollBar() {
     ShowScrollBar(hwnd_, SB_VERT, lines > fits);
 }
 
-float Win32Control::left() const {
-    window_.checkLoaded();
-    return d_.left;
-}
-
-float Win32Control::top() const {
-    window_.checkLoaded();
-    return d_.top;
-}
-
-float Win32Control::width() const {
-    window_.checkLoaded();
-    return d_.width;
-}
-
-float Win32Control::height() const {
-    window_.checkLoaded();
-    return d_.height;
-}
-
 void Win32Control::setLeft(float v) {
     window_.checkLoaded();
     d_.left = platform::checkedPosition(v);
@@ -335,20 +284,10 @@ void Win32Control::setHeight(float v) {
     window_.applyAll();
 }
 
-bool Win32Control::visible() const {
-    window_.checkLoaded();
-    return d_.visible;
-}
-
 void Win32Control::setVisible(bool v) {
     window_.checkLoaded();
     d_.visible = v;
     window_.applyAll();
-}
-
-bool Win32Control::enabled() const {
-    window_.checkLoaded();
-    return d_.enabled;
 }
 
 void Win32Control::setEnabled(bool v) {
@@ -358,33 +297,10 @@ void Win32Control::setEnabled(bool v) {
     window_.applyAll();
 }
 
-int16_t Win32Control::tabIndex() const {
-    window_.checkLoaded();
-    return d_.tabIndex;
-}
-
 void Win32Control::setTabIndex(int16_t v) {
     window_.checkLoaded();
     d_.tabIndex = v;
     window_.restack();
-}
-
-bool Win32Control::isDefault() const {
-    window_.checkLoaded();
-    return d_.isDefault;
-}
-
-void Win32Control::setDefault(bool v) {
-    window_.checkLoaded();
-    if (d_.kind != ControlKind::CommandButton) {
-        throw RunTimeError(err::NotSupported); // only a button can be the default
-    }
-    window_.makeDefault(this, v);
-}
-
-int32_t Win32Control::backColor() const {
-    window_.checkLoaded();
-    return d_.backColor.value_or(isTextArea(d_.kind) ? kWindowBackground : kButtonFace);
 }
 
 void Win32Control::setBackColor(int32_t c) {
@@ -393,20 +309,10 @@ void Win32Control::setBackColor(int32_t c) {
     window_.applyAll(); // what lies inside a container shows its colour
 }
 
-int32_t Win32Control::foreColor() const {
-    window_.checkLoaded();
-    return d_.foreColor.value_or(isTextArea(d_.kind) ? kWindowText : kButtonText);
-}
-
 void Win32Control::setForeColor(int32_t c) {
     window_.checkLoaded();
     d_.foreColor = c;
     apply();
-}
-
-int32_t Win32Control::borderColor() const {
-    window_.checkLoaded();
-    return d_.borderColor;
 }
 
 void Win32Control::setBorderColor(int32_t c) {
@@ -415,20 +321,10 @@ void Win32Control::setBorderColor(int32_t c) {
     window_.redraw();
 }
 
-int32_t Win32Control::fillColor() const {
-    window_.checkLoaded();
-    return d_.fillColor;
-}
-
 void Win32Control::setFillColor(int32_t c) {
     window_.checkLoaded();
     d_.fillColor = c;
     window_.redraw(); // labels on the shape take its colour
-}
-
-platform::Font Win32Control::font() const {
-    window_.checkLoaded();
-    return d_.font;
 }
 
 void Win32Control::setFont(const platform::Font& f) {
@@ -463,11 +359,6 @@ void Win32Control::takeTick() {
     }
 }
 
-bool Win32Control::wordWrap() const {
-    window_.checkLoaded();
-    return d_.wordWrap;
-}
-
 void Win32Control::setWordWrap(bool v) {
     window_.checkLoaded();
     d_.wordWrap = v;
@@ -478,25 +369,6 @@ void Win32Control::setWordWrap(bool v) {
                               (v ? SS_EDITCONTROL : 0));
     }
     measure();
-}
-
-bool Win32Control::autoSize() const {
-    window_.checkLoaded();
-    return d_.autoSize;
-}
-
-int32_t Win32Control::interval() const {
-    window_.checkLoaded();
-    return d_.interval;
-}
-
-void Win32Control::setInterval(int32_t ms) {
-    window_.checkLoaded();
-    if (ms < 0) {
-        throw RunTimeError(err::InvalidPropertyValue);
-    }
-    d_.interval = ms;
-    syncTimer(true); // a new interval starts afresh
 }
 
 void Win32Control::syncTimer(bool restart) {

@@ -34,6 +34,8 @@
 
 #include <qvMsgErr/platform.h>
 
+#include "platform/designed_control.h"
+
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -97,9 +99,7 @@ wchar_t accessKey(const std::string& caption);
 
 class Win32Window;
 
-inline bool isTextArea(platform::ControlKind kind) {
-    return kind == platform::ControlKind::TextBox || kind == platform::ControlKind::RichText;
-}
+using platform::isTextArea;
 
 /// Whether a control kind is a window of its own; the others are drawn on the window's surface
 /// or are never seen.
@@ -110,72 +110,43 @@ bool hasWindow(platform::ControlKind kind);
 LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp, UINT_PTR id,
                              DWORD_PTR data);
 
-class Win32Control final : public platform::Control {
+class Win32Control final : public platform::DesignedControl<Win32Control, Win32Window> {
 public:
     Win32Control(Win32Window& window, platform::ControlDesign design);
     ~Win32Control() override;
 
-    platform::ControlKind kind() const override { return d_.kind; }
-    const std::string& name() const override { return d_.name; }
-    int16_t index() const override { return d_.index; }
-
-    std::string caption() const override;
-    void setCaption(const std::string& text) override;
-    std::string tag() const override;
-    void setTag(const std::string& tag) override;
     std::string text() const override;
     void setText(const std::string& text) override;
 
-    float left() const override;
-    float top() const override;
-    float width() const override;
-    float height() const override;
     void setLeft(float v) override;
     void setTop(float v) override;
     void setWidth(float v) override;
     void setHeight(float v) override;
 
-    bool visible() const override;
     void setVisible(bool v) override;
-    bool enabled() const override;
     void setEnabled(bool v) override;
-    int16_t tabIndex() const override;
     void setTabIndex(int16_t v) override;
-    bool isDefault() const override;
-    void setDefault(bool v) override;
 
-    int32_t backColor() const override;
     void setBackColor(int32_t c) override;
-    int32_t foreColor() const override;
     void setForeColor(int32_t c) override;
-    int32_t borderColor() const override;
     void setBorderColor(int32_t c) override;
-    int32_t fillColor() const override;
     void setFillColor(int32_t c) override;
-    platform::Font font() const override;
     void setFont(const platform::Font& f) override;
 
     int16_t value() const override;
     void setValue(int16_t v) override;
-    bool wordWrap() const override;
     void setWordWrap(bool v) override;
-    bool autoSize() const override;
-    int32_t interval() const override;
-    void setInterval(int32_t ms) override;
 
     void refresh() override;
     void setFocus() override;
     bool hasFocus() const override;
 
     // --- for the window ----------------------------------------------------------------------
-    const platform::ControlDesign& settings() const { return d_; }
     HWND hwnd() const { return hwnd_; }
     /// Makes the control's window (for the kinds that have one) and applies every setting.
     void create();
     /// Forgets the control's window and stops its timer (the window destroys its children).
     void detach();
-    /// The current settings, with the current text, as a new array element copies them.
-    platform::ControlDesign snapshot() const;
     void storeDefault(bool v);
     /// Shown, enabled, and so is every container around it.
     bool reachable() const;
@@ -196,13 +167,11 @@ public:
     void takeTick();
 
 private:
+    friend class platform::DesignedControl<Win32Control, Win32Window>;
     void applyCaption();
     void measure();
     void showScrollBar();
 
-    Win32Window& window_;
-    platform::ControlDesign d_;
-    std::string tag_;
     int16_t value_ = 0;
     std::wstring textShown_; ///< text areas: what the control held after the last write
     HWND hwnd_ = nullptr;
