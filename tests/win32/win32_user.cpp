@@ -111,7 +111,8 @@ void whileShown(const wchar_t* windowClass, const std::function<void(HWND)>& use
 std::vector<DialogButton> buttonsOf(HWND dialog) {
     std::vector<DialogButton> buttons;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (isButton(child) && IsWindowVisible(child)) {
+        // The style, not IsWindowVisible: a box not shown yet has its buttons too.
+        if (isButton(child) && (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) {
             buttons.push_back({child, GetDlgCtrlID(child), win32::windowText(child)});
         }
     }

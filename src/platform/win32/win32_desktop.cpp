@@ -119,7 +119,11 @@ int32_t Win32Desktop::systemMessageBox(const std::string& prompt, int32_t flags,
     params.hwndOwner = dialogOwner();
     params.lpszText = text.c_str();
     params.lpszCaption = caption.c_str();
-    params.dwStyle = static_cast<DWORD>(flags);
+    // The button set is bits 0-2; the system reads bit 3 as part of it too, and systems differ
+    // over the sets that name no buttons (one refuses them, another shows every button it
+    // knows). Those offer OK alone, as on every desktop of the library.
+    const int32_t set = flags & 0x7;
+    params.dwStyle = static_cast<DWORD>((flags & ~0xF) | (set == 7 ? 0 : set));
     params.dwContextHelpId = static_cast<DWORD_PTR>(static_cast<uint32_t>(context));
     params.lpfnMsgBoxCallback = boxHelpCallback;
     // The Help button asks this thread's owner window for help; with the callback the box
