@@ -11,6 +11,7 @@
 
 #include <gdiplus.h>
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <sstream>
 
@@ -238,7 +239,53 @@ int picture(HWND hwnd, const std::wstring& stem, RECT area) {
     return marked;
 }
 
-TEST_F(Win32Windows, Pictures) {
+/// What a screen reader hears of a window: its role, name and description.
+std::tuple<long, std::string, std::string> heard(HWND hwnd) {
+    std::tuple<long, std::string, std::string> said{};
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
+                                          __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object)))) {
+        return said;
+    }
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT role{};
+    if (SUCCEEDED(object->get_accRole(self, &role)) && role.vt == VT_I4) {
+        std::get<0>(said) = role.lVal;
+    }
+    for (auto [get, text] : {std::pair{&IAccessible::get_accName, &std::get<1>(said)},
+                             std::pair{&IAccessible::get_accDescription, &std::get<2>(said)}}) {
+        BSTR b = nullptr;
+        if ((object->*get)(self, &b) == S_OK && b) {
+            *text = win32::narrow(b);
+            SysFreeString(b);
+        }
+    }
+    object->Release();
+    return said;
+}
+
+HWND hwndOf(win32::Win32Window& w, const std::string& name, int16_t index = -1) {
+    return dynamic_cast<win32::Win32Control&>(w.control(name, index)).hwnd();
+}
+
+/// The windows raised to screen readers as alerts while the test runs.
+thread_local std::vector<HWND> g_alerts;
+
+// Each window as it looks, and what a screen reader hears of it: an alert raised when shown and
+// described by its prompt or error, buttons described, the check box and text areas named.
+TEST_F(Win32Windows, PicturesAndWhatScreenReadersHear) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const HWINEVENTHOOK alerts = SetWinEventHook(
+        EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr,
+        [](HWINEVENTHOOK, DWORD, HWND hwnd, LONG, LONG, DWORD, DWORD) { g_alerts.push_back(hwnd); },
+        GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    const auto raised = [](HWND hwnd) {
+        pump(100);
+        return std::find(g_alerts.begin(), g_alerts.end(), hwnd) != g_alerts.end();
+    };
     const RECT icon{10, 10, 42, 42}; // where both message windows and the dialog show a symbol
     for (const QVMsgBoxType style : {TessaryClassic, Tessary2003}) {
         clsMesgBox box;
@@ -247,20 +294,28 @@ TEST_F(Win32Windows, Pictures) {
         box.DetailsString("The ledger was last saved by ann at 09:14.");
         box.DontShowAgain(true);
         box.CmdDescriptions(style == Tessary2003);
-        box.DescYes("Save the changes and close the ledger");
+        const std::string yes = "Save the changes and close the ledger";
+        box.DescYes(yes);
         box.DescNo("Close the ledger without saving");
         box.DescCancel("Go back to the ledger");
         const std::wstring stem = style == Tessary2003 ? L"message-2003" : L"message-classic";
+        const std::string prompt = "Save the changes to the ledger before closing it?";
         whileShown(
             kForm,
             [&](HWND hwnd) {
                 EXPECT_GT(picture(hwnd, stem, icon), 100) << "the question symbol";
+                auto& w = windowOf(hwnd);
+                EXPECT_TRUE(raised(hwnd));
+                EXPECT_EQ(std::make_tuple(heard(hwnd),
+                                          std::get<2>(heard(hwndOf(w, "cmdButton", 0))),
+                                          std::get<1>(heard(hwndOf(w, "chkDontShow"))),
+                                          std::get<1>(heard(hwndOf(w, "txtDetails")))),
+                          std::make_tuple(std::make_tuple(ROLE_SYSTEM_ALERT, "Ledger", prompt),
+                                          std::string(style == Tessary2003 ? yes : ""),
+                                          "Don't show this message again", "Details"));
                 Win32User(windowOf(hwnd)).click("cmdButton", 2);
             },
-            [&] {
-                box.msgBox("Save the changes to the ledger before closing it?", 3 | 32, "Ledger",
-                           "", -1, "win32-picture");
-            });
+            [&] { box.msgBox(prompt, 3 | 32, "Ledger", "", -1, "win32-picture"); });
     }
     clsError ledger;
     ledger.AppName("Ledger");
@@ -268,6 +323,13 @@ TEST_F(Win32Windows, Pictures) {
         kForm,
         [&](HWND hwnd) {
             EXPECT_GT(picture(hwnd, L"error-dialog", icon), 100) << "the error symbol";
+            auto& w = windowOf(hwnd);
+            EXPECT_TRUE(raised(hwnd));
+            EXPECT_EQ(
+                std::make_tuple(std::get<2>(heard(hwnd)),
+                                std::get<1>(heard(hwndOf(w, "rtfActivity"))),
+                                std::get<1>(heard(hwndOf(w, "rtfSolution")))),
+                std::make_tuple(std::string("Path/File access error"), "Activity", "Solution"));
             Win32User(windowOf(hwnd)).click("cmdClose");
         },
         [&] {
@@ -275,6 +337,8 @@ TEST_F(Win32Windows, Pictures) {
                         "Check that the disk is not full and that you may write to the folder.",
                         "saving the ledger");
         });
+    UnhookWinEvent(alerts);
+    CoUninitialize();
 }
 
 } // namespace

@@ -25,9 +25,11 @@
 //   [x] Save dialog GetSaveFileNameW, print dialog PrintDlgW and printing with GDI, e-mail and
 //       other targets through ShellExecuteW, the clipboard, the locale's dates and times
 //   [~] The library's own texts stay English: the catalogues are built for the Qt desktop
-//   [~] Text areas show no placeholder and have no accessible name of their own; a window whose
-//       design announces a text is not raised to screen readers as an alert; pictures drawn on
-//       the surface are not named to them
+//   [x] Screen readers: a window whose design announces a text is an alert described by that
+//       text and raised with EVENT_SYSTEM_ALERT when shown; text areas carry their names, a label
+//       names or describes its control, decoration is not read out (win32_access.cpp)
+//   [~] Text areas show no placeholder; pictures drawn on the surface are not named to screen
+//       readers
 //   [~] Long captions: labels and buttons show the first kShownCharacters characters of a
 //       caption; caption() keeps every byte
 #pragma once
@@ -271,6 +273,13 @@ public:
     void mouseMove(HWND receiver, WPARAM wp, LPARAM lp);
     /// A control's window took the focus.
     void focusArrived(HWND hwnd);
+
+    // win32_access.cpp
+    /// WM_GETOBJECT of the window or a control's window: the object a screen reader is handed
+    /// where the design says more than the system knows, else 0 (the system's own).
+    LRESULT accessibleObject(HWND receiver, WPARAM wp, LPARAM lp) const;
+    /// Tells screen readers that a window that is an alert has come up.
+    void announce() const;
 
 private:
     void build();

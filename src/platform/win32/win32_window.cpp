@@ -286,6 +286,7 @@ void Win32Window::show() {
     }
     if (loaded_) {
         UpdateWindow(hwnd_);
+        announce();
     }
 }
 

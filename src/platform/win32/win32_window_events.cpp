@@ -84,6 +84,13 @@ LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp, UINT
             window->focusArrived(hwnd);
         }
         break;
+    case WM_GETOBJECT:
+        if (window->isLoaded()) {
+            if (const LRESULT object = window->accessibleObject(hwnd, wp, lp)) {
+                return object;
+            }
+        }
+        break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(hwnd, controlProc, 1);
         break;
@@ -171,6 +178,11 @@ LRESULT Win32Window::windowMessage(UINT message, WPARAM wp, LPARAM lp) {
     case WM_DPICHANGED:
         dpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
         return 0;
+    case WM_GETOBJECT:
+        if (const LRESULT object = loaded_ ? accessibleObject(hwnd_, wp, lp) : 0) {
+            return object;
+        }
+        break;
     default:
         break;
     }
