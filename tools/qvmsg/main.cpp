@@ -210,7 +210,8 @@ int run(int argc, char** argv) {
         // is a screenshot to take or a script to answer, and the simulated desktop answers a
         // script without Qt at all.
 #ifdef _WIN32
-        const bool display = true; // Windows always has its window system
+        // Windows always has its window system: a script acts on the Win32 desktop's windows.
+        const bool display = true;
 #else
         const bool display =
             hasValue("DISPLAY") || hasValue("WAYLAND_DISPLAY") || hasValue("QT_QPA_PLATFORM");
