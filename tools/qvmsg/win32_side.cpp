@@ -137,8 +137,8 @@ bool writePicture(HWND hwnd, const std::string& file) {
     HDC memory = CreateCompatibleDC(window);
     HBITMAP bitmap = CreateCompatibleBitmap(window, r.right, r.bottom);
     const HGDIOBJ old = SelectObject(memory, bitmap);
-    // What the window and its controls drew, read back from its surface: asking every control to
-    // print itself (WM_PRINT) is not done by every system.
+    // What the window and its controls drew, read back from its surface: the window paints its
+    // surface in WM_PAINT only, so WM_PRINT (PrintWindow) would leave out its background and icon.
     BitBlt(memory, 0, 0, r.right, r.bottom, window, 0, 0, SRCCOPY);
     SelectObject(memory, old);
     DeleteDC(memory);
