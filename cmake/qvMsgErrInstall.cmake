@@ -14,6 +14,9 @@ install(DIRECTORY include/qvMsgErr DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 if(NOT QVMSGERR_QT)
   install(CODE "file(REMOVE \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_INCLUDEDIR}/qvMsgErr/qt.h\")")
 endif()
+if(NOT WIN32) # the Win32 desktop is part of the Windows build only
+  install(CODE "file(REMOVE \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_INCLUDEDIR}/qvMsgErr/win32.h\")")
+endif()
 
 set(QV_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/qvMsgErr)
 install(EXPORT qvMsgErrTargets NAMESPACE qvMsgErr:: DESTINATION ${QV_CMAKE_DIR})

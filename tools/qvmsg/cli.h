@@ -1,4 +1,4 @@
-// qvmsg: what a command line asks for, how it is parsed, and the two desktops that carry it out.
+// qvmsg: what a command line asks for, how it is parsed, and the desktops that carry it out.
 #pragma once
 
 #include <qvMsgErr/clsError.h>
@@ -35,7 +35,8 @@ struct Step {
     std::string target; ///< Press: a button number, a caption or a button's name
 };
 
-enum class Platform { Auto, Qt, Headless };
+/// Windows: the system's real windows (Qt on Linux, Win32 on Windows).
+enum class Platform { Auto, Windows, Headless };
 enum class Command { Message, Error, Memory, Help, Version, Manual, Completion };
 /// How the answer becomes the exit status: the button's number, or success and failure.
 enum class ExitStyle { Button, Zenity };
@@ -152,24 +153,30 @@ protected:
 
 std::unique_ptr<Desk> makeHeadlessDesk(const Invocation& inv, NumberOf numberOf);
 
-/// What qvmsg needs of Qt. It lives in a module of its own (qvmsg-qt.so), loaded only when a
-/// window may be needed, so that a run on the headless desktop loads no Qt at all.
-struct QtSide {
-    /// Whether Qt can open its window system; `why` when it cannot.
+/// What qvmsg needs of the system's windows. On Linux it is Qt, in a module of its own
+/// (qvmsg-qt.so) loaded only when a window may be needed, so that a run on the headless desktop
+/// loads no Qt at all; on Windows it is the Win32 desktop, part of the program.
+struct WindowSide {
+    /// Whether the window system can be opened; `why` when it cannot.
     bool (*available)(std::string* why);
-    /// Starts the QApplication (quiet about what `offscreen` cannot do; it lives until stop)
-    /// and the desk whose scripted user acts on the real windows. `offscreen`:
-    /// nobody can answer, so a window still shown when the script has run out is closed as by
-    /// its title bar.
+    /// Starts the toolkit (its application lives until stop) and the desk whose scripted user
+    /// acts on the real windows. `unattended` (Qt offscreen): nobody can answer, so a window
+    /// still shown when the script has run out is closed as by its title bar.
     std::unique_ptr<Desk> (*start)(char* program, const Invocation& inv, NumberOf numberOf,
-                                   bool offscreen);
-    /// Ends the application and the thread's Qt desktop; called once the desk is gone.
+                                   bool unattended);
+    /// Ends the toolkit and the thread's desktop of real windows; called once the desk is gone.
     void (*stop)();
 };
-/// The Qt side, loaded on first use from beside the program (build tree) or its installed
-/// place; nullptr with `why` set when it cannot be loaded.
-const QtSide* loadQtSide(std::string& why);
-/// The name the module exports its QtSide under.
-inline constexpr const char* kQtSideSymbol = "qvmsg_qt_side";
+/// The window side: on Linux loaded on first use from beside the program (build tree) or its
+/// installed place; nullptr with `why` set when it cannot be loaded.
+const WindowSide* loadWindowSide(std::string& why);
+/// The name the Qt module exports its WindowSide under.
+inline constexpr const char* kWindowSideSymbol = "qvmsg_window_side";
+/// What --platform calls real windows: the toolkit that shows them.
+#ifdef _WIN32
+inline constexpr const char* kWindowPlatform = "win32";
+#else
+inline constexpr const char* kWindowPlatform = "qt";
+#endif
 
 } // namespace qvmsg

@@ -210,9 +210,8 @@ int run(int argc, char** argv) {
         // is a screenshot to take or a script to answer, and the simulated desktop answers a
         // script without Qt at all.
 #ifdef _WIN32
-        // The Windows build has no window side yet (no_qt.cpp): a script or an unattended run
-        // takes the headless desktop, whatever display the environment names.
-        const bool display = false;
+        // Windows always has its window system: a script acts on the Win32 desktop's windows.
+        const bool display = true;
 #else
         const bool display =
             hasValue("DISPLAY") || hasValue("WAYLAND_DISPLAY") || hasValue("QT_QPA_PLATFORM");
@@ -223,44 +222,41 @@ int run(int argc, char** argv) {
         if (platform == Platform::Auto) {
             platform = unattended || (!display && inv.screenshot.empty() && !inv.steps.empty())
                            ? Platform::Headless
-                       : display || !inv.screenshot.empty() ? Platform::Qt
+                       : display || !inv.screenshot.empty() ? Platform::Windows
                                                             : Platform::Auto;
         }
-        if (platform == Platform::Auto ||
-            (platform == Platform::Qt && !display && inv.steps.empty() && inv.screenshot.empty())) {
-#ifdef _WIN32
-            std::cerr << "qvmsg: no window can be shown by this build (script the user with "
-                         "--answer, or run unattended with QVMSGERR_DESKTOP=headless)\n";
-#else
+        if (platform == Platform::Auto || (platform == Platform::Windows && !display &&
+                                           inv.steps.empty() && inv.screenshot.empty())) {
             std::cerr << "qvmsg: no display to show the window on (set DISPLAY or "
                          "WAYLAND_DISPLAY, script the user with --answer, or run unattended "
                          "with QVMSGERR_DESKTOP=headless)\n";
-#endif
             return kExitNoDisplay;
         }
-        const QtSide* qt = nullptr;
+        const WindowSide* side = nullptr;
         bool offscreen = false;
-        if (platform == Platform::Qt) {
+        if (platform == Platform::Windows) {
             std::string why;
-            qt = loadQtSide(why);
-            if (qt != nullptr && display && !qt->available(&why)) {
-                qt = nullptr; // Qt would abort the process on a display it cannot open
+            side = loadWindowSide(why);
+            if (side != nullptr && display && !side->available(&why)) {
+                side = nullptr; // Qt would abort the process on a display it cannot open
             }
-            if (qt == nullptr) {
+            if (side == nullptr) {
                 std::cerr << "qvmsg: cannot show a window: " << why << '\n';
                 return kExitNoDisplay;
             }
+#ifndef _WIN32
             if (!display) {
                 setEnvironment("QT_QPA_PLATFORM", "offscreen");
             }
             const std::string qpa =
                 std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
             offscreen = qpa.rfind("offscreen", 0) == 0 || qpa.rfind("minimal", 0) == 0;
+#endif
         }
 
-        // Ends Qt after the desk and the box below are gone, whichever way run() leaves.
-        const std::unique_ptr<const QtSide, void (*)(const QtSide*)> stopping(
-            qt, [](const QtSide* side) { side->stop(); });
+        // Ends the toolkit after the desk and the box below are gone, whichever way run() leaves.
+        const std::unique_ptr<const WindowSide, void (*)(const WindowSide*)> stopping(
+            side, [](const WindowSide* s) { s->stop(); });
         qvMsgErr::clsMesgBox box; // also names the buttons for the script
         box.Reg_Root(inv.regRoot);
         const NumberOf numberOf = [&](const std::string& target) -> std::optional<int32_t> {
@@ -273,9 +269,18 @@ int run(int argc, char** argv) {
             }
             return buttonNamed(target, box);
         };
-        const auto desk = qt != nullptr ? qt->start(argv[0], inv, numberOf, offscreen)
-                                        : makeHeadlessDesk(inv, numberOf);
-        const int status = inv.command == Command::Error ? error(inv, *desk) : message(inv, box);
+        const auto desk = side != nullptr ? side->start(argv[0], inv, numberOf, offscreen)
+                                          : makeHeadlessDesk(inv, numberOf);
+        int status = 0;
+        try {
+            status = inv.command == Command::Error ? error(inv, *desk) : message(inv, box);
+        } catch (const qvMsgErr::RunTimeError&) {
+            // A window the script could not answer is taken away without an answer, which the
+            // system's box reports as a failure: the script's mistake is the one to tell.
+            if (desk->failure().empty()) {
+                throw;
+            }
+        }
         if (!desk->failure().empty()) {
             return usage(desk->failure());
         }

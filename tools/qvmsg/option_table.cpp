@@ -388,19 +388,20 @@ const std::vector<Option>& options() {
         {"--json", nullptr, kShown | kMemory, "write the outcome as one JSON object (line)",
          [](Invocation& i, const std::string&) { i.json = true; }},
         {"--platform",
-         "qt|headless",
+         kWindowPlatform == std::string("qt") ? "qt|headless" : "win32|headless",
          kShown,
          "real windows (the default with a display) or the simulated desktop",
          [](Invocation& i, const std::string& v) {
-             if (v == "qt") {
-                 i.platform = Platform::Qt;
+             if (v == kWindowPlatform) {
+                 i.platform = Platform::Windows;
              } else if (v == "headless") {
                  i.platform = Platform::Headless;
              } else {
-                 throw UsageError("--platform must be qt or headless, not '" + v + "'");
+                 throw UsageError("--platform must be " + std::string(kWindowPlatform) +
+                                  " or headless, not '" + v + "'");
              }
          },
-         {"qt", "headless"}},
+         {kWindowPlatform, "headless"}},
         {"--exit-style", "STYLE", kShown,
          "button: exit with the answer's number (the default); zenity: 0 for OK, Yes, Retry, Try "
          "Again, Ignore or Continue, 1 for No, Cancel, Abort, Close or the close box, 5 when the "

@@ -1,6 +1,6 @@
 // The scripted user on real Qt windows: it waits for each modal window to come up and paint,
 // renders the first one when asked, then acts on it through the widgets themselves.
-#include "cli.h"
+#include "window_desk.h"
 
 #include <qvMsgErr/qt.h>
 
@@ -71,12 +71,48 @@ QMessageBox::StandardButton standardButton(int32_t number) {
     }
 }
 
-class QtDesk final : public Desk {
+/// A Qt window as the scripted user sees it; it may be destroyed by what the user does.
+class QtShownWindow final : public ShownWindow {
+public:
+    explicit QtShownWindow(QWidget& w) : w_(&w) {}
+
+    std::string name() const override { return w_->objectName().toStdString(); }
+    bool systemBox() const override { return qobject_cast<QMessageBox*>(w_) != nullptr; }
+    std::vector<ShownControl> controls() const override {
+        std::vector<ShownControl> out;
+        for (QAbstractButton* b : w_->findChildren<QAbstractButton*>()) {
+            if (b->isVisible() && b->isEnabled()) {
+                out.push_back({b->text().toStdString(), qobject_cast<QCheckBox*>(b) != nullptr,
+                               b->isChecked(), b});
+            }
+        }
+        return out;
+    }
+    std::optional<ShownControl> button(const ControlRef& ref, int32_t number) const override {
+        QAbstractButton* b = nullptr;
+        if (auto* box = qobject_cast<QMessageBox*>(w_)) {
+            b = box->button(standardButton(number));
+        } else {
+            b = w_->findChild<QAbstractButton*>(QString::fromStdString(
+                ref.index < 0 ? ref.name : ref.name + "(" + std::to_string(ref.index) + ")"));
+        }
+        return b != nullptr && b->isVisible() ? std::optional<ShownControl>(ShownControl{
+                                                    b->text().toStdString(), false, false, b})
+                                              : std::nullopt;
+    }
+    void click(const ShownControl& c) override { static_cast<QAbstractButton*>(c.object)->click(); }
+    void close() override { w_->close(); }
+    bool shown() const override { return w_ && w_->isVisible(); }
+    void hide() override { w_->hide(); }
+
+private:
+    QPointer<QWidget> w_;
+};
+
+class QtDesk final : public WindowDesk {
 public:
     QtDesk(const Invocation& inv, NumberOf numberOf, bool offscreen)
-        : steps_(inv.steps), flags_(inv.flags), screenshot_(inv.screenshot),
-          screenshotDelayMs_(inv.screenshotDelayMs), offscreen_(offscreen),
-          numberOf_(std::move(numberOf)) {
+        : WindowDesk(inv, std::move(numberOf), offscreen) {
         QApplication::setApplicationDisplayName(QStringLiteral("qvmsg"));
         qvMsgErr::qt::installDesktop();
         // The library's windows run their own event loops, which deliver these events too.
@@ -133,103 +169,20 @@ private:
         }
         done_ = w;
         if (!screenshot_.empty()) {
-            render(*w);
+            const QString file = QString::fromStdString(screenshot_);
+            QDir().mkpath(QFileInfo(file).absolutePath());
+            pictureTaken(w->grab().save(file, "PNG"));
         }
         // Act after this timer call has returned: a press may open a nested modal loop.
-        QTimer::singleShot(0, w, [this, w] { act(*w); });
-    }
-
-    void render(QWidget& w) {
-        const QString file = QString::fromStdString(screenshot_);
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        if (!w.grab().save(file, "PNG")) {
-            failure_ = "--screenshot: cannot write " + screenshot_;
-        }
-        screenshot_.clear(); // the first window only
-    }
-
-    /// One step on the window; the next look takes the next step while it stays open.
-    void act(QWidget& w) {
-        const QPointer<QWidget> window(&w);
-        if (next_ >= steps_.size() || !failure_.empty()) {
-            if (offscreen_ || !failure_.empty()) {
-                w.close(); // nobody could answer it
+        QTimer::singleShot(0, w, [this, w] {
+            QtShownWindow shown(*w);
+            if (act(shown)) {
+                done_ = nullptr; // the next step, once the window has painted what this changed
+                w->update();
             }
-            if (offscreen_ && window && window->isVisible()) {
-                // A question without a close answer (Yes/No): ending it here would answer for
-                // somebody, so it ends as a mistake of the call instead.
-                failure_ = "nobody can answer " + w.objectName().toStdString() +
-                           " offscreen, and it has no close box: say the answer with --answer";
-                window->hide();
-            }
-            return; // on a display the user answers
-        }
-        const Step& step = steps_[next_++];
-        switch (step.kind) {
-        case Step::Tick:
-        case Step::Untick:
-            tick(w, step.kind == Step::Tick);
-            break;
-        case Step::Timeout:
-            return; // the window's own countdown closes it
-        case Step::Close:
-            w.close();
-            break;
-        case Step::Press:
-            press(w, step.target); // may run a nested window's loop before it returns
-            break;
-        }
-        if (window && window->isVisible()) {
-            done_ = nullptr; // the next step, once the window has painted what this one changed
-            window->update();
-        }
+        });
     }
 
-    void tick(QWidget& w, bool ticked) {
-        for (QCheckBox* box : w.findChildren<QCheckBox*>()) {
-            if (box->isVisible() && box->isEnabled()) {
-                if (box->isChecked() != ticked) {
-                    box->click();
-                }
-                return;
-            }
-        }
-        failure_ = "--answer: " + w.objectName().toStdString() + " has no check box to tick";
-    }
-
-    void press(QWidget& w, const std::string& target) {
-        for (QAbstractButton* b : w.findChildren<QAbstractButton*>()) {
-            if (b->isVisible() && b->isEnabled() &&
-                readable(b->text().toStdString()) == readable(target)) {
-                b->click();
-                return;
-            }
-        }
-        const auto number = numberOf_(target);
-        QAbstractButton* button = nullptr;
-        if (!number) {
-        } else if (auto* box = qobject_cast<QMessageBox*>(&w)) {
-            button = box->button(standardButton(*number));
-        } else if (const auto ref = answerButton(w.objectName().toStdString(), flags_, *number)) {
-            const QString name = QString::fromStdString(
-                ref->index < 0 ? ref->name : ref->name + "(" + std::to_string(ref->index) + ")");
-            button = w.findChild<QAbstractButton*>(name);
-        }
-        if (button != nullptr && button->isVisible()) {
-            button->click();
-        } else {
-            failure_ =
-                "--answer: " + w.objectName().toStdString() + " has no button '" + target + "'";
-        }
-    }
-
-    std::vector<Step> steps_;
-    std::size_t next_ = 0;
-    int32_t flags_;
-    std::string screenshot_;
-    int32_t screenshotDelayMs_;
-    bool offscreen_;
-    NumberOf numberOf_;
     QPointer<QWidget> seen_, done_, painted_;
     PaintWatcher watcher_{[this](QWidget* window) {
         painted_ = window;

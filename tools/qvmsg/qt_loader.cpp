@@ -7,15 +7,15 @@
 
 namespace qvmsg {
 
-const QtSide* loadQtSide(std::string& why) {
+const WindowSide* loadWindowSide(std::string& why) {
     std::error_code ec;
     const auto program = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
     // Beside the program in the build tree; where the package installs it otherwise.
     for (const auto& place :
          {program / "qvmsg-qt.so", program / QVMSG_MODULE_DIR / "qvmsg-qt.so"}) {
         if (void* module = dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-            using Side = const QtSide* (*)();
-            if (const auto side = reinterpret_cast<Side>(dlsym(module, kQtSideSymbol))) {
+            using Side = const WindowSide* (*)();
+            if (const auto side = reinterpret_cast<Side>(dlsym(module, kWindowSideSymbol))) {
                 return side();
             }
         }

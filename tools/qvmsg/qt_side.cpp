@@ -1,5 +1,5 @@
-// The Qt side of qvmsg, a module of its own: the QApplication and the scripted user on real
-// windows. qvmsg loads it only when a window may be needed.
+// The window side of qvmsg on Linux, a module of its own: the QApplication and the scripted user
+// on real Qt windows. qvmsg loads it only when a window may be needed.
 #include "cli.h"
 
 #include <qvMsgErr/apartment.h>
@@ -52,12 +52,12 @@ void stop() {
     application().reset();
 }
 
-const QtSide kSide{&available, &start, &stop};
+const WindowSide kSide{&available, &start, &stop};
 
 } // namespace
 
 } // namespace qvmsg
 
-extern "C" __attribute__((visibility("default"))) const qvmsg::QtSide* qvmsg_qt_side() {
+extern "C" __attribute__((visibility("default"))) const qvmsg::WindowSide* qvmsg_window_side() {
     return &qvmsg::kSide;
 }

@@ -5,6 +5,9 @@
 #include "platform/utf8.h"
 #include "platform/window_system.h"
 
+#include <qvMsgErr/apartment.h>
+#include <qvMsgErr/win32.h>
+
 #include <shellapi.h>
 
 #include <algorithm>
@@ -302,3 +305,37 @@ bool startWin32Desktop(std::shared_ptr<Desktop>* out, std::string* why) {
 }
 
 } // namespace qvMsgErr::platform
+
+namespace qvMsgErr::win32 {
+
+bool windowSystemAvailable(std::string* why) {
+    std::string reason;
+    const bool available = visibleWindowStation(&reason);
+    if (why) {
+        *why = reason;
+    }
+    return available;
+}
+
+void installDesktop() {
+    std::shared_ptr<platform::Desktop> desktop;
+    std::string why;
+    if (!platform::startWin32Desktop(&desktop, &why)) {
+        throw RunTimeError(err::NoWindows, "qvMsgErr cannot show a window here: " + why);
+    }
+    setThreadDesktop(std::move(desktop));
+}
+
+std::string formName(platform::WindowHandle window) {
+    const Win32Window* w = Win32Window::byHandle(window);
+    return w ? w->design().name : std::string();
+}
+
+platform::WindowHandle controlWindow(platform::WindowHandle window, const std::string& name,
+                                     int16_t index) {
+    const Win32Window* w = Win32Window::byHandle(window);
+    const Win32Control* c = w ? w->find(name, index) : nullptr;
+    return c ? reinterpret_cast<platform::WindowHandle>(c->hwnd()) : 0;
+}
+
+} // namespace qvMsgErr::win32
