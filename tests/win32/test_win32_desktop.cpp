@@ -3,6 +3,7 @@
 // buttons.
 #include "win32_user.h"
 
+#include "error/report.h"
 #include "platform/system_box.h"
 #include "raised.h"
 
@@ -112,6 +113,54 @@ TEST(Win32Desktop, SystemBoxOffersTheButtonsOfItsFlagsAndAnswersTheOneClicked) {
             }
         }
     }
+}
+
+// The e-mail report as the shell hands it to the mail program registered for mailto: (this
+// test program, recording what it was given): one argument, byte for byte, whatever the report
+// holds. A printer that is not there fails with error 482.
+TEST(Win32Desktop, ShellHandsTheMailProgramTheWholeAddressAndAMissingPrinterFails) {
+    wchar_t program[MAX_PATH] = {}, temp[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring record = std::wstring(temp) + L"qvmsgerr-mailto.txt";
+    const std::wstring command =
+        L"\"" + std::wstring(program) + L"\" --record-to \"" + record + L"\" \"%1\"";
+    // The mail program of the classes every user sees, put back afterwards.
+    constexpr wchar_t kOpen[] = L"mailto\\shell\\open\\command";
+    std::wstring before(1024, L'\0');
+    DWORD size = static_cast<DWORD>(before.size() * sizeof(wchar_t));
+    RegGetValueW(HKEY_CLASSES_ROOT, kOpen, nullptr, RRF_RT_REG_SZ, nullptr, before.data(), &size);
+    before.resize(before.find(L'\0'));
+    const auto setOpen = [&](const std::wstring& line) {
+        return RegSetKeyValueW(HKEY_CLASSES_ROOT, kOpen, nullptr, REG_SZ, line.c_str(),
+                               static_cast<DWORD>((line.size() + 1) * sizeof(wchar_t)));
+    };
+    ASSERT_EQ(setOpen(command), ERROR_SUCCESS);
+    DeleteFileW(record.c_str());
+    const std::string address =
+        error::mailtoAddress("help@ledger.example", "Ledger \"2\"",
+                             "Error 75 & more: 100% \xC3\xA9"
+                             "chou\xC3\xA9 \xE2\x80\x94 C:\\Ledger\r\nat Save > Write");
+    win32::Win32Desktop desktop;
+    desktop.shellOpen(address);
+    std::string received;
+    for (int waited = 0; waited < 20000 && received.empty(); waited += 100) {
+        pump(100);
+        HANDLE file = CreateFileW(record.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        char buffer[8192];
+        DWORD read = 0;
+        if (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &read, nullptr)) {
+            received.assign(buffer, read);
+        }
+        CloseHandle(file);
+    }
+    setOpen(before);
+    EXPECT_EQ(received, address);
+    EXPECT_EQ(testing::raised([&] {
+                  desktop.printDocument({false, "No Such Printer"}, {});
+              }).Number,
+              482);
 }
 
 /// Ends each system box as it comes up, before it is shown, with its first button, and keeps
