@@ -12,7 +12,10 @@
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 #include <oleacc.h>
+#include <winspool.h>
 
+#include <algorithm>
+#include <fstream>
 #include <sstream>
 
 namespace qvMsgErr::win32test {
@@ -176,6 +179,121 @@ TEST_F(Win32Windows, ErrorDialogClosesByItsButtonEscapeAndTheCloseBox) {
             [&] { result = ledger.Show(true, "Path/File access error", 75, "Save&Write&"); });
         EXPECT_EQ(result, 3);
     }
+}
+
+/// A PostScript printer of Wine's driver whose port is a file: what is printed can be read back.
+class FilePrinter {
+public:
+    static constexpr wchar_t kName[] = L"qvMsgErr Test Printer";
+    static constexpr wchar_t kPort[] = L"/tmp/qvmsgerr-printed.ps"; // a Unix file as Wine's port
+    static constexpr wchar_t kDriver[] = L"qvMsgErr Test PostScript";
+
+    FilePrinter() {
+        wchar_t env[] = L"Windows x64", dir[MAX_PATH] = {}, driverFile[] = L"wineps.drv";
+        DWORD size = 0;
+        GetPrinterDriverDirectoryW(nullptr, env, 1, reinterpret_cast<BYTE*>(dir), sizeof dir,
+                                   &size);
+        CopyFileW(win32::wide(QV_TEST_DATA "/test-printer.ppd").c_str(),
+                  (std::wstring(dir) + L"\\test-printer.ppd").c_str(), FALSE);
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPorts, kPort, REG_SZ, L"", sizeof(wchar_t));
+        std::wstring data = L"test-printer.ppd", name = kName, port = kPort, driver = kDriver;
+        std::wstring processor = L"WinPrint", raw = L"RAW";
+        DRIVER_INFO_3W d{};
+        d.cVersion = 3;
+        d.pName = driver.data();
+        d.pEnvironment = env;
+        d.pDriverPath = d.pConfigFile = driverFile;
+        d.pDataFile = data.data();
+        AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&d), 0);
+        PRINTER_INFO_2W p{};
+        p.pPrinterName = name.data();
+        p.pPortName = port.data();
+        p.pDriverName = driver.data();
+        p.pPrintProcessor = processor.data();
+        p.pDatatype = raw.data();
+        if (HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&p))) {
+            ClosePrinter(printer);
+        }
+        SetDefaultPrinterW(kName);
+        DeleteFileW(L"Z:\\tmp\\qvmsgerr-printed.ps");
+    }
+    ~FilePrinter() {
+        HANDLE printer = nullptr;
+        wchar_t name[] = L"qvMsgErr Test Printer";
+        if (OpenPrinterW(name, &printer, nullptr)) {
+            DeletePrinter(printer);
+            ClosePrinter(printer);
+        }
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kPorts, kPort);
+    }
+    FilePrinter(const FilePrinter&) = delete;
+    FilePrinter& operator=(const FilePrinter&) = delete;
+
+    /// The pages printed, and the letters and digits on them in the order printed (the driver
+    /// draws each character by its glyph's name).
+    static std::pair<int, std::string> printed() {
+        std::ifstream file("Z:\\tmp\\qvmsgerr-printed.ps");
+        static const std::string kDigits[] = {"zero", "one", "two",   "three", "four",
+                                              "five", "six", "seven", "eight", "nine"};
+        int pages = 0;
+        std::string letters;
+        for (std::string line; std::getline(file, line);) {
+            pages += line.starts_with("%%Page: ") ? 1 : 0;
+            if (!line.starts_with("/") || !line.ends_with(" glyphshow")) {
+                continue;
+            }
+            const std::string glyph = line.substr(1, line.size() - 11);
+            const auto digit = std::find(std::begin(kDigits), std::end(kDigits), glyph);
+            if (glyph.size() == 1 && std::isalpha(static_cast<unsigned char>(glyph[0]))) {
+                letters += glyph;
+            } else if (digit != std::end(kDigits)) {
+                letters += static_cast<char>('0' + (digit - std::begin(kDigits)));
+            }
+        }
+        return {pages, letters};
+    }
+
+private:
+    static constexpr wchar_t kPorts[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+};
+
+/// The letters and digits of `text`, in order.
+std::string lettersOf(const std::string& text) {
+    std::string letters;
+    std::copy_if(text.begin(), text.end(), std::back_inserter(letters),
+                 [](unsigned char c) { return std::isalnum(c) != 0; });
+    return letters;
+}
+
+// The error report printed as the user prints it: Print, the system's print dialog answered with
+// its OK, the printer. A long report goes on to further pages without losing a word.
+TEST_F(Win32Windows, ErrorReportIsPrintedOnThePrinterChosenInThePrintDialog) {
+    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
+        GTEST_SKIP() << "the test printer prints to a file through Wine's PostScript driver";
+    }
+    const FilePrinter printer;
+    std::string details;
+    for (int line = 1; line <= 120; ++line) {
+        details += "at LedgerFile.Level" + std::to_string(line) + "\r\n";
+    }
+    clsError ledger;
+    ledger.AppName("Ledger");
+    whileShown(
+        kForm,
+        [&](HWND hwnd) {
+            Win32User user(windowOf(hwnd));
+            user.click("cmdDetails");
+            whileShown(
+                L"#32770",
+                [](HWND dialog) { SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0); },
+                [&] { user.click("cmdPrint"); });
+            user.click("cmdClose");
+        },
+        [&] { ledger.Show(true, "Path/File access error", 75, details, "", "saving"); });
+    const auto [pages, letters] = FilePrinter::printed();
+    EXPECT_GE(pages, 2);
+    EXPECT_NE(letters.find(lettersOf("Path/File access error")), std::string::npos) << letters;
+    EXPECT_NE(letters.find(lettersOf(details)), std::string::npos) << "every line, in order";
 }
 
 // --- Pictures --------------------------------------------------------------------------------

@@ -225,7 +225,8 @@ std::string Win32Desktop::dateTimeText(platform::DateFormat format) const {
     case platform::DateFormat::LongDate:
         return localeText(true, DATE_LONGDATE, now);
     case platform::DateFormat::ShortTime:
-        return localeText(false, TIME_NOSECONDS | TIME_FORCE24HOURFORMAT, now);
+        // Forced to 24 hours, the system still writes the AM/PM marker unless told not to.
+        return localeText(false, TIME_NOSECONDS | TIME_FORCE24HOURFORMAT | TIME_NOTIMEMARKER, now);
     }
     return {};
 }

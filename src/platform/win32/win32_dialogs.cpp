@@ -54,8 +54,15 @@ public:
     void newLine(float indent) {
         y_ += lineHeight_;
         lineHeight_ = 0;
-        left_ = marginX_ + static_cast<int>(std::lround(indent * static_cast<float>(dpiX_) / 1440));
-        x_ = left_;
+        indentTo(indent);
+    }
+
+    /// Indents the line by `indent` twips where nothing is written on it yet: a run that begins
+    /// a paragraph indents all of it, its first line too.
+    void indentEmptyLine(float indent) {
+        if (x_ == left_) {
+            indentTo(indent);
+        }
     }
 
     /// Writes `word` (with the spaces after it) in the font selected now.
@@ -77,6 +84,11 @@ public:
         TextOutW(dc_, x_, y_, word.c_str(), static_cast<int>(word.size()));
         x_ += size.cx;
         lineHeight_ = std::max<int>(lineHeight_, size.cy);
+    }
+
+    void indentTo(float indent) {
+        left_ = marginX_ + static_cast<int>(std::lround(indent * static_cast<float>(dpiX_) / 1440));
+        x_ = left_;
     }
 
     void finish() {
@@ -103,6 +115,8 @@ void printRuns(HDC dc, const platform::FormattedDocument& doc) {
         try {
             if (lineStart) {
                 page.newLine(run.leftIndent);
+            } else {
+                page.indentEmptyLine(run.leftIndent);
             }
             while (i < text.size()) {
                 if (text[i] == L'\r' || text[i] == L'\n') {
