@@ -82,35 +82,18 @@ TEST(Win32Desktop, SaveDialogAnswersTheNameTypedWithTheDefaultExtension) {
     }
 }
 
-TEST(Win32Desktop, SystemBoxOffersTheButtonsOfItsFlagsAndAnswersTheOneClicked) {
+// Each button of each set, clicked on the box as shown (which buttons a box offers, every flag
+// word's, is the sweep's below).
+TEST(Win32Desktop, SystemBoxAnswersTheButtonClicked) {
     win32::Win32Desktop desktop;
-    for (int32_t set = 0; set <= 6; ++set) {
-        for (const int32_t extra : {0, 0x4000 /* Help */}) {
-            const int32_t flags = set | extra;
-            const auto answers = platform::systemBoxAnswers(flags);
-            for (const int32_t wanted : answers) {
-                int32_t answer = 0;
-                whileShown(
-                    kSystemBox,
-                    [&](HWND box) {
-                        std::vector<int> ids;
-                        HWND click = nullptr;
-                        for (const auto& b : buttonsOf(box)) {
-                            ids.push_back(b.id);
-                            click = b.id == wanted ? b.hwnd : click;
-                        }
-                        std::vector<int> expected(answers.begin(), answers.end());
-                        if (extra & 0x4000) {
-                            expected.push_back(IDHELP);
-                        }
-                        EXPECT_EQ(ids, expected) << "flags " << flags;
-                        SendMessageW(click, BM_CLICK, 0, 0);
-                    },
-                    [&] {
-                        answer = desktop.systemMessageBox("Which one?", flags, "qvMsgErr", "", 0);
-                    });
-                EXPECT_EQ(answer, wanted) << "flags " << flags;
-            }
+    for (int32_t flags = 0; flags <= 6; ++flags) {
+        for (const int32_t wanted : platform::systemBoxAnswers(flags)) {
+            int32_t answer = 0;
+            whileShown(
+                kSystemBox,
+                [&](HWND box) { SendMessageW(GetDlgItem(box, wanted), BM_CLICK, 0, 0); },
+                [&] { answer = desktop.systemMessageBox("Which one?", flags, "qvMsgErr", "", 0); });
+            EXPECT_EQ(answer, wanted) << "flags " << flags;
         }
     }
 }

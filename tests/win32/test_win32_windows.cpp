@@ -4,12 +4,12 @@
 
 #include "support/forms.h"
 #include "table.h"
+#include "tools/qvmsg/win32_picture.h"
 
 #include <qvMsgErr/apartment.h>
 #include <qvMsgErr/clsError.h>
 #include <qvMsgErr/clsMesgBox.h>
 
-#include <gdiplus.h>
 #include <gtest/gtest.h>
 #include <oleacc.h>
 #include <winspool.h>
@@ -314,46 +314,20 @@ std::wstring outputDirectory() {
     return dir;
 }
 
-/// The window as the screen shows it, frame included, saved as win32-<stem>.png; how many of its
-/// pixels in the client rectangle `area` (pixels) differ from the pixel at the area's corner.
+/// The window's client area as it shows, saved as win32-<stem>.png; how many of its pixels in
+/// `area` (client pixels) differ from the pixel at the area's corner.
 int picture(HWND hwnd, const std::wstring& stem, RECT area) {
-    UpdateWindow(hwnd);
     pump(300);
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    const HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    POINT origin{0, 0};
-    ClientToScreen(hwnd, &origin);
-    OffsetRect(&area, origin.x - r.left, origin.y - r.top);
-    const COLORREF corner = GetPixel(memory, area.left, area.top);
+    EXPECT_TRUE(qvmsg::writePicture(hwnd, outputDirectory() + L"\\win32-" + stem + L".png"));
+    HDC dc = GetDC(hwnd);
+    const COLORREF corner = GetPixel(dc, area.left, area.top);
     int marked = 0;
     for (int y = area.top; y < area.bottom; ++y) {
         for (int x = area.left; x < area.right; ++x) {
-            marked += GetPixel(memory, x, y) != corner ? 1 : 0;
+            marked += GetPixel(dc, x, y) != corner ? 1 : 0;
         }
     }
-    SelectObject(memory, old);
-
-    ULONG_PTR token = 0;
-    const Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    Gdiplus::GpBitmap* image = nullptr;
-    Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &image);
-    const CLSID png = {
-        0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-    const std::wstring path = outputDirectory() + L"\\win32-" + stem + L".png";
-    EXPECT_EQ(Gdiplus::DllExports::GdipSaveImageToFile(image, path.c_str(), &png, nullptr),
-              Gdiplus::Ok);
-    Gdiplus::DllExports::GdipDisposeImage(image);
-    Gdiplus::GdiplusShutdown(token);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    ReleaseDC(hwnd, dc);
     return marked;
 }
 
