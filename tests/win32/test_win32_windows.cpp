@@ -314,21 +314,25 @@ std::wstring outputDirectory() {
     return dir;
 }
 
-/// The window's client area as it shows, saved as win32-<stem>.png; how many of its pixels in
-/// `area` (client pixels) differ from the pixel at the area's corner.
-int picture(HWND hwnd, const std::wstring& stem, RECT area) {
-    pump(300);
-    EXPECT_TRUE(qvmsg::writePicture(hwnd, outputDirectory() + L"\\win32-" + stem + L".png"));
+/// How many of the pixels of `hwnd` in `area` (client pixels) differ from the area's corner.
+int marked(HWND hwnd, RECT area) {
     HDC dc = GetDC(hwnd);
     const COLORREF corner = GetPixel(dc, area.left, area.top);
-    int marked = 0;
+    int count = 0;
     for (int y = area.top; y < area.bottom; ++y) {
         for (int x = area.left; x < area.right; ++x) {
-            marked += GetPixel(dc, x, y) != corner ? 1 : 0;
+            count += GetPixel(dc, x, y) != corner ? 1 : 0;
         }
     }
     ReleaseDC(hwnd, dc);
-    return marked;
+    return count;
+}
+
+/// The window's client area as it shows, saved as win32-<stem>.png; marked(hwnd, area).
+int picture(HWND hwnd, const std::wstring& stem, RECT area) {
+    pump(300);
+    EXPECT_TRUE(qvmsg::writePicture(hwnd, outputDirectory() + L"\\win32-" + stem + L".png"));
+    return marked(hwnd, area);
 }
 
 /// What a screen reader hears of a window: its role, name and description.
@@ -416,6 +420,9 @@ TEST_F(Win32Windows, PicturesAndWhatScreenReadersHear) {
         [&](HWND hwnd) {
             EXPECT_GT(picture(hwnd, L"error-dialog", icon), 100) << "the error symbol";
             auto& w = windowOf(hwnd);
+            RECT details{};
+            GetClientRect(hwndOf(w, "rtfDetails"), &details);
+            EXPECT_GT(marked(hwndOf(w, "rtfDetails"), details), 100) << "the placeholder";
             EXPECT_TRUE(raised(hwnd));
             EXPECT_EQ(
                 std::make_tuple(std::get<2>(heard(hwnd)),
@@ -425,7 +432,7 @@ TEST_F(Win32Windows, PicturesAndWhatScreenReadersHear) {
             Win32User(windowOf(hwnd)).click("cmdClose");
         },
         [&] {
-            ledger.Show(true, "Path/File access error", 75, "LedgerFile.Save&WriteRecord&",
+            ledger.Show(true, "Path/File access error", 75, "",
                         "Check that the disk is not full and that you may write to the folder.",
                         "saving the ledger");
         });

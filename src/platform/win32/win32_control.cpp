@@ -451,4 +451,24 @@ HBRUSH Win32Control::colourText(HDC dc) {
     return brush_;
 }
 
+void Win32Control::paintPlaceholder() const {
+    // The system's multi-line edit has no cue text of its own: an empty one shows the design's
+    // hint in the grey of disabled text, as a single-line one would.
+    if (!isTextArea(d_.kind) || d_.placeholder.empty() || GetWindowTextLengthW(hwnd_) > 0) {
+        return;
+    }
+    HDC dc = GetDC(hwnd_);
+    RECT area{};
+    SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    SetBkMode(dc, TRANSPARENT);
+    const std::wstring hint = wide(d_.placeholder);
+    DrawTextW(dc, hint.c_str(), static_cast<int>(hint.size()), &area,
+              DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+}
+
 } // namespace qvMsgErr::win32

@@ -28,8 +28,8 @@
 //   [x] Screen readers: a window whose design announces a text is an alert described by that
 //       text and raised with EVENT_SYSTEM_ALERT when shown; text areas carry their names, a label
 //       names or describes its control, decoration is not read out (win32_access.cpp)
-//   [~] Text areas show no placeholder; pictures drawn on the surface are not named to screen
-//       readers
+//   [x] An empty text area shows the design's placeholder in grey
+//   [~] Pictures drawn on the surface are not named to screen readers
 //   [~] Long captions: labels and buttons show the first kShownCharacters characters of a
 //       caption; caption() keeps every byte
 #pragma once
@@ -167,6 +167,8 @@ public:
     HBRUSH colourText(HDC dc);
     /// Takes the check box's tick from its window into the stored value (after a click).
     void takeTick();
+    /// Draws the design's placeholder over an empty text area, after the system painted it.
+    void paintPlaceholder() const;
 
 private:
     friend class platform::DesignedControl<Win32Control, Win32Window>;

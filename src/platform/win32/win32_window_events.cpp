@@ -84,6 +84,13 @@ LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp, UINT
             window->focusArrived(hwnd);
         }
         break;
+    case WM_PAINT:
+        if (const Win32Control* c = window->isLoaded() ? window->controlOf(hwnd) : nullptr) {
+            const LRESULT painted = DefSubclassProc(hwnd, message, wp, lp);
+            c->paintPlaceholder();
+            return painted;
+        }
+        break;
     case WM_GETOBJECT:
         if (window->isLoaded()) {
             if (const LRESULT object = window->accessibleObject(hwnd, wp, lp)) {
