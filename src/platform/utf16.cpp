@@ -62,6 +62,15 @@ std::optional<std::u16string> toUtf16(std::string_view utf8) {
     return out;
 }
 
+std::u16string toUtf16Replaced(std::string_view utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        appendUnit(out, nextCodePoint(utf8, i));
+    }
+    return out;
+}
+
 std::string fromUtf16(std::u16string_view utf16) {
     return decode(utf16,
                   [](std::string& out, char32_t) { appendUtf8(out, kReplacementCharacter); });

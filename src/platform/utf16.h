@@ -13,6 +13,10 @@ namespace qvMsgErr::platform {
 /// must be exact: nothing is ever guessed.
 std::optional<std::u16string> toUtf16(std::string_view utf8);
 
+/// `utf8` as UTF-16 with each ill-formed sequence shown as U+FFFD. For texts a person reads
+/// (window texts): they show what can be shown.
+std::u16string toUtf16Replaced(std::string_view utf8);
+
 /// `utf16` as UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string fromUtf16(std::u16string_view utf16);
 

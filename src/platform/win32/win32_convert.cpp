@@ -1,4 +1,5 @@
 // What the Win32 desktop converts: text between UTF-8 and UTF-16, colours, fonts, DPI and keys.
+#include "platform/utf16.h"
 #include "platform/win32/win32_desktop_p.h"
 
 #include <cctype>
@@ -7,27 +8,12 @@
 namespace qvMsgErr::win32 {
 
 std::wstring wide(const std::string& text) {
-    if (text.empty()) {
-        return {};
-    }
-    // Without MB_ERR_INVALID_CHARS an ill-formed sequence becomes U+FFFD instead of failing.
-    const int size = static_cast<int>(std::min<std::size_t>(text.size(), INT32_MAX / 2));
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, out.data(), length);
-    return out;
+    const std::u16string units = platform::toUtf16Replaced(text);
+    return {units.begin(), units.end()};
 }
 
 std::string narrow(const std::wstring& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(std::min<std::size_t>(text.size(), INT32_MAX / 4));
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), length, nullptr, nullptr);
-    return out;
+    return platform::fromUtf16({reinterpret_cast<const char16_t*>(text.data()), text.size()});
 }
 
 std::string windowText(HWND hwnd) {
