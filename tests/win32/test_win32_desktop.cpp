@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <thread>
 #include <tuple>
 
@@ -98,52 +101,104 @@ TEST(Win32Desktop, SystemBoxAnswersTheButtonClicked) {
     }
 }
 
-// The e-mail report as the shell hands it to the mail program registered for mailto: (this
-// test program, recording what it was given): one argument, byte for byte, whatever the report
-// holds. A printer that is not there fails with error 482.
-TEST(Win32Desktop, ShellHandsTheMailProgramTheWholeAddressAndAMissingPrinterFails) {
-    wchar_t program[MAX_PATH] = {}, temp[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, program, MAX_PATH);
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring record = std::wstring(temp) + L"qvmsgerr-mailto.txt";
-    const std::wstring command =
-        L"\"" + std::wstring(program) + L"\" --record-to \"" + record + L"\" \"%1\"";
-    // The mail program of the classes every user sees, put back afterwards.
-    constexpr wchar_t kOpen[] = L"mailto\\shell\\open\\command";
-    std::wstring before(1024, L'\0');
-    DWORD size = static_cast<DWORD>(before.size() * sizeof(wchar_t));
-    RegGetValueW(HKEY_CLASSES_ROOT, kOpen, nullptr, RRF_RT_REG_SZ, nullptr, before.data(), &size);
-    before.resize(before.find(L'\0'));
-    const auto setOpen = [&](const std::wstring& line) {
-        return RegSetKeyValueW(HKEY_CLASSES_ROOT, kOpen, nullptr, REG_SZ, line.c_str(),
-                               static_cast<DWORD>((line.size() + 1) * sizeof(wchar_t)));
-    };
-    ASSERT_EQ(setOpen(command), ERROR_SUCCESS);
-    DeleteFileW(record.c_str());
+/// This test program as the one the shell starts to open `kind` (a class of HKEY_CLASSES_ROOT:
+/// "mailto", "chm.file"), recording the argument it is given; the class's own is put back after.
+class ShellRecorder {
+public:
+    explicit ShellRecorder(const std::wstring& kind) : key_(kind + L"\\shell\\open\\command") {
+        wchar_t program[MAX_PATH] = {}, temp[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, program, MAX_PATH);
+        GetTempPathW(MAX_PATH, temp);
+        record_ = std::wstring(temp) + L"qvmsgerr-shell.txt";
+        DeleteFileW(record_.c_str());
+        before_.resize(1024);
+        DWORD size = static_cast<DWORD>(before_.size() * sizeof(wchar_t));
+        RegGetValueW(HKEY_CLASSES_ROOT, key_.c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
+                     before_.data(), &size);
+        before_.resize(before_.find(L'\0'));
+        set(L"\"" + std::wstring(program) + L"\" --record-to \"" + record_ + L"\" \"%1\"");
+    }
+    ~ShellRecorder() { set(before_); }
+    ShellRecorder(const ShellRecorder&) = delete;
+    ShellRecorder& operator=(const ShellRecorder&) = delete;
+
+    /// What the program was started with, once it has been (within 20 s).
+    std::string received() const {
+        std::string text;
+        for (int waited = 0; waited < 20000 && text.empty(); waited += 100) {
+            pump(100);
+            std::ifstream file(std::filesystem::path(record_), std::ios::binary);
+            text.assign(std::istreambuf_iterator<char>(file), {});
+        }
+        return text;
+    }
+
+private:
+    void set(const std::wstring& line) const {
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, key_.c_str(), nullptr, REG_SZ, line.c_str(),
+                        static_cast<DWORD>((line.size() + 1) * sizeof(wchar_t)));
+    }
+    std::wstring key_, record_, before_;
+};
+
+// What the shell hands the program registered for a target, recorded by this test program: the
+// e-mail report's whole address, byte for byte, as one argument; a compiled help file that the
+// help viewer cannot open. A printer that is not there fails with error 482.
+TEST(Win32Desktop, ShellHandsOnTheMailAddressAndHelpNoViewerTakes) {
+    win32::Win32Desktop desktop;
     const std::string address =
         error::mailtoAddress("help@ledger.example", "Ledger \"2\"",
                              "Error 75 & more: 100% \xC3\xA9"
                              "chou\xC3\xA9 \xE2\x80\x94 C:\\Ledger\r\nat Save > Write");
-    win32::Win32Desktop desktop;
-    desktop.shellOpen(address);
-    std::string received;
-    for (int waited = 0; waited < 20000 && received.empty(); waited += 100) {
-        pump(100);
-        HANDLE file = CreateFileW(record.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-        char buffer[8192];
-        DWORD read = 0;
-        if (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &read, nullptr)) {
-            received.assign(buffer, read);
-        }
-        CloseHandle(file);
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::string help = win32::narrow(temp) + "ledger.chm";
+    std::ofstream(std::filesystem::path(win32::wide(help))) << "not a compiled help file";
+    for (const auto& [kind, target, open] :
+         {std::tuple<std::wstring, std::string, std::function<void()>>{
+              L"mailto", address, [&] { desktop.shellOpen(address); }},
+          {L"chm.file", help, [&] { desktop.showHelp(help, 1, 42); }}}) {
+        const ShellRecorder recorder(kind);
+        open();
+        EXPECT_EQ(recorder.received(), target);
     }
-    setOpen(before);
-    EXPECT_EQ(received, address);
     EXPECT_EQ(testing::raised([&] {
                   desktop.printDocument({false, "No Such Printer"}, {});
               }).Number,
               482);
+}
+
+/// What the WinHelp viewer was asked: the command, its number and the file.
+thread_local std::tuple<int, long, std::string> g_winHelpAsked;
+
+// A help file of another kind goes to WinHelp, whose viewer (here a window of its class, found as
+// the system finds the real one) is told the file, the command and the context.
+TEST(Win32Desktop, WinHelpIsAskedForTheContextOrTheContents) {
+    WNDCLASSW viewerClass{};
+    viewerClass.lpszClassName = L"MS_WINHELP";
+    viewerClass.hInstance = GetModuleHandleW(nullptr);
+    viewerClass.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (message != WM_COPYDATA) {
+            return DefWindowProcW(hwnd, message, wp, lp);
+        }
+        // WINHELP: size, command, data, reserved, offset of the file name, offset of the data.
+        const auto* at = static_cast<const BYTE*>(reinterpret_cast<COPYDATASTRUCT*>(lp)->lpData);
+        g_winHelpAsked = {
+            *reinterpret_cast<const WORD*>(at + 2), *reinterpret_cast<const LONG*>(at + 4),
+            reinterpret_cast<const char*>(at + *reinterpret_cast<const WORD*>(at + 12))};
+        return TRUE;
+    };
+    RegisterClassW(&viewerClass);
+    HWND viewer = CreateWindowW(L"MS_WINHELP", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                viewerClass.hInstance, nullptr);
+    win32::Win32Desktop desktop;
+    for (const auto& [command, context, asked] :
+         {std::tuple{1, 42, std::tuple<int, long, std::string>{HELP_CONTEXT, 42, "C:\\ledger.hlp"}},
+          {3, 0, {HELP_CONTENTS, 0, "C:\\ledger.hlp"}}}) {
+        desktop.showHelp("C:\\ledger.hlp", command, context);
+        EXPECT_EQ(g_winHelpAsked, asked);
+    }
+    DestroyWindow(viewer);
 }
 
 /// Ends each system box as it comes up, before it is shown, with its first button, and keeps
