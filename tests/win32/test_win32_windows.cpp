@@ -21,7 +21,10 @@ constexpr wchar_t kForm[] = L"qvMsgErrForm";
 
 class Win32Windows : public ::testing::Test {
 protected:
-    void SetUp() override { setThreadDesktop(std::make_shared<win32::Win32Desktop>()); }
+    void SetUp() override { speak({"en-US"}); }
+    static void speak(const std::vector<std::string>& languages) {
+        setThreadDesktop(std::make_shared<win32::Win32Desktop>(languages));
+    }
     void TearDown() override {
         EXPECT_EQ(loadedFormCount(), 0U) << "a test left windows of the library open";
         unloadAllForms();
@@ -177,6 +180,40 @@ TEST_F(Win32Windows, ErrorDialogClosesByItsButtonEscapeAndTheCloseBox) {
     }
 }
 
+// The library's own texts in the first language that is English or has a catalogue; a
+// right-to-left one mirrors the window, its buttons then on the left. Each row: the languages;
+// the captions of an OK/Cancel message's buttons and the side of the window they stand on.
+TEST_F(Win32Windows, OwnTextsInTheUsersLanguageAndItsDirection) {
+    const std::pair<std::vector<std::string>, std::vector<std::string>> rows[] = {
+        {{"en-GB", "de-DE"}, {"OK", "Cancel", "right"}},
+        {{"pt-BR", "de-AT"}, {"OK", "Abbrechen", "right"}},
+        {{"he-IL"}, {"\u05d0\u05d9\u05e9\u05d5\u05e8", "\u05d1\u05d9\u05d8\u05d5\u05dc", "left"}},
+    };
+    for (const auto& [languages, expected] : rows) {
+        SCOPED_TRACE(languages.back());
+        speak(languages);
+        clsMesgBox box;
+        box.MsgBoxType(TessaryClassic);
+        std::vector<std::string> seen;
+        whileShown(
+            kForm,
+            [&](HWND hwnd) {
+                auto& w = windowOf(hwnd);
+                const auto button = [&](int16_t i) {
+                    return dynamic_cast<win32::Win32Control&>(w.control("cmdButton", i)).hwnd();
+                };
+                RECT ok{}, frame{};
+                GetWindowRect(button(0), &ok);
+                GetWindowRect(hwnd, &frame);
+                seen = {win32::windowText(button(0)), win32::windowText(button(1)),
+                        ok.right < (frame.left + frame.right) / 2 ? "left" : "right"};
+                Win32User(w).keyDown(27);
+            },
+            [&] { box.msgBox("Keep the changes?", 1, "Ledger"); });
+        EXPECT_EQ(seen, expected);
+    }
+}
+
 // --- Pictures --------------------------------------------------------------------------------
 
 /// Where tests leave pictures: $QVMSGERR_TEST_OUTPUT (a path of the system the tests run on, or
@@ -208,9 +245,8 @@ int picture(HWND hwnd, const std::wstring& stem, RECT area) {
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     const HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    POINT origin{0, 0};
-    ClientToScreen(hwnd, &origin);
-    OffsetRect(&area, origin.x - r.left, origin.y - r.top);
+    MapWindowPoints(hwnd, HWND_DESKTOP, reinterpret_cast<POINT*>(&area), 2); // mirrored too
+    OffsetRect(&area, -r.left, -r.top);
     const COLORREF corner = GetPixel(memory, area.left, area.top);
     int marked = 0;
     for (int y = area.top; y < area.bottom; ++y) {
@@ -240,9 +276,17 @@ int picture(HWND hwnd, const std::wstring& stem, RECT area) {
 
 TEST_F(Win32Windows, Pictures) {
     const RECT icon{10, 10, 42, 42}; // where both message windows and the dialog show a symbol
-    for (const QVMsgBoxType style : {TessaryClassic, Tessary2003}) {
+    const std::tuple<QVMsgBoxType, const char*, const wchar_t*> rows[] = {
+        {TessaryClassic, "en-US", L"message-classic"},
+        {Tessary2003, "en-US", L"message-2003"},
+        {Tessary2003, "de-DE", L"message-2003-de"},
+        {Tessary2003, "he-IL", L"message-2003-he"}};
+    for (const auto& [style, language, stem] : rows) {
+        speak({language});
         clsMesgBox box;
         box.MsgBoxType(style);
+        box.TimerUse(style == Tessary2003);
+        box.TimerSeconds(30);
         box.DetailsButton(true);
         box.DetailsString("The ledger was last saved by ann at 09:14.");
         box.DontShowAgain(true);
@@ -250,10 +294,10 @@ TEST_F(Win32Windows, Pictures) {
         box.DescYes("Save the changes and close the ledger");
         box.DescNo("Close the ledger without saving");
         box.DescCancel("Go back to the ledger");
-        const std::wstring stem = style == Tessary2003 ? L"message-2003" : L"message-classic";
         whileShown(
             kForm,
             [&](HWND hwnd) {
+                pump(1100); // the countdown's first second
                 EXPECT_GT(picture(hwnd, stem, icon), 100) << "the question symbol";
                 Win32User(windowOf(hwnd)).click("cmdButton", 2);
             },
@@ -262,6 +306,7 @@ TEST_F(Win32Windows, Pictures) {
                            "", -1, "win32-picture");
             });
     }
+    speak({"en-US"});
     clsError ledger;
     ledger.AppName("Ledger");
     whileShown(
