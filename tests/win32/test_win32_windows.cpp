@@ -25,7 +25,10 @@ constexpr wchar_t kForm[] = L"qvMsgErrForm";
 
 class Win32Windows : public ::testing::Test {
 protected:
-    void SetUp() override { setThreadDesktop(std::make_shared<win32::Win32Desktop>()); }
+    void SetUp() override { speak({"en-US"}); }
+    static void speak(const std::vector<std::string>& languages) {
+        setThreadDesktop(std::make_shared<win32::Win32Desktop>(languages));
+    }
     void TearDown() override {
         EXPECT_EQ(loadedFormCount(), 0U) << "a test left windows of the library open";
         unloadAllForms();
@@ -353,7 +356,10 @@ HWND hwndOf(win32::Win32Window& w, const std::string& name, int16_t index = -1) 
 thread_local std::vector<HWND> g_alerts;
 
 // Each window as it looks, and what a screen reader hears of it: an alert raised when shown and
-// described by its prompt or error, buttons described, the check box and text areas named.
+// described by its prompt or error, buttons described, the check box and text areas named. Each
+// message row: the style, the user's languages, the picture, and the Cancel button's caption and
+// side: the first language that is English or has a catalogue speaks, and a right-to-left one
+// mirrors the window.
 TEST_F(Win32Windows, PicturesAndWhatScreenReadersHear) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const HWINEVENTHOOK alerts = SetWinEventHook(
@@ -365,9 +371,17 @@ TEST_F(Win32Windows, PicturesAndWhatScreenReadersHear) {
         return std::find(g_alerts.begin(), g_alerts.end(), hwnd) != g_alerts.end();
     };
     const RECT icon{10, 10, 42, 42}; // where both message windows and the dialog show a symbol
-    for (const QVMsgBoxType style : {TessaryClassic, Tessary2003}) {
+    const std::tuple<QVMsgBoxType, std::vector<std::string>, const wchar_t*, std::string> rows[] = {
+        {TessaryClassic, {"en-US"}, L"message-classic", "Cancel right"},
+        {Tessary2003, {"en-GB", "de-DE"}, L"message-2003", "Cancel right"},
+        {Tessary2003, {"pt-BR", "de-AT"}, L"message-2003-de", "Abbrechen right"},
+        {Tessary2003, {"he-IL"}, L"message-2003-he", "\u05d1\u05d9\u05d8\u05d5\u05dc left"}};
+    for (const auto& [style, languages, stem, cancel] : rows) {
+        speak(languages);
         clsMesgBox box;
         box.MsgBoxType(style);
+        box.TimerUse(style == Tessary2003);
+        box.TimerSeconds(30);
         box.DetailsButton(true);
         box.DetailsString("The ledger was last saved by ann at 09:14.");
         box.DontShowAgain(true);
@@ -376,25 +390,34 @@ TEST_F(Win32Windows, PicturesAndWhatScreenReadersHear) {
         box.DescYes(yes);
         box.DescNo("Close the ledger without saving");
         box.DescCancel("Go back to the ledger");
-        const std::wstring stem = style == Tessary2003 ? L"message-2003" : L"message-classic";
         const std::string prompt = "Save the changes to the ledger before closing it?";
         whileShown(
             kForm,
             [&](HWND hwnd) {
+                pump(1100); // the countdown's first second
                 EXPECT_GT(picture(hwnd, stem, icon), 100) << "the question symbol";
                 auto& w = windowOf(hwnd);
+                RECT button{}, frame{};
+                GetWindowRect(hwndOf(w, "cmdButton", 2), &button);
+                GetWindowRect(hwnd, &frame);
+                EXPECT_EQ(win32::windowText(hwndOf(w, "cmdButton", 2)) +
+                              (button.right < (frame.left + frame.right) / 2 ? " left" : " right"),
+                          cancel);
                 EXPECT_TRUE(raised(hwnd));
-                EXPECT_EQ(std::make_tuple(heard(hwnd),
-                                          std::get<2>(heard(hwndOf(w, "cmdButton", 0))),
-                                          std::get<1>(heard(hwndOf(w, "chkDontShow"))),
-                                          std::get<1>(heard(hwndOf(w, "txtDetails")))),
-                          std::make_tuple(std::make_tuple(ROLE_SYSTEM_ALERT, "Ledger", prompt),
-                                          std::string(style == Tessary2003 ? yes : ""),
-                                          "Don't show this message again", "Details"));
-                Win32User(windowOf(hwnd)).click("cmdButton", 2);
+                if (languages.front().starts_with("en")) { // the names below are English
+                    EXPECT_EQ(std::make_tuple(heard(hwnd),
+                                              std::get<2>(heard(hwndOf(w, "cmdButton", 0))),
+                                              std::get<1>(heard(hwndOf(w, "chkDontShow"))),
+                                              std::get<1>(heard(hwndOf(w, "txtDetails")))),
+                              std::make_tuple(std::make_tuple(ROLE_SYSTEM_ALERT, "Ledger", prompt),
+                                              std::string(style == Tessary2003 ? yes : ""),
+                                              "Don't show this message again", "Details"));
+                }
+                Win32User(w).click("cmdButton", 2);
             },
             [&] { box.msgBox(prompt, 3 | 32, "Ledger", "", -1, "win32-picture"); });
     }
+    speak({"en-US"});
     clsError ledger;
     ledger.AppName("Ledger");
     whileShown(

@@ -17,6 +17,9 @@ bool writePicture(HWND hwnd, const std::wstring& file) {
     HDC memory = CreateCompatibleDC(window);
     HBITMAP bitmap = CreateCompatibleBitmap(window, r.right, r.bottom);
     const HGDIOBJ old = SelectObject(memory, bitmap);
+    // A window laid out right to left has a mirrored DC: copied into one mirrored the same way,
+    // the picture keeps what the screen shows instead of its mirror image.
+    SetLayout(memory, GetLayout(window));
     // What the window and its controls drew, read back from its surface: the window paints its
     // surface in WM_PAINT only, so WM_PRINT (PrintWindow) would leave out its background and icon.
     BitBlt(memory, 0, 0, r.right, r.bottom, window, 0, 0, SRCCOPY);

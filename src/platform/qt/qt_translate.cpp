@@ -4,8 +4,10 @@
 // The translator is asked directly, never installed on the application: a host's own catalogues
 // then cannot answer for our texts nor ours for the host's, and the host's layout direction stays
 // the host's business. Our windows take their direction from the language of our catalogue.
+#include "platform/language.h"
 #include "platform/qt/qt_desktop_p.h"
 
+#include <QDir>
 #include <QLocale>
 #include <QTranslator>
 
@@ -25,26 +27,29 @@ Catalogue& catalogue() {
     return c;
 }
 
-/// Loads the catalogue of the first language of `locale`'s list that is English or has one:
-/// someone who lists English before German reads English, not the German that is there.
+/// The languages our resources carry a catalogue for ("de", "he", …).
+std::vector<std::string> builtInCatalogues() {
+    std::vector<std::string> names;
+    for (const QString& file : QDir(QStringLiteral(":/qvMsgErr/translations"))
+                                   .entryList({QStringLiteral("qvMsgErr_*.qm")})) {
+        names.push_back(file.mid(9, file.size() - 12).toStdString()); // between "_" and ".qm"
+    }
+    return names;
+}
+
 void load(const QLocale& locale) {
     Catalogue& c = catalogue();
-    c.chosen = true;
-    c.loaded = false;
-    c.rightToLeft = false;
-    for (QString language : locale.uiLanguages()) {
-        language.replace(QLatin1Char('-'), QLatin1Char('_'));
-        if (language == QLatin1String("C") || language.startsWith(QLatin1String("en"))) {
-            return;
-        }
-        for (const QString& name : {language, language.section(QLatin1Char('_'), 0, 0)}) {
-            if (c.translator.load(QStringLiteral(":/qvMsgErr/translations/qvMsgErr_") + name)) {
-                c.loaded = true;
-                c.rightToLeft = QLocale(name).textDirection() == Qt::RightToLeft;
-                return;
-            }
-        }
+    std::vector<std::string> languages;
+    for (const QString& language : locale.uiLanguages()) {
+        languages.push_back(language.toStdString());
     }
+    const platform::CatalogueChoice choice =
+        platform::chooseCatalogue(languages, builtInCatalogues());
+    c.chosen = true;
+    c.loaded = !choice.language.empty() &&
+               c.translator.load(QStringLiteral(":/qvMsgErr/translations/qvMsgErr_") +
+                                 QString::fromStdString(choice.language));
+    c.rightToLeft = c.loaded && choice.rightToLeft;
 }
 
 } // namespace

@@ -97,7 +97,8 @@ HWND dialogOwner() {
     return GetActiveWindow();
 }
 
-Win32Desktop::Win32Desktop() {
+Win32Desktop::Win32Desktop(const std::vector<std::string>& languages) {
+    chooseCatalogue(languages);
     // Windows made by this thread from now on follow each screen's DPI. Known from Windows 10
     // on; before that the system scales them as it does every window.
     using SetAwarenessFn = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
@@ -109,7 +110,7 @@ Win32Desktop::Win32Desktop() {
 }
 
 std::unique_ptr<platform::Window> Win32Desktop::createWindow(const platform::FormDesign& design) {
-    return std::make_unique<Win32Window>(design);
+    return std::make_unique<Win32Window>(design, rightToLeft_);
 }
 
 int32_t Win32Desktop::systemMessageBox(const std::string& prompt, int32_t flags,

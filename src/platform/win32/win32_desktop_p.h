@@ -24,7 +24,11 @@
 //       the others; the shell opens the file where neither is there
 //   [x] Save dialog GetSaveFileNameW, print dialog PrintDlgW and printing with GDI, e-mail and
 //       other targets through ShellExecuteW, the clipboard, the locale's dates and times
-//   [~] The library's own texts stay English: the catalogues are built for the Qt desktop
+//   [x] The library's own texts from the catalogues, made into a table at build time
+//       (win32_catalogues.cpp from translations/*.ts): the first of the user's preferred UI
+//       languages that is English or has one; a right-to-left language lays every window out
+//       right to left (WS_EX_LAYOUTRTL), symbols unmirrored. The system message box speaks the
+//       system's language by itself
 //   [x] Screen readers: a window whose design announces a text is an alert described by that
 //       text and raised with EVENT_SYSTEM_ALERT when shown; text areas carry their names, a label
 //       names or describes its control, decoration is not read out (win32_access.cpp)
@@ -47,6 +51,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -196,7 +201,8 @@ struct SurfaceDrawing {
 
 class Win32Window final : public platform::Window {
 public:
-    explicit Win32Window(platform::FormDesign design);
+    /// `rightToLeft`: laid out right to left, as a right-to-left language reads.
+    Win32Window(platform::FormDesign design, bool rightToLeft);
     ~Win32Window() override;
 
     const platform::FormDesign& design() const override { return design_; }
@@ -330,12 +336,28 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------------
-// The desktop (win32_desktop.cpp, win32_system.cpp, win32_print.cpp)
+// The desktop (win32_desktop.cpp, win32_dialogs.cpp, win32_language.cpp)
 // ---------------------------------------------------------------------------------------------
+
+/// One text of a catalogue: `source` (English) in `context`, and its translation.
+struct CatalogueText {
+    const char* context;
+    const char* source;
+    const char* translation;
+};
+struct BuiltInCatalogue {
+    const char* language; ///< "de", "he", …
+    std::span<const CatalogueText> texts;
+};
+/// The catalogues of the library's own texts (win32_catalogues.cpp, made at build time).
+std::span<const BuiltInCatalogue> builtInCatalogues();
+/// The user's preferred UI languages, most preferred first ("de-DE", …).
+std::vector<std::string> userLanguages();
 
 class Win32Desktop final : public platform::Desktop {
 public:
-    Win32Desktop();
+    /// Speaks the first of `languages` that is English or has a catalogue.
+    explicit Win32Desktop(const std::vector<std::string>& languages = userLanguages());
 
     std::string name() const override { return "win32"; }
     std::unique_ptr<platform::Window> createWindow(const platform::FormDesign& design) override;
@@ -360,6 +382,13 @@ public:
     void copyText(const std::string& text) override;
     platform::TextExtent measureCaption(const std::string& caption, const platform::Font& font,
                                         float wrapWidth) const override;
+    std::string translate(const std::string& context, const std::string& text) const override;
+
+private:
+    void chooseCatalogue(const std::vector<std::string>& languages);
+
+    const BuiltInCatalogue* catalogue_ = nullptr; ///< none: English
+    bool rightToLeft_ = false;
 };
 
 /// The window dialogs of the desktop belong to: the thread's active window, or none.

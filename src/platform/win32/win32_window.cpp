@@ -57,16 +57,19 @@ void registerClass() {
 
 } // namespace
 
-Win32Window::Win32Window(platform::FormDesign design) : design_(std::move(design)) {
+Win32Window::Win32Window(platform::FormDesign design, bool rightToLeft)
+    : design_(std::move(design)) {
     platform::validateDesign(design_);
     caption_ = design_.caption;
     clientWidth_ = design_.clientWidth;
     clientHeight_ = design_.clientHeight;
     backColor_ = design_.backColor;
     registerClass();
-    hwnd_ = CreateWindowExW(kWindowExStyle, kClassName, shownPart(caption_).c_str(), kWindowStyle,
-                            CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, moduleInstance(),
-                            this);
+    // The layout mirrors the controls and the surface's drawing with the window; the controls
+    // inherit it.
+    hwnd_ = CreateWindowExW(kWindowExStyle | (rightToLeft ? WS_EX_LAYOUTRTL : 0), kClassName,
+                            shownPart(caption_).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                            0, 0, nullptr, nullptr, moduleInstance(), this);
     if (!hwnd_) {
         throw RunTimeError(err::OutOfMemory, "The window " + design_.name + " could not be made");
     }

@@ -416,7 +416,17 @@ void Win32Window::paint() {
 void Win32Window::drawPictureAt(HDC dc, platform::StockPicture picture, int x, int y,
                                 int size) const {
     if (HICON icon = stockIcon(picture, size)) {
+        // A mirrored surface would draw the symbol mirrored too (a question mark backwards):
+        // it goes to its mirrored place on the surface unmirrored for the moment.
+        const DWORD layout = GetLayout(dc);
+        if (layout & LAYOUT_RTL) {
+            RECT client{};
+            GetClientRect(hwnd_, &client);
+            x = client.right - x - size;
+            SetLayout(dc, 0);
+        }
         DrawIconEx(dc, x, y, icon, size, size, 0, nullptr, DI_NORMAL);
+        SetLayout(dc, layout);
     }
 }
 
