@@ -86,4 +86,10 @@ void validateDesign(const FormDesign& design) {
     }
 }
 
+const char* pictureMeaning(StockPicture picture) {
+    static constexpr const char* kMeanings[] = {nullptr, "Error", "Question", "Warning",
+                                                "Information"};
+    return kMeanings[static_cast<int>(picture)];
+}
+
 } // namespace qvMsgErr::platform

@@ -15,4 +15,8 @@ int accessKey(const std::string& caption);
 /// as one array), containers that are frames or panels and hold no loop.
 void validateDesign(const FormDesign& design);
 
+/// What a stock picture means to someone who cannot see it ("Error", "Question", "Warning",
+/// "Information"; nullptr for none), in English: the "MessageBox" catalogue translates it.
+const char* pictureMeaning(StockPicture picture);
+
 } // namespace qvMsgErr::platform

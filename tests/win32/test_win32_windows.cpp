@@ -320,8 +320,9 @@ int picture(HWND hwnd, const std::wstring& stem, RECT area) {
     return marked(hwnd, area);
 }
 
-/// What a screen reader hears of a window: its role, name and description.
-std::tuple<long, std::string, std::string> heard(HWND hwnd) {
+/// What a screen reader hears of a window (or of its last child): its role, name and
+/// description.
+std::tuple<long, std::string, std::string> heard(HWND hwnd, bool lastChild = false) {
     std::tuple<long, std::string, std::string> said{};
     IAccessible* object = nullptr;
     if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
@@ -332,6 +333,9 @@ std::tuple<long, std::string, std::string> heard(HWND hwnd) {
     VARIANT self{};
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
+    if (lastChild) {
+        object->get_accChildCount(&self.lVal);
+    }
     VARIANT role{};
     if (SUCCEEDED(object->get_accRole(self, &role)) && role.vt == VT_I4) {
         std::get<0>(said) = role.lVal;
@@ -405,11 +409,12 @@ TEST_F(Win32Windows, PicturesAndWhatScreenReadersHear) {
                           cancel);
                 EXPECT_TRUE(raised(hwnd));
                 if (languages.front().starts_with("en")) { // the names below are English
-                    EXPECT_EQ(std::make_tuple(heard(hwnd),
+                    EXPECT_EQ(std::make_tuple(heard(hwnd), heard(hwnd, true),
                                               std::get<2>(heard(hwndOf(w, "cmdButton", 0))),
                                               std::get<1>(heard(hwndOf(w, "chkDontShow"))),
                                               std::get<1>(heard(hwndOf(w, "txtDetails")))),
                               std::make_tuple(std::make_tuple(ROLE_SYSTEM_ALERT, "Ledger", prompt),
+                                              std::make_tuple(ROLE_SYSTEM_GRAPHIC, "Question", ""),
                                               std::string(style == Tessary2003 ? yes : ""),
                                               "Don't show this message again", "Details"));
                 }

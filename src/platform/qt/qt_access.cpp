@@ -1,6 +1,7 @@
 // What screen readers hear of the library's windows: a message is an alert whose text is its
 // prompt and whose icon is named by its meaning, a label that describes a button is that button's
 // description, text areas carry names, and decoration (a version number) is not read out.
+#include "platform/design.h"
 #include "platform/qt/qt_control_p.h"
 #include "support/texts.h"
 
@@ -14,9 +15,7 @@
 namespace qvMsgErr::qt {
 
 QString meaningOf(platform::StockPicture picture) {
-    static constexpr const char* kMeanings[] = {nullptr, "Error", "Question", "Warning",
-                                                "Information"};
-    const char* meaning = kMeanings[static_cast<int>(picture)];
+    const char* meaning = platform::pictureMeaning(picture);
     return meaning ? ownText(texts::kMessageBox, meaning) : QString();
 }
 

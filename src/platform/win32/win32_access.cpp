@@ -6,6 +6,9 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 // The interface ids come from __uuidof: the import library's IID_IAccessible is the address of
 // a call stub, not the id.
 
@@ -18,8 +21,13 @@ struct Spoken {
     std::optional<std::wstring> name, description;
     std::optional<long> role;
     long extraState = 0;
+    /// Symbols drawn on the window's surface: graphics after the system's children, each its
+    /// meaning and its place in the window's client pixels.
+    std::vector<std::pair<std::wstring, RECT>> graphics;
 
-    bool empty() const { return !name && !description && !role && extraState == 0; }
+    bool empty() const {
+        return !name && !description && !role && extraState == 0 && graphics.empty();
+    }
 };
 
 /// A caption as heard: the "&" of an access key is not read out ("&&" is a literal one).
@@ -46,7 +54,12 @@ bool isSelf(const VARIANT& child) {
 /// question goes to the system's object.
 class Speaker final : public IAccessible {
 public:
-    Speaker(IAccessible* system, Spoken spoken) : system_(system), spoken_(std::move(spoken)) {}
+    Speaker(HWND hwnd, IAccessible* system, Spoken spoken)
+        : hwnd_(hwnd), system_(system), spoken_(std::move(spoken)) {
+        if (FAILED(system_->get_accChildCount(&systemChildren_))) {
+            systemChildren_ = 0;
+        }
+    }
     Speaker(const Speaker&) = delete;
     Speaker& operator=(const Speaker&) = delete;
 
@@ -93,6 +106,10 @@ public:
 
     // IAccessible: what the design says of the window itself
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+        if (const auto* graphic = graphicOf(child); graphic && name) {
+            *name = bstrOf(graphic->first);
+            return S_OK;
+        }
         if (isSelf(child) && spoken_.name && name) {
             *name = bstrOf(*spoken_.name);
             return S_OK;
@@ -107,6 +124,11 @@ public:
         return system_->get_accDescription(child, description);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+        if (const auto* graphic = graphicOf(child); graphic && role) {
+            role->vt = VT_I4;
+            role->lVal = ROLE_SYSTEM_GRAPHIC;
+            return S_OK;
+        }
         if (isSelf(child) && spoken_.role && role) {
             role->vt = VT_I4;
             role->lVal = *spoken_.role;
@@ -115,6 +137,11 @@ public:
         return system_->get_accRole(child, role);
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
+        if (graphicOf(child) && state) {
+            state->vt = VT_I4;
+            state->lVal = STATE_SYSTEM_READONLY;
+            return S_OK;
+        }
         const HRESULT hr = system_->get_accState(child, state);
         if (SUCCEEDED(hr) && isSelf(child) && state && state->vt == VT_I4) {
             state->lVal |= spoken_.extraState;
@@ -127,9 +154,17 @@ public:
         return system_->get_accParent(parent);
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
-        return system_->get_accChildCount(count);
+        if (!count) {
+            return E_POINTER;
+        }
+        *count = systemChildren_ + static_cast<long>(spoken_.graphics.size());
+        return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
+        if (graphicOf(child) && out) {
+            *out = nullptr;
+            return S_FALSE; // an element of this object, with no object of its own
+        }
         return system_->get_accChild(child, out);
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
@@ -158,6 +193,18 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accLocation(long* x, long* y, long* w, long* h,
                                           VARIANT child) override {
+        if (const auto* graphic = graphicOf(child)) {
+            if (!x || !y || !w || !h) {
+                return E_POINTER;
+            }
+            RECT r = graphic->second;
+            MapWindowPoints(hwnd_, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+            *x = std::min(r.left, r.right);
+            *y = r.top;
+            *w = std::abs(r.right - r.left);
+            *h = r.bottom - r.top;
+            return S_OK;
+        }
         return system_->accLocation(x, y, w, h, child);
     }
     HRESULT STDMETHODCALLTYPE accNavigate(long dir, VARIANT start, VARIANT* end) override {
@@ -179,8 +226,18 @@ public:
 private:
     ~Speaker() = default;
 
+    /// The drawn symbol that `child` names, or nullptr.
+    const std::pair<std::wstring, RECT>* graphicOf(const VARIANT& child) const {
+        const long at = child.vt == VT_I4 ? child.lVal - systemChildren_ - 1 : -1;
+        return at >= 0 && at < static_cast<long>(spoken_.graphics.size())
+                   ? &spoken_.graphics[static_cast<std::size_t>(at)]
+                   : nullptr;
+    }
+
+    HWND hwnd_;
     IAccessible* system_;
     Spoken spoken_;
+    long systemChildren_ = 0;
     long refs_ = 1;
 };
 
@@ -195,7 +252,7 @@ LRESULT answer(HWND hwnd, WPARAM wp, LPARAM lp, const Spoken& spoken) {
                                          reinterpret_cast<void**>(&system)))) {
         return 0;
     }
-    auto* speaker = new Speaker(system, spoken);
+    auto* speaker = new Speaker(hwnd, system, spoken);
     LRESULT result = LresultFromObject(__uuidof(IAccessible), wp, speaker);
     if (result == static_cast<LRESULT>(CO_E_NOTINITIALIZED)) {
         // The object travels to the reader through COM: a thread that shows windows and never
@@ -216,6 +273,24 @@ LRESULT Win32Window::accessibleObject(HWND receiver, WPARAM wp, LPARAM lp) const
                 design_.announce.empty() ? nullptr : find(design_.announce, -1)) {
             spoken.role = ROLE_SYSTEM_ALERT;
             spoken.description = wide(announced->text());
+        }
+        const auto named = [&](platform::StockPicture picture, RECT place) {
+            if (const std::string& name = pictureNames_[static_cast<std::size_t>(picture)];
+                !name.empty()) {
+                spoken.graphics.emplace_back(wide(name), place);
+            }
+        };
+        for (const auto& c : controls_) {
+            if (c->kind() == platform::ControlKind::Image && c->shown()) {
+                named(c->settings().picture, c->clientRect());
+            }
+        }
+        const int size = MulDiv(32, static_cast<int>(dpi_), 96);
+        for (const auto* drawings : {&painted_, &pending_}) {
+            for (const SurfaceDrawing& d : *drawings) {
+                const int x = toPixels(d.x, dpi_), y = toPixels(d.y, dpi_);
+                named(d.picture, RECT{x, y, x + size, y + size});
+            }
         }
         return answer(receiver, wp, lp, spoken);
     }

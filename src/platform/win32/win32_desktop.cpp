@@ -1,9 +1,11 @@
 // The Win32 desktop: windows, the system message box, sounds, help, and the environment.
 #include "platform/win32/win32_desktop_p.h"
 
+#include "platform/design.h"
 #include "platform/files.h"
 #include "platform/utf8.h"
 #include "platform/window_system.h"
+#include "support/texts.h"
 
 #include <qvMsgErr/apartment.h>
 #include <qvMsgErr/win32.h>
@@ -110,7 +112,12 @@ Win32Desktop::Win32Desktop(const std::vector<std::string>& languages) {
 }
 
 std::unique_ptr<platform::Window> Win32Desktop::createWindow(const platform::FormDesign& design) {
-    return std::make_unique<Win32Window>(design, rightToLeft_);
+    std::array<std::string, 5> pictureNames;
+    for (std::size_t i = 1; i < pictureNames.size(); ++i) {
+        pictureNames[i] = translate(
+            texts::kMessageBox, platform::pictureMeaning(static_cast<platform::StockPicture>(i)));
+    }
+    return std::make_unique<Win32Window>(design, rightToLeft_, std::move(pictureNames));
 }
 
 int32_t Win32Desktop::systemMessageBox(const std::string& prompt, int32_t flags,

@@ -31,9 +31,9 @@
 //       system's language by itself
 //   [x] Screen readers: a window whose design announces a text is an alert described by that
 //       text and raised with EVENT_SYSTEM_ALERT when shown; text areas carry their names, a label
-//       names or describes its control, decoration is not read out (win32_access.cpp)
+//       names or describes its control, decoration is not read out (win32_access.cpp),
 //   [x] An empty text area shows the design's placeholder in grey
-//   [~] Pictures drawn on the surface are not named to screen readers
+//       and the symbols drawn on the surface are graphics named by their meaning
 //   [~] Long captions: labels and buttons show the first kShownCharacters characters of a
 //       caption; caption() keeps every byte
 #pragma once
@@ -47,6 +47,7 @@
 #endif
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -202,7 +203,10 @@ struct SurfaceDrawing {
 class Win32Window final : public platform::Window {
 public:
     /// `rightToLeft`: laid out right to left, as a right-to-left language reads.
-    Win32Window(platform::FormDesign design, bool rightToLeft);
+    /// `pictureNames`: what each stock picture means to a screen reader, in the user's language
+    /// (indexed by platform::StockPicture).
+    Win32Window(platform::FormDesign design, bool rightToLeft,
+                std::array<std::string, 5> pictureNames = {});
     ~Win32Window() override;
 
     const platform::FormDesign& design() const override { return design_; }
@@ -327,6 +331,7 @@ private:
     int busy_ = 0; ///< handlers and modal loops on the stack
     platform::WindowHandle handle_ = 0;
     std::vector<SurfaceDrawing> painted_, pending_;
+    std::array<std::string, 5> pictureNames_;
     std::map<std::tuple<std::string, float, bool>, HFONT> fonts_;
     Win32Control* pressedOn_ = nullptr;
     bool pressedWindow_ = false;

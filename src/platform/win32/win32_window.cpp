@@ -57,8 +57,9 @@ void registerClass() {
 
 } // namespace
 
-Win32Window::Win32Window(platform::FormDesign design, bool rightToLeft)
-    : design_(std::move(design)) {
+Win32Window::Win32Window(platform::FormDesign design, bool rightToLeft,
+                         std::array<std::string, 5> pictureNames)
+    : design_(std::move(design)), pictureNames_(std::move(pictureNames)) {
     platform::validateDesign(design_);
     caption_ = design_.caption;
     clientWidth_ = design_.clientWidth;
