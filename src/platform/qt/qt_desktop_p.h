@@ -56,6 +56,7 @@
 #include <qvMsgErr/platform.h>
 #include <qvMsgErr/qt.h>
 
+#include "platform/control_roster.h"
 #include "platform/designed_control.h"
 #include "platform/pixel_scale.h"
 
@@ -263,7 +264,7 @@ private:
     const HostForm* previous_;
 };
 
-class QtWindow final : public platform::Window {
+class QtWindow final : public platform::Window, public platform::ControlRoster<QtControl> {
 public:
     explicit QtWindow(platform::FormDesign design);
     ~QtWindow() override;
@@ -324,9 +325,6 @@ public:
     std::optional<QString> announced() const;
     /// The pictures the last Paint drew on the surface, for screen readers.
     const std::vector<SurfaceDrawing>& drawnPictures() const { return painted_; }
-    QtControl* find(const std::string& name, int16_t index) const;
-    /// The lowest element called `name` (the control itself when it is no array).
-    QtControl* findContainer(const std::string& name) const;
     QtControl* controlOf(const QWidget* widget) const;
     /// Registers `widget` and its inner widgets as parts of `control` (events, mouse tracking).
     void adopt(QWidget* widget, QtControl* control);
@@ -365,7 +363,6 @@ private:
     platform::FormDesign design_;
     platform::FormHandler* handler_ = nullptr;
     QPointer<FormDialog> dialog_;
-    std::vector<std::unique_ptr<QtControl>> controls_; ///< creation order
     std::unordered_map<const QWidget*, QtControl*> byWidget_;
     TwipScale scale_;
     std::string caption_;

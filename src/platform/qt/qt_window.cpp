@@ -19,10 +19,6 @@ using platform::EventKind;
 
 namespace {
 
-bool sameName(const std::string& a, const std::string& b) {
-    return a == b;
-}
-
 /// What a title bar is given of a window's caption.
 QString titleOf(const std::string& caption) {
     return visiblePart(QString::fromUtf8(caption), QFontMetricsF(QGuiApplication::font()), false);
@@ -95,31 +91,12 @@ QtWindow* QtWindow::byHandle(platform::WindowHandle handle) {
     return it == liveWindows().end() ? nullptr : it->second;
 }
 
-QtControl* QtWindow::find(const std::string& name, int16_t index) const {
-    for (const auto& c : controls_) {
-        if (c->index() == index && sameName(c->name(), name)) {
-            return c.get();
-        }
-    }
-    return nullptr;
-}
-
 std::optional<QString> QtWindow::announced() const {
     if (design_.announce.empty() || !loaded_) {
         return std::nullopt;
     }
     const QtControl* c = find(design_.announce, -1);
     return c ? fromText(c->text()) : QString();
-}
-
-QtControl* QtWindow::findContainer(const std::string& name) const {
-    QtControl* lowest = nullptr;
-    for (const auto& c : controls_) {
-        if (sameName(c->name(), name) && (!lowest || c->index() < lowest->index())) {
-            lowest = c.get();
-        }
-    }
-    return lowest;
 }
 
 QWidget* QtWindow::containerWidget(const std::string& name) const {
@@ -158,13 +135,7 @@ void QtWindow::adopt(QWidget* widget, QtControl* control) {
 
 platform::Control& QtWindow::control(const std::string& name, int16_t index) {
     checkLoaded();
-    if (QtControl* c = find(name, index)) {
-        return *c;
-    }
-    if (!findContainer(name)) {
-        throw RunTimeError(err::NotSupported);
-    }
-    throw RunTimeError(err::SubscriptOutOfRange);
+    return existing(name, index);
 }
 
 bool QtWindow::hasControl(const std::string& name, int16_t index) const {
@@ -173,24 +144,7 @@ bool QtWindow::hasControl(const std::string& name, int16_t index) const {
 
 platform::Control& QtWindow::addElement(const std::string& name, int16_t index) {
     checkLoaded();
-    const QtControl* first = findContainer(name); // the lowest element
-    if (!first) {
-        throw RunTimeError(err::NotSupported);
-    }
-    if (first->index() < 0 || index < 0) {
-        throw RunTimeError(err::SubscriptOutOfRange);
-    }
-    if (find(name, index)) {
-        throw RunTimeError(err::ObjectAlreadyLoaded);
-    }
-    platform::ControlDesign d = first->snapshot();
-    d.index = index;
-    d.visible = false;
-    d.isDefault = false;
-    auto element = std::make_unique<QtControl>(*this, std::move(d));
-    element->setTag(first->tag());
-    QtControl& added = *element;
-    controls_.push_back(std::move(element));
+    QtControl& added = addCopy(*this, name, index);
     added.create(dialog_);
     added.realise(containerWidget(added.settings().container));
     restack();
@@ -200,21 +154,7 @@ platform::Control& QtWindow::addElement(const std::string& name, int16_t index) 
 
 std::vector<int16_t> QtWindow::elements(const std::string& name) const {
     checkLoaded();
-    const QtControl* first = findContainer(name);
-    if (!first) {
-        throw RunTimeError(err::NotSupported);
-    }
-    if (first->index() < 0) {
-        throw RunTimeError(err::SubscriptOutOfRange);
-    }
-    std::vector<int16_t> out;
-    for (const auto& c : controls_) {
-        if (c->index() >= 0 && sameName(c->name(), name)) {
-            out.push_back(c->index());
-        }
-    }
-    std::sort(out.begin(), out.end());
-    return out;
+    return indexesOf(name);
 }
 
 std::string QtWindow::caption() const {

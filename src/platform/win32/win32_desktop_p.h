@@ -40,6 +40,7 @@
 
 #include <qvMsgErr/platform.h>
 
+#include "platform/control_roster.h"
 #include "platform/designed_control.h"
 
 #ifndef NOMINMAX
@@ -200,7 +201,7 @@ struct SurfaceDrawing {
     float x, y;
 };
 
-class Win32Window final : public platform::Window {
+class Win32Window final : public platform::Window, public platform::ControlRoster<Win32Control> {
 public:
     /// `rightToLeft`: laid out right to left, as a right-to-left language reads.
     /// `pictureNames`: what each stock picture means to a screen reader, in the user's language
@@ -254,9 +255,6 @@ public:
     UINT dpi() const { return dpi_; }
     /// RunTimeError 91 once the window is unloaded.
     void checkLoaded() const;
-    Win32Control* find(const std::string& name, int16_t index) const;
-    /// The lowest element called `name` (the control itself when it is no array).
-    Win32Control* findContainer(const std::string& name) const;
     Win32Control* controlOf(HWND hwnd) const;
     /// The control the system knows by `id` (its place in creation order, from 1).
     Win32Control* controlById(UINT_PTR id) const;
@@ -316,7 +314,6 @@ private:
 
     platform::FormDesign design_;
     platform::FormHandler* handler_ = nullptr;
-    std::vector<std::unique_ptr<Win32Control>> controls_; ///< creation order
     HWND hwnd_ = nullptr;
     UINT dpi_ = 96;
     std::string caption_;

@@ -113,25 +113,6 @@ void Win32Window::checkLoaded() const {
     }
 }
 
-Win32Control* Win32Window::find(const std::string& name, int16_t index) const {
-    for (const auto& c : controls_) {
-        if (c->index() == index && c->name() == name) {
-            return c.get();
-        }
-    }
-    return nullptr;
-}
-
-Win32Control* Win32Window::findContainer(const std::string& name) const {
-    Win32Control* lowest = nullptr;
-    for (const auto& c : controls_) {
-        if (c->name() == name && (!lowest || c->index() < lowest->index())) {
-            lowest = c.get();
-        }
-    }
-    return lowest;
-}
-
 Win32Control* Win32Window::controlOf(HWND hwnd) const {
     if (!hwnd) {
         return nullptr;
@@ -169,13 +150,7 @@ HFONT Win32Window::font(const platform::Font& f) {
 
 platform::Control& Win32Window::control(const std::string& name, int16_t index) {
     checkLoaded();
-    if (Win32Control* c = find(name, index)) {
-        return *c;
-    }
-    if (!findContainer(name)) {
-        throw RunTimeError(err::NotSupported);
-    }
-    throw RunTimeError(err::SubscriptOutOfRange);
+    return existing(name, index);
 }
 
 bool Win32Window::hasControl(const std::string& name, int16_t index) const {
@@ -184,24 +159,7 @@ bool Win32Window::hasControl(const std::string& name, int16_t index) const {
 
 platform::Control& Win32Window::addElement(const std::string& name, int16_t index) {
     checkLoaded();
-    const Win32Control* first = findContainer(name);
-    if (!first) {
-        throw RunTimeError(err::NotSupported);
-    }
-    if (first->index() < 0 || index < 0) {
-        throw RunTimeError(err::SubscriptOutOfRange);
-    }
-    if (find(name, index)) {
-        throw RunTimeError(err::ObjectAlreadyLoaded);
-    }
-    platform::ControlDesign d = first->snapshot();
-    d.index = index;
-    d.visible = false;
-    d.isDefault = false;
-    auto element = std::make_unique<Win32Control>(*this, std::move(d));
-    element->setTag(first->tag());
-    Win32Control& added = *element;
-    controls_.push_back(std::move(element));
+    Win32Control& added = addCopy(*this, name, index);
     added.create();
     restack();
     return added;
@@ -209,21 +167,7 @@ platform::Control& Win32Window::addElement(const std::string& name, int16_t inde
 
 std::vector<int16_t> Win32Window::elements(const std::string& name) const {
     checkLoaded();
-    const Win32Control* first = findContainer(name);
-    if (!first) {
-        throw RunTimeError(err::NotSupported);
-    }
-    if (first->index() < 0) {
-        throw RunTimeError(err::SubscriptOutOfRange);
-    }
-    std::vector<int16_t> out;
-    for (const auto& c : controls_) {
-        if (c->index() >= 0 && c->name() == name) {
-            out.push_back(c->index());
-        }
-    }
-    std::sort(out.begin(), out.end());
-    return out;
+    return indexesOf(name);
 }
 
 std::string Win32Window::caption() const {
