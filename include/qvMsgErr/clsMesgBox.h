@@ -32,6 +32,9 @@ namespace qvMsgErr {
 namespace windows {
 class MessageWindow;
 }
+namespace automation {
+class MesgBoxObject;
+}
 
 class clsMesgBox {
 public:
@@ -147,6 +150,13 @@ public:
     static constexpr const char* kNoTitle = "~NO~TITLE~";
 
 private:
+    friend class automation::MesgBoxObject;
+    /// msgBox that hands back the trimmed MessageID, as a caller's variable passed by reference
+    /// through the automation interface is.
+    int32_t msgBoxInOut(const std::string& Prompt, int32_t Buttons, const std::string& Title,
+                        const std::string& HelpFile, int32_t Context, std::string& MessageID,
+                        const HostObject* ParentForm);
+
     // The per-message button table: up to five buttons (three of a set, Help, Details).
     struct ButtonTable {
         int16_t ButtonCount = 0;

@@ -236,6 +236,14 @@ qvButtonNumbers clsMesgBox::DontShowForceButton() const {
 int32_t clsMesgBox::msgBox(const std::string& Prompt, int32_t Buttons, const std::string& Title,
                            const std::string& HelpFile, int32_t Context,
                            const std::string& MessageID, const HostObject* ParentForm) {
+    std::string id = MessageID;
+    return msgBoxInOut(Prompt, Buttons, Title, HelpFile, Context, id, ParentForm);
+}
+
+int32_t clsMesgBox::msgBoxInOut(const std::string& Prompt, int32_t Buttons,
+                                const std::string& Title, const std::string& HelpFile,
+                                int32_t Context, std::string& MessageID,
+                                const HostObject* ParentForm) {
     return passOn("MsgBox&", [&] {
         int32_t centreX = msgbox::kNoParentPosition;
         int32_t centreY = msgbox::kNoParentPosition;
@@ -244,9 +252,8 @@ int32_t clsMesgBox::msgBox(const std::string& Prompt, int32_t Buttons, const std
             centreY = msgbox::roundToLong(form->Top() + form->Height() / 2);
         }
         TimeOutOccured = false;
-        std::string id = MessageID;
         const int32_t result = ShowMessage(msgBoxType_, Prompt, Buttons, Title, HelpFile, Context,
-                                           id, centreX, centreY);
+                                           MessageID, centreX, centreY);
         ResetProperties();
         return result;
     });
