@@ -145,10 +145,9 @@ std::unique_ptr<HostObject> hostObject(const VARIANT* argument) {
             return std::make_unique<HostObject>();
         }
     }
-    return std::make_unique<FixedForm>(static_cast<float>(*geometry[0]),
-                                       static_cast<float>(*geometry[1]),
-                                       static_cast<float>(*geometry[2]),
-                                       static_cast<float>(*geometry[3]));
+    return std::make_unique<FixedForm>(
+        static_cast<float>(*geometry[0]), static_cast<float>(*geometry[1]),
+        static_cast<float>(*geometry[2]), static_cast<float>(*geometry[3]));
 }
 
 } // namespace qvMsgErr::automation

@@ -114,7 +114,8 @@ HRESULT raise(REFIID iid, const RunTimeError& e) {
         const std::u16string source = platform::toUtf16Escaped(e.Source);
         const std::u16string helpFile = platform::toUtf16Escaped(e.HelpFile);
         create->SetGUID(iid);
-        create->SetDescription(const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(description.c_str())));
+        create->SetDescription(
+            const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(description.c_str())));
         create->SetSource(const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(source.c_str())));
         create->SetHelpFile(const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(helpFile.c_str())));
         create->SetHelpContext(static_cast<DWORD>(e.HelpContext));

@@ -119,8 +119,8 @@ public:
         if (info == nullptr) {
             return E_UNEXPECTED;
         }
-        return DispInvoke(static_cast<Interface*>(this), info, id, flags, params, result,
-                          exception, argumentError);
+        return DispInvoke(static_cast<Interface*>(this), info, id, flags, params, result, exception,
+                          argumentError);
     }
 
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {

@@ -3,8 +3,8 @@
 // earlier identifiers of its interface and of its event interface.
 #include "automation/objects.h"
 
-#include <qvMsgErr/clsError.h>
 #include <olectl.h>
+#include <qvMsgErr/clsError.h>
 #include <qvMsgErr/identifiers.h>
 
 #include <utility>
@@ -59,7 +59,8 @@ public:
         *iid = iid_;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** out) override {
+    HRESULT STDMETHODCALLTYPE
+    GetConnectionPointContainer(IConnectionPointContainer** out) override {
         if (out == nullptr) {
             return E_POINTER;
         }
@@ -159,9 +160,8 @@ public:
     HRESULT STDMETHODCALLTYPE put_LastErrorOccured(VARIANT_BOOL* flag) override {
         return let([&] { target_.LastErrorOccured(fromVariantBool(deref(flag))); });
     }
-    HRESULT STDMETHODCALLTYPE Show(VARIANT_BOOL Modal, BSTR Description, LONG Number,
-                                   BSTR Details, BSTR Solution, BSTR Activity,
-                                   short* result) override {
+    HRESULT STDMETHODCALLTYPE Show(VARIANT_BOOL Modal, BSTR Description, LONG Number, BSTR Details,
+                                   BSTR Solution, BSTR Activity, short* result) override {
         return get(result, [&] {
             return target_.Show(fromVariantBool(Modal), text(Description), Number, text(Details),
                                 text(Solution), text(Activity));

@@ -80,24 +80,24 @@ public:
             std::string id = optionalText(MessageID, "");
             const std::unique_ptr<HostObject> parent = hostObject(ParentForm);
             const int32_t answer = target_.msgBoxInOut(
-                text(deref(Prompt)), optionalLong(Buttons, 0), optionalText(Title, clsMesgBox::kNoTitle),
-                optionalText(HelpFile, ""), optionalLong(Context, -1), id, parent.get());
+                text(deref(Prompt)), optionalLong(Buttons, 0),
+                optionalText(Title, clsMesgBox::kNoTitle), optionalText(HelpFile, ""),
+                optionalLong(Context, -1), id, parent.get());
             writeBack(MessageID, id);
             return answer;
         });
     }
     HRESULT STDMETHODCALLTYPE ResolveButtonNameText(::qvButtonNumbers* ButtonNumber,
-                                                    VARIANT* LowerCase,
-                                                    VARIANT* result) override {
+                                                    VARIANT* LowerCase, VARIANT* result) override {
         return get(result, [&] {
             return textVariant(target_.ResolveButtonNameText(
-                static_cast<qvButtonNumbers>(deref(ButtonNumber)),
-                optionalBool(LowerCase, false)));
+                static_cast<qvButtonNumbers>(deref(ButtonNumber)), optionalBool(LowerCase, false)));
         });
     }
     HRESULT STDMETHODCALLTYPE put_DontShowForceButton(::qvButtonNumbers* DefaultButton) override {
-        return let(
-            [&] { target_.DontShowForceButton(static_cast<qvButtonNumbers>(deref(DefaultButton))); });
+        return let([&] {
+            target_.DontShowForceButton(static_cast<qvButtonNumbers>(deref(DefaultButton)));
+        });
     }
     HRESULT STDMETHODCALLTYPE get_DontShowForceButton(::qvButtonNumbers* value) override {
         return get(value,

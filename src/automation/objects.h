@@ -52,19 +52,20 @@ std::unique_ptr<HostObject> hostObject(const VARIANT* argument);
 } // namespace qvMsgErr::automation
 
 // The members of one kind differ only in their names: each is written once here.
-#define QV_VARIABLE(Name, Type, toAuto, fromAuto)                                                \
-    HRESULT STDMETHODCALLTYPE get_##Name(Type* value) override {                                 \
-        return get(value, [&] { return toAuto(target_.Name); });                                    \
-    }                                                                                            \
-    HRESULT STDMETHODCALLTYPE put_##Name(Type value) override {                                  \
-        return let([&] { target_.Name = fromAuto(value); });                                        \
+#define QV_VARIABLE(Name, Type, toAuto, fromAuto)                                                  \
+    HRESULT STDMETHODCALLTYPE get_##Name(Type* value) override {                                   \
+        return get(value, [&] { return toAuto(target_.Name); });                                   \
+    }                                                                                              \
+    HRESULT STDMETHODCALLTYPE put_##Name(Type value) override {                                    \
+        return let([&] { target_.Name = fromAuto(value); });                                       \
     }
-#define QV_LET(Name, Type, fromAuto)                                                             \
-    HRESULT STDMETHODCALLTYPE put_##Name(Type vData) override {                                  \
-        return let([&] { target_.Name(fromAuto(vData)); });                                         \
+#define QV_LET(Name, Type, fromAuto)                                                               \
+    HRESULT STDMETHODCALLTYPE put_##Name(Type vData) override {                                    \
+        return let([&] { target_.Name(fromAuto(vData)); });                                        \
     }
-#define QV_GET(Name, Type, toAuto)                                                               \
-    HRESULT STDMETHODCALLTYPE get_##Name(Type* value) override {                                 \
-        return get(value, [&] { return toAuto(target_.Name()); });                                  \
+#define QV_GET(Name, Type, toAuto)                                                                 \
+    HRESULT STDMETHODCALLTYPE get_##Name(Type* value) override {                                   \
+        return get(value, [&] { return toAuto(target_.Name()); });                                 \
     }
-#define QV_LET_GET(Name, Type, toAuto, fromAuto) QV_LET(Name, Type, fromAuto) QV_GET(Name, Type, toAuto)
+#define QV_LET_GET(Name, Type, toAuto, fromAuto)                                                   \
+    QV_LET(Name, Type, fromAuto) QV_GET(Name, Type, toAuto)

@@ -37,12 +37,12 @@ HKEY rootOf(Scope scope) {
 const wchar_t* kClassesKey = L"Software\\Classes\\";
 
 // Sets the value `name` (the key's default when empty) of `path` below the scope's classes.
-bool setText(Scope scope, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
+bool setText(Scope scope, const std::wstring& path, const wchar_t* name,
+             const std::wstring& value) {
     const std::wstring full = kClassesKey + path;
-    return RegSetKeyValueW(rootOf(scope), full.c_str(), *name != L'\0' ? name : nullptr, REG_SZ,
-                           value.c_str(),
-                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) ==
-           ERROR_SUCCESS;
+    return RegSetKeyValueW(
+               rootOf(scope), full.c_str(), *name != L'\0' ? name : nullptr, REG_SZ, value.c_str(),
+               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 bool writeClass(Scope scope, const ClassEntry& entry, const std::wstring& dll) {
@@ -65,6 +65,24 @@ void removeTree(Scope scope, const std::wstring& path) {
     const std::wstring full = kClassesKey + path;
     RegDeleteTreeW(rootOf(scope), full.c_str());
     RegDeleteKeyW(rootOf(scope), full.c_str());
+}
+
+// Removes the key `path` when it holds nothing at all: the container that registering made.
+void removeIfEmpty(Scope scope, const std::wstring& path) {
+    const std::wstring full = kClassesKey + path;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(rootOf(scope), full.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return;
+    }
+    DWORD subkeys = 1, values = 1;
+    const bool empty =
+        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+        subkeys == 0 && values == 0;
+    RegCloseKey(key);
+    if (empty) {
+        RegDeleteKeyW(rootOf(scope), full.c_str());
+    }
 }
 
 } // namespace
@@ -97,6 +115,7 @@ HRESULT unregisterServer(Scope scope) {
         removeTree(scope, L"CLSID\\" + wide(entry.cls.guid));
         removeTree(scope, wide(entry.progId));
     }
+    removeIfEmpty(scope, L"CLSID");
     GUID libid{};
     IIDFromString(wide(ids::kLibrary.guid).c_str(), &libid);
     // Absent already is what was asked for.
