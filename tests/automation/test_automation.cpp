@@ -293,27 +293,11 @@ TEST_F(Automation, WrongArgumentsAreAutomationErrorsNeverCrashes) {
     }
 }
 
-// Clicks the control of `form` (at any depth) whose caption is `caption`.
+// Clicks the control of `form` captioned `caption`.
 void clickCaption(HWND form, const std::wstring& caption) {
-    struct Search {
-        const std::wstring& caption;
-        HWND found = nullptr;
-    } search{caption};
-    EnumChildWindows(
-        form,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            wchar_t text[128] = {};
-            GetWindowTextW(child, text, 128);
-            if (s->caption == text && IsWindowVisible(child)) {
-                s->found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    ASSERT_NE(search.found, nullptr) << "no control captioned " << win32::narrow(caption);
-    SendMessageW(search.found, BM_CLICK, 0, 0);
+    HWND control = captioned(form, caption);
+    ASSERT_NE(control, nullptr) << "no control captioned " << win32::narrow(caption);
+    SendMessageW(control, BM_CLICK, 0, 0);
 }
 
 constexpr wchar_t kForm[] = L"qvMsgErrForm";

@@ -4,6 +4,10 @@
 //
 // Started as `--record-to FILE ARGUMENT`, the program is the handler the shell starts for a
 // target (an e-mail address): it writes the argument it was given to FILE, in UTF-8, and ends.
+// Started as `--click CAPTION…`, it is a user of another program's windows: it clicks the
+// captions in turn as they come up (a script's messages), and fails when one never does.
+#include "win32_user.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -23,6 +27,9 @@ int main(int argc, char** argv) {
         WriteFile(file, text.data(), static_cast<DWORD>(bytes - 1), &written, nullptr);
         CloseHandle(file);
         return 0;
+    }
+    if (count >= 3 && lstrcmpW(args[1], L"--click") == 0) {
+        return qvMsgErr::win32test::clickInTurn({args + 2, args + count}) ? 0 : 1;
     }
     if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr) {
         const wchar_t no[] = L"N";

@@ -108,6 +108,51 @@ void whileShown(const wchar_t* windowClass, const std::function<void(HWND)>& use
     EXPECT_TRUE(watch.ran) << "the modal display ended before the user came";
 }
 
+HWND captioned(HWND window, const std::wstring& caption) {
+    struct Search {
+        const std::wstring& caption;
+        HWND found = nullptr;
+    } search{caption};
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            if (IsWindowVisible(child) && win32::windowText(child) == win32::narrow(s->caption)) {
+                s->found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool clickInTurn(const std::vector<std::wstring>& captions) {
+    for (const std::wstring& caption : captions) {
+        struct Search {
+            const std::wstring& caption;
+            HWND found = nullptr;
+        } search{caption};
+        for (int waited = 0; !search.found && waited < 30000; waited += 50) {
+            Sleep(50);
+            EnumWindows(
+                [](HWND top, LPARAM data) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(data);
+                    s->found = IsWindowVisible(top) ? captioned(top, s->caption) : nullptr;
+                    return s->found == nullptr;
+                },
+                reinterpret_cast<LPARAM>(&search));
+        }
+        if (!search.found) {
+            return false;
+        }
+        // Posted: the click may open a modal box in the other program, which a sent message
+        // would wait for.
+        PostMessageW(search.found, BM_CLICK, 0, 0);
+    }
+    return true;
+}
+
 std::vector<DialogButton> buttonsOf(HWND dialog) {
     std::vector<DialogButton> buttons;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {

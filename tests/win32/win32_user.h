@@ -38,6 +38,13 @@ void pump(int milliseconds);
 void whileShown(const wchar_t* windowClass, const std::function<void(HWND)>& user,
                 const std::function<void()>& show);
 
+/// The visible control of `window`, at any depth, whose caption is `caption`; nullptr if none.
+HWND captioned(HWND window, const std::wstring& caption);
+
+/// A user in another program: clicks each caption in turn on whichever visible window shows it,
+/// waiting up to half a minute for each. False when one never came.
+bool clickInTurn(const std::vector<std::wstring>& captions);
+
 /// The buttons of a dialog, left to right: their ids and captions.
 struct DialogButton {
     HWND hwnd;
