@@ -5,21 +5,18 @@
 #include "win32/win32_user.h"
 
 #include "automation/qvMsgErr_automation.h"
-
-#include <qvMsgErr/identifiers.h>
+#include "table.h"
 
 #include <gtest/gtest.h>
 #include <olectl.h>
 
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace qvMsgErr::win32test {
 namespace {
-
-namespace dispError = ids::dispError;
-namespace dispMesgBox = ids::dispMesgBox;
 
 // A Variant owned by the test.
 struct Var {
@@ -30,13 +27,6 @@ struct Var {
     Var(bool b) : Var() { V_VT(&v) = VT_BOOL, V_BOOL(&v) = b ? VARIANT_TRUE : VARIANT_FALSE; }
     Var(const wchar_t* s) : Var() { V_VT(&v) = VT_BSTR, V_BSTR(&v) = SysAllocString(s); }
     Var(VARTYPE kind, IUnknown* unknown) : Var() { V_VT(&v) = kind, V_UNKNOWN(&v) = unknown; }
-    static Var null() { return Var(VT_NULL, nullptr); }
-    static Var array() {
-        Var a;
-        V_VT(&a.v) = VT_ARRAY | VT_VARIANT;
-        V_ARRAY(&a.v) = SafeArrayCreateVector(VT_VARIANT, 0, 2);
-        return a;
-    }
     Var(const Var& o) : Var() { VariantCopy(&v, const_cast<VARIANT*>(&o.v)); }
     Var& operator=(const Var& o) { return VariantCopy(&v, const_cast<VARIANT*>(&o.v)), *this; }
     ~Var() { VariantClear(&v); }
@@ -54,11 +44,11 @@ struct Var {
 struct Outcome {
     HRESULT hr;
     Var value;
-    std::wstring description, source;
+    std::wstring source;
 };
 
 Outcome call(IDispatch* object, const wchar_t* name, WORD kind, std::vector<Var> args = {}) {
-    Outcome out{S_OK, {}, {}, {}};
+    Outcome out{S_OK, {}, {}};
     DISPID id = 0;
     auto* n = const_cast<LPOLESTR>(name);
     out.hr = object->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id);
@@ -78,7 +68,6 @@ Outcome call(IDispatch* object, const wchar_t* name, WORD kind, std::vector<Var>
                             &argument);
     if (out.hr == DISP_E_EXCEPTION) {
         out.hr = error.scode;
-        out.description = error.bstrDescription ? error.bstrDescription : L"";
         out.source = error.bstrSource ? error.bstrSource : L"";
         SysFreeString(error.bstrDescription), SysFreeString(error.bstrSource);
         SysFreeString(error.bstrHelpFile);
@@ -132,164 +121,61 @@ protected:
     std::vector<IDispatch*> made_;
 };
 
-// The type library gives every member the dispatch id the library's identifiers name.
-TEST_F(Automation, EveryMemberAnswersToItsName) {
-#define QV_BOX(name)                                                                               \
-    { L## #name, dispMesgBox::name, true }
-#define QV_ERROR(name)                                                                             \
-    { L## #name, dispError::name, false }
-    const struct {
-        const wchar_t* name;
-        DISPID id;
-        bool box;
-    } members[] = {QV_BOX(UseSounds),
-                   QV_BOX(TimerCountDownCaption),
-                   QV_BOX(TimeOutOccured),
-                   QV_BOX(Reg_Root),
-                   QV_BOX(BackColor),
-                   QV_BOX(DontShowIsValidForCancel),
-                   QV_BOX(CmdDescriptions),
-                   QV_BOX(MsgBoxType),
-                   QV_BOX(DefaultButtonOK),
-                   QV_BOX(DefaultButtonCancel),
-                   QV_BOX(DefaultButtonAbort),
-                   QV_BOX(DefaultButtonRetry),
-                   QV_BOX(DefaultButtonIgnore),
-                   QV_BOX(DefaultButtonYes),
-                   QV_BOX(DefaultButtonNo),
-                   QV_BOX(DefaultButtonHelp),
-                   QV_BOX(DefaultButtonDetails),
-                   QV_BOX(ButtonOK),
-                   QV_BOX(ButtonCancel),
-                   QV_BOX(ButtonAbort),
-                   QV_BOX(ButtonRetry),
-                   QV_BOX(ButtonIgnore),
-                   QV_BOX(ButtonYes),
-                   QV_BOX(ButtonNo),
-                   QV_BOX(ButtonHelp),
-                   QV_BOX(ButtonDetails),
-                   QV_BOX(DescOK),
-                   QV_BOX(DescCancel),
-                   QV_BOX(DescAbort),
-                   QV_BOX(DescRetry),
-                   QV_BOX(DescIgnore),
-                   QV_BOX(DescYes),
-                   QV_BOX(DescNo),
-                   QV_BOX(FormPosition),
-                   QV_BOX(FormLeft),
-                   QV_BOX(FormTop),
-                   QV_BOX(TimerUse),
-                   QV_BOX(TimerSeconds),
-                   QV_BOX(DontShowAgain),
-                   QV_BOX(DontShowAgainTicked),
-                   QV_BOX(DontShowIsManual),
-                   QV_BOX(DontShowAgainPrompt),
-                   QV_BOX(DetailsButton),
-                   QV_BOX(DetailsString),
-                   QV_BOX(msgBox),
-                   QV_BOX(ResolveButtonNameText),
-                   QV_BOX(DontShowForceButton),
-                   QV_BOX(GetDontShowIDValue),
-                   QV_ERROR(LastNumber),
-                   QV_ERROR(LastDescription),
-                   QV_ERROR(LastSource),
-                   QV_ERROR(AbortPending),
-                   QV_ERROR(SupportEmail),
-                   QV_ERROR(LastErrorOccured),
-                   QV_ERROR(Show),
-                   QV_ERROR(Description),
-                   QV_ERROR(Number),
-                   QV_ERROR(Details),
-                   QV_ERROR(AppName),
-                   QV_ERROR(UserName),
-                   QV_ERROR(Appearance),
-                   QV_ERROR(Solution),
-                   QV_ERROR(Activity),
-                   QV_ERROR(WriteDebugLog)};
-#undef QV_BOX
-#undef QV_ERROR
-    IDispatch* objects[] = {error(), box()};
-    for (const auto& m : members) {
-        DISPID id = 0;
-        auto* name = const_cast<LPOLESTR>(m.name);
-        EXPECT_EQ(objects[m.box]->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK) << m.name;
-        EXPECT_EQ(id, m.id) << m.name;
+// A Variant written as the table writes it: "long 42", "text Ledger", "null", "array" …
+Var parsed(const std::string& field) {
+    const std::string kind = field.substr(0, field.find(' '));
+    const std::string value = field.size() > kind.size() ? field.substr(kind.size() + 1) : "";
+    if (kind == "long" || kind == "double") {
+        return kind == "long" ? Var(std::stol(value)) : Var(std::stod(value));
     }
+    if (kind == "bool" || kind == "text") {
+        return kind == "bool" ? Var(value == "true") : Var(win32::wide(value).c_str());
+    }
+    Var v;
+    V_VT(&v.v) = kind == "null" ? VT_NULL : kind == "array" ? VT_ARRAY | VT_VARIANT : VT_EMPTY;
+    if (kind == "array") {
+        V_ARRAY(&v.v) = SafeArrayCreateVector(VT_VARIANT, 0, 2);
+    }
+    return v;
 }
 
-// Each row: a member, the Variant a script writes, and what reading it back gives as text.
-TEST_F(Automation, PropertiesTakeEveryKindOfValueAScriptHands) {
-    const struct {
-        bool box;
-        const wchar_t* name;
-        Var written;
-        const wchar_t* read;
-    } rows[] = {
-        {true, L"UseSounds", Var(false), L"False"},
-        {true, L"TimerCountDownCaption", Var(42L), L"42"},
-        {true, L"TimeOutOccured", Var(-1L), L"True"},
-        {true, L"Reg_Root", Var(L"Software\\qvMsgErr Tests"), L"Software\\qvMsgErr Tests"},
-        {true, L"DontShowIsValidForCancel", Var(1.0), L"True"},
-        {true, L"CmdDescriptions", Var(L"True"), L"True"},
-        {true, L"DontShowAgain", Var(L"0"), L"False"},
-        {true, L"DontShowAgainTicked", Var(true), L"True"},
-        {true, L"DetailsString", Var(L"Gr\u00f6\u00dfe \U0001F600"), L"Gr\u00f6\u00dfe \U0001F600"},
-        {true, L"DontShowForceButton", Var(6.4), L"6"},
-        {false, L"LastNumber", Var(L"75"), L"75"},
-        {false, L"LastErrorOccured", Var(true), L"True"},
-        {false, L"SupportEmail", Var(L"help@ledger.example"), L"help@ledger.example"},
-        {false, L"Number", Var(2.5), L"2"},
-        {false, L"Activity", Var(7L), L"7"},
-        {false, L"Appearance", Var(L""), L"Standard"},
-        {false, L"WriteDebugLog", Var(L"False"), L"False"},
-    };
-    for (const auto& row : rows) {
-        IDispatch* o = row.box ? box() : error();
-        EXPECT_EQ(put(o, row.name, row.written), S_OK) << row.name;
-        EXPECT_EQ(get(o, row.name).text(), row.read) << row.name;
-    }
+std::string hex(uint32_t n) {
+    std::ostringstream out;
+    out << "0x" << std::uppercase << std::hex << n;
+    return out.str();
 }
 
-// Each row: a member, how it is called, the arguments, and the error the script sees (Invoke's
-// own, or the number the member raised, with its source).
-TEST_F(Automation, WrongArgumentsAreAutomationErrorsNeverCrashes) {
-    const HRESULT typeMismatch = MAKE_HRESULT(1, FACILITY_CONTROL, 13);
-    const struct {
-        const wchar_t* name;
-        WORD kind;
+// Each row of data/calls.txt is one call, in order, on the same two objects.
+TEST_F(Automation, CallsAsAScriptMakesThem) {
+    std::map<std::string, IDispatch*> objects{{"box", box()}, {"error", error()}};
+    for (const auto& row : qvtest::readTable("calls.txt")) {
+        const std::wstring member = win32::wide(row.at(1));
+        const std::string& how = row.at(2);
+        SCOPED_TRACE(row.at(0) + " " + row.at(1) + " " + how + " " + row.at(3));
         std::vector<Var> args;
-        HRESULT hr;
-        const wchar_t* source;
-    } rows[] = {
-        {L"TimerSeconds", DISPATCH_PROPERTYPUT, {Var(L"ten")}, DISP_E_TYPEMISMATCH, L""},
-        {L"TimerSeconds", DISPATCH_PROPERTYPUT, {Var(1e20)}, DISP_E_OVERFLOW, L""},
-        {L"DescOK", DISPATCH_PROPERTYPUT, {Var::array()}, DISP_E_TYPEMISMATCH, L""},
-        {L"DescOK", DISPATCH_PROPERTYPUT, {Var::null()}, DISP_E_TYPEMISMATCH, L""},
-        {L"FormLeft", DISPATCH_PROPERTYPUT, {Var()}, S_OK, L""},
-        {L"ButtonOK", DISPATCH_PROPERTYGET, {}, DISP_E_MEMBERNOTFOUND, L""},
-        {L"Frobnicate", DISPATCH_METHOD, {}, DISP_E_UNKNOWNNAME, L""},
-        {L"msgBox", DISPATCH_METHOD, {}, DISP_E_BADPARAMCOUNT, L""}, // or "not optional"
-        {L"msgBox", DISPATCH_METHOD, std::vector<Var>(8, Var(1L)), DISP_E_BADPARAMCOUNT, L""},
-        {L"msgBox", DISPATCH_METHOD, {Var(L"?"), Var(L"four")}, typeMismatch, L"qvMsgErr"},
-        {L"msgBox", DISPATCH_METHOD, {Var(L"?"), Var(0L), Var::array()}, typeMismatch, L"qvMsgErr"},
-        {L"msgBox",
-         DISPATCH_METHOD,
-         {Var(L"?"), Var(0L), Var(L"t"), Var(L""), Var(-1L), Var(L""), Var(5L)},
-         typeMismatch,
-         L"qvMsgErr"},
-        {L"GetDontShowIDValue",
-         DISPATCH_METHOD,
-         {Var(L"never stored")},
-         typeMismatch,
-         L"GetDontShowIDValue&qvMsgErr"},
-    };
-    IDispatch* o = box();
-    for (const auto& row : rows) {
-        const Outcome out = call(o, row.name, row.kind, row.args);
-        const bool notOptional =
-            row.hr == DISP_E_BADPARAMCOUNT && out.hr == DISP_E_PARAMNOTOPTIONAL;
-        EXPECT_EQ(notOptional ? row.hr : out.hr, row.hr) << row.name << " " << row.args.size();
-        EXPECT_EQ(out.source, row.source) << row.name;
+        std::istringstream fields(row.at(3) == "-" ? "" : row.at(3));
+        for (std::string field; std::getline(fields, field, ';');) {
+            args.push_back(parsed(field));
+        }
+        std::string gives;
+        if (how == "id") {
+            DISPID id = 0;
+            auto* name = const_cast<LPOLESTR>(member.c_str());
+            objects[row.at(0)]->GetIDsOfNames(IID_NULL, &name, 1, 0, &id);
+            gives = hex(id);
+        } else {
+            const WORD kind = how == "get"   ? DISPATCH_PROPERTYGET
+                              : how == "put" ? DISPATCH_PROPERTYPUT
+                                             : DISPATCH_METHOD;
+            const Outcome out = call(objects[row.at(0)], member.c_str(), kind, args);
+            gives = FAILED(out.hr)
+                        ? hex(out.hr) + (out.source.empty() ? "" : " ") + win32::narrow(out.source)
+                    : V_VT(&out.value.v) != VT_EMPTY ? win32::narrow(out.value.text())
+                                                     : "ok";
+        }
+        // A call without its required arguments is "bad count" to one system, "not optional"
+        // to another.
+        EXPECT_EQ(gives == "0x8002000F" ? "0x8002000E" : gives, row.at(4));
     }
 }
 
@@ -301,6 +187,13 @@ void clickCaption(HWND form, const std::wstring& caption) {
 }
 
 constexpr wchar_t kForm[] = L"qvMsgErrForm";
+
+std::wstring textValue(HKEY root, const std::wstring& path, const wchar_t* name) {
+    wchar_t value[MAX_PATH] = {};
+    DWORD size = sizeof value;
+    RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size);
+    return value;
+}
 
 // A message answered on the real window: the ticked box stores the answer under Reg_Root, the
 // trimmed MessageID is written back into the script's variable, and the next call for it
@@ -332,20 +225,11 @@ TEST_F(Automation, MessageAnsweredByAClickIsRememberedInTheRegistry) {
     EXPECT_EQ(answer.value.text(), L"7");
     EXPECT_EQ(id.text(), L"Ledger.Save");
     EXPECT_EQ(get(o, L"DontShowAgainTicked").text(), L"True");
-    wchar_t stored[16] = {};
-    DWORD size = sizeof stored;
-    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\qvMsgErr Tests\\MessageBox\\ShowMessage",
-                           L"Ledger.Save", RRF_RT_REG_SZ, nullptr, stored, &size),
-              ERROR_SUCCESS);
-    EXPECT_STREQ(stored, L"7");
+    EXPECT_EQ(textValue(HKEY_CURRENT_USER, L"Software\\qvMsgErr Tests\\MessageBox\\ShowMessage",
+                        L"Ledger.Save"),
+              L"7");
     EXPECT_EQ(call(o, L"GetDontShowIDValue", DISPATCH_METHOD, {Var(L"Ledger.Save")}).value.text(),
               L"7");
-    put(o, L"DontShowAgain", Var(true));
-    EXPECT_EQ(
-        call(o, L"msgBox", DISPATCH_METHOD,
-             {Var(L"Save?"), Var(4L), Var(L"Ledger"), Var(L""), Var(-1L), Var(L"Ledger.Save")})
-            .value.text(),
-        L"7");
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\qvMsgErr Tests");
 }
 
@@ -447,33 +331,32 @@ TEST_F(Automation, ServerUnloadsOnlyWhenNoObjectIsAlive) {
     }
 }
 
-// A key and everything below it, as text.
-std::wstring dump(HKEY root, const std::wstring& path) {
+// A key and everything below it, as text; with `ours`, of its subkeys only those named by the
+// library's GUIDs or names.
+std::wstring dump(HKEY root, const std::wstring& path, bool ours = false) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return {};
     }
-    std::wstring out = path + L"\n";
-    std::vector<std::wstring> subkeys;
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[256];
-        DWORD length = 256, type = 0;
-        BYTE data[2048];
-        DWORD size = sizeof data;
-        if (RegEnumValueW(key, i, name, &length, nullptr, &type, data, &size) != ERROR_SUCCESS) {
-            break;
-        }
+    std::wstring out = ours ? L"" : path + L"\n";
+    wchar_t name[256];
+    BYTE data[2048];
+    DWORD length = 256, size = sizeof data;
+    for (DWORD i = 0; !ours && RegEnumValueW(key, i, name, &length, nullptr, nullptr, data,
+                                             &size) == ERROR_SUCCESS;
+         ++i, length = 256, size = sizeof data) {
         out += std::wstring(name, length) + L"=" +
                std::wstring(reinterpret_cast<wchar_t*>(data), size / sizeof(wchar_t)) + L"\n";
     }
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[256];
-        DWORD length = 256;
-        if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            break;
+    std::vector<std::wstring> subkeys;
+    for (DWORD i = 0;
+         RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = 256) {
+        const std::wstring n(name, length);
+        if (!ours || n.starts_with(L"{6B1C2E40-7D3A-4F0E-9C51-3A8E2D71B") ||
+            n.starts_with(L"qvMsgErr.")) {
+            subkeys.push_back(n);
         }
-        subkeys.emplace_back(name, length);
     }
     RegCloseKey(key);
     for (const auto& subkey : subkeys) {
@@ -482,36 +365,15 @@ std::wstring dump(HKEY root, const std::wstring& path) {
     return out;
 }
 
-std::wstring textValue(HKEY root, const std::wstring& path, const wchar_t* name) {
-    wchar_t value[MAX_PATH] = {};
-    DWORD size = sizeof value;
-    RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size);
-    return value;
-}
-
 // Per user and per machine: unregistering what was never registered changes nothing,
 // registering twice writes the keys once, and unregistering removes exactly them.
 TEST_F(Automation, RegisteringTwiceAndUnregisteringLeaveTheRegistryAsItWas) {
     auto install = entry<HRESULT STDAPICALLTYPE(BOOL, LPCWSTR)>("DllInstall");
-    // The user's classes whole; of the machine's (thousands of keys) every key named by the
-    // library's GUIDs or names.
+    // The user's classes whole; of the machine's (thousands of keys) those of the library.
     const auto registry = [] {
         std::wstring all = dump(HKEY_CURRENT_USER, L"Software\\Classes");
-        for (const std::wstring container : {L"CLSID", L"TypeLib", L"Interface", L""}) {
-            const std::wstring path = L"Software\\Classes\\" + container;
-            HKEY key = nullptr;
-            RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key);
-            wchar_t name[256];
-            for (DWORD i = 0, length = 256; RegEnumKeyExW(key, i, name, &length, nullptr, nullptr,
-                                                          nullptr, nullptr) == ERROR_SUCCESS;
-                 ++i, length = 256) {
-                const std::wstring n(name, length);
-                if (n.starts_with(L"{6B1C2E40-7D3A-4F0E-9C51-3A8E2D71B") ||
-                    n.starts_with(L"qvMsgErr.")) {
-                    all += dump(HKEY_LOCAL_MACHINE, path + L"\\" + n);
-                }
-            }
-            RegCloseKey(key);
+        for (const wchar_t* container : {L"", L"\\CLSID", L"\\TypeLib", L"\\Interface"}) {
+            all += dump(HKEY_LOCAL_MACHINE, L"Software\\Classes" + std::wstring(container), true);
         }
         return all;
     };
