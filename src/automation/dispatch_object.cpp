@@ -1,6 +1,7 @@
 #include "automation/dispatch_object.h"
 
 #include "platform/utf16.h"
+#include "platform/win32_module.h"
 
 #include <mutex>
 #include <utility>
@@ -8,36 +9,9 @@
 
 namespace qvMsgErr::automation {
 
-namespace {
-
-HMODULE thisModule() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&thisModule), &module);
-    return module;
-}
-
-} // namespace
-
 std::atomic<long>& liveCount() {
     static std::atomic<long> count{0};
     return count;
-}
-
-std::wstring modulePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(thisModule(), path.data(), path.size());
-        if (n == 0) {
-            return {};
-        }
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
 }
 
 ITypeLib* typeLibrary() {
@@ -46,7 +20,7 @@ ITypeLib* typeLibrary() {
     static ITypeLib* library = nullptr;
     static std::once_flag once;
     std::call_once(once, [] {
-        if (FAILED(LoadTypeLibEx(modulePath().c_str(), REGKIND_NONE, &library))) {
+        if (FAILED(LoadTypeLibEx(platform::libraryPath().c_str(), REGKIND_NONE, &library))) {
             library = nullptr;
         }
     });

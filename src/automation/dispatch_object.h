@@ -19,9 +19,6 @@ namespace qvMsgErr::automation {
 /// Objects and server locks alive in this process; the server may unload when it is 0.
 std::atomic<long>& liveCount();
 
-/// The path of qvMsgErr.dll itself.
-std::wstring modulePath();
-
 /// The library's type library, loaded from the DLL's own resource once per process.
 ITypeLib* typeLibrary();
 /// The type information of `guid` (an interface or a class), kept for the process: not to be
@@ -45,6 +42,30 @@ HRESULT hresultOf(int32_t number);
 /// Makes `e` the thread's error information, described as coming from interface `iid`, and
 /// returns its HRESULT.
 HRESULT raise(REFIID iid, const RunTimeError& e);
+
+/// Hands `object` to a client's `out` with a reference of the client's own; `missing` when there
+/// is none.
+template <class T> HRESULT handOut(T* object, T** out, HRESULT missing) {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    *out = object;
+    if (object == nullptr) {
+        return missing;
+    }
+    object->AddRef();
+    return S_OK;
+}
+
+/// QueryInterface of an object with one interface, `Interface` (the iid `own`), besides IUnknown.
+template <class Interface>
+HRESULT queryOne(Interface* self, REFIID riid, const IID& own, void** out) {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    const bool answers = riid == IID_IUnknown || riid == own;
+    return handOut(answers ? self : nullptr, reinterpret_cast<Interface**>(out), E_NOINTERFACE);
+}
 
 /// Runs one member; any error becomes the thread's error information and the member's HRESULT.
 template <class F> HRESULT guarded(REFIID iid, F&& member) noexcept;
@@ -93,19 +114,10 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-        if (info == nullptr) {
-            return E_POINTER;
-        }
-        *info = nullptr;
         if (index != 0) {
-            return DISP_E_BADINDEX;
+            return info == nullptr ? E_POINTER : (*info = nullptr, DISP_E_BADINDEX);
         }
-        *info = typeInfoOf(iid_);
-        if (*info == nullptr) {
-            return TYPE_E_ELEMENTNOTFOUND;
-        }
-        (*info)->AddRef();
-        return S_OK;
+        return handOut(typeInfoOf(iid_), info, TYPE_E_ELEMENTNOTFOUND);
     }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                             DISPID* ids) override {

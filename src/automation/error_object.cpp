@@ -38,16 +38,7 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        *out = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IConnectionPoint) {
-            return E_NOINTERFACE;
-        }
-        *out = static_cast<IConnectionPoint*>(this);
-        AddRef();
-        return S_OK;
+        return queryOne<IConnectionPoint>(this, riid, IID_IConnectionPoint, out);
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return owner_.AddRef(); }
     ULONG STDMETHODCALLTYPE Release() override { return owner_.Release(); }
@@ -61,12 +52,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE
     GetConnectionPointContainer(IConnectionPointContainer** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        owner_.AddRef();
-        *out = &owner_;
-        return S_OK;
+        return handOut(&owner_, out, E_UNEXPECTED);
     }
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
         if (sink == nullptr || cookie == nullptr) {
@@ -153,13 +139,9 @@ public:
     QV_VARIABLE(LastSource, BSTR, toBstr, text)
     QV_GET(AbortPending, VARIANT_BOOL, toVariantBool)
     QV_GET(SupportEmail, BSTR, toBstr)
-    HRESULT STDMETHODCALLTYPE put_SupportEmail(BSTR* NewEmail) override {
-        return let([&] { target_.SupportEmail(text(deref(NewEmail))); });
-    }
+    QV_LET_BY_REFERENCE(SupportEmail, BSTR, text)
     QV_GET(LastErrorOccured, VARIANT_BOOL, toVariantBool)
-    HRESULT STDMETHODCALLTYPE put_LastErrorOccured(VARIANT_BOOL* flag) override {
-        return let([&] { target_.LastErrorOccured(fromVariantBool(deref(flag))); });
-    }
+    QV_LET_BY_REFERENCE(LastErrorOccured, VARIANT_BOOL, fromVariantBool)
     HRESULT STDMETHODCALLTYPE Show(VARIANT_BOOL Modal, BSTR Description, LONG Number, BSTR Details,
                                    BSTR Solution, BSTR Activity, short* result) override {
         return get(result, [&] {
@@ -175,9 +157,7 @@ public:
     QV_LET_GET(Appearance, BSTR, toBstr, text)
     QV_GET(Solution, BSTR, toBstr)
     QV_GET(Activity, BSTR, toBstr)
-    HRESULT STDMETHODCALLTYPE put_Activity(BSTR* Data) override {
-        return let([&] { target_.Activity(text(deref(Data))); });
-    }
+    QV_LET_BY_REFERENCE(Activity, BSTR, text)
     QV_VARIABLE(WriteDebugLog, VARIANT_BOOL, toVariantBool, fromVariantBool)
 
     // IConnectionPointContainer
@@ -188,28 +168,15 @@ public:
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        *out = riid == DIID___clsError ? &current_ : riid == kEventsEarlier ? &earlier_ : nullptr;
-        if (*out == nullptr) {
-            return CONNECT_E_NOCONNECTION;
-        }
-        (*out)->AddRef();
-        return S_OK;
+        IConnectionPoint* point = riid == DIID___clsError  ? &current_
+                                  : riid == kEventsEarlier ? &earlier_
+                                                           : nullptr;
+        return handOut(point, out, CONNECT_E_NOCONNECTION);
     }
 
     // IProvideClassInfo2: how a client finds the event interface to connect to.
     HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        *out = typeInfoOf(CLSID_clsError);
-        if (*out == nullptr) {
-            return E_UNEXPECTED;
-        }
-        (*out)->AddRef();
-        return S_OK;
+        return handOut(typeInfoOf(CLSID_clsError), out, E_UNEXPECTED);
     }
     HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* out) override {
         if (out == nullptr) {

@@ -15,6 +15,9 @@ namespace {
 QVMsgBoxType boxType(::QVMsgBoxType t) {
     return static_cast<QVMsgBoxType>(t);
 }
+qvButtonNumbers buttonNumber(::qvButtonNumbers n) {
+    return static_cast<qvButtonNumbers>(n);
+}
 
 } // namespace
 
@@ -26,13 +29,9 @@ public:
     QV_VARIABLE(TimerCountDownCaption, BSTR, toBstr, text)
     QV_VARIABLE(TimeOutOccured, VARIANT_BOOL, toVariantBool, fromVariantBool)
 
-    HRESULT STDMETHODCALLTYPE put_Reg_Root(BSTR* newAppRoot) override {
-        return let([&] { target_.Reg_Root(text(deref(newAppRoot))); });
-    }
+    QV_LET_BY_REFERENCE(Reg_Root, BSTR, text)
     QV_GET(Reg_Root, BSTR, toBstr)
-    HRESULT STDMETHODCALLTYPE put_BackColor(long* NewColor) override {
-        return let([&] { target_.BackColor(deref(NewColor)); });
-    }
+    QV_LET_BY_REFERENCE(BackColor, long, same<int32_t>)
     QV_LET_GET(DontShowIsValidForCancel, VARIANT_BOOL, toVariantBool, fromVariantBool)
     QV_LET_GET(CmdDescriptions, VARIANT_BOOL, toVariantBool, fromVariantBool)
     QV_LET(MsgBoxType, ::QVMsgBoxType, boxType)
@@ -73,6 +72,7 @@ public:
     QV_LET(DetailsButton, VARIANT_BOOL, fromVariantBool)
     QV_LET_GET(DetailsString, BSTR, toBstr, text)
 
+    // NOLINTBEGIN(bugprone-easily-swappable-parameters): the interface's own signatures
     HRESULT STDMETHODCALLTYPE msgBox(BSTR* Prompt, VARIANT* Buttons, VARIANT* Title,
                                      VARIANT* HelpFile, VARIANT* Context, VARIANT* MessageID,
                                      VARIANT* ParentForm, long* result) override {
@@ -90,15 +90,12 @@ public:
     HRESULT STDMETHODCALLTYPE ResolveButtonNameText(::qvButtonNumbers* ButtonNumber,
                                                     VARIANT* LowerCase, VARIANT* result) override {
         return get(result, [&] {
-            return textVariant(target_.ResolveButtonNameText(
-                static_cast<qvButtonNumbers>(deref(ButtonNumber)), optionalBool(LowerCase, false)));
+            return textVariant(target_.ResolveButtonNameText(buttonNumber(deref(ButtonNumber)),
+                                                             optionalBool(LowerCase, false)));
         });
     }
-    HRESULT STDMETHODCALLTYPE put_DontShowForceButton(::qvButtonNumbers* DefaultButton) override {
-        return let([&] {
-            target_.DontShowForceButton(static_cast<qvButtonNumbers>(deref(DefaultButton)));
-        });
-    }
+    // NOLINTEND(bugprone-easily-swappable-parameters)
+    QV_LET_BY_REFERENCE(DontShowForceButton, ::qvButtonNumbers, buttonNumber)
     HRESULT STDMETHODCALLTYPE get_DontShowForceButton(::qvButtonNumbers* value) override {
         return get(value,
                    [&] { return static_cast<::qvButtonNumbers>(target_.DontShowForceButton()); });

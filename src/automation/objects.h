@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
 
 namespace qvMsgErr::automation {
 
@@ -53,7 +54,7 @@ std::unique_ptr<HostObject> hostObject(const VARIANT* argument);
 
 // The members of one kind differ only in their names: each is written once here.
 #define QV_VARIABLE(Name, Type, toAuto, fromAuto)                                                  \
-    HRESULT STDMETHODCALLTYPE get_##Name(Type* value) override {                                   \
+    HRESULT STDMETHODCALLTYPE get_##Name(std::add_pointer_t<Type> value) override {                \
         return get(value, [&] { return toAuto(target_.Name); });                                   \
     }                                                                                              \
     HRESULT STDMETHODCALLTYPE put_##Name(Type value) override {                                    \
@@ -63,8 +64,13 @@ std::unique_ptr<HostObject> hostObject(const VARIANT* argument);
     HRESULT STDMETHODCALLTYPE put_##Name(Type vData) override {                                    \
         return let([&] { target_.Name(fromAuto(vData)); });                                        \
     }
+/// A property write whose value comes by reference.
+#define QV_LET_BY_REFERENCE(Name, Type, fromAuto)                                                  \
+    HRESULT STDMETHODCALLTYPE put_##Name(std::add_pointer_t<Type> vData) override {                \
+        return let([&] { target_.Name(fromAuto(deref(vData))); });                                 \
+    }
 #define QV_GET(Name, Type, toAuto)                                                                 \
-    HRESULT STDMETHODCALLTYPE get_##Name(Type* value) override {                                   \
+    HRESULT STDMETHODCALLTYPE get_##Name(std::add_pointer_t<Type> value) override {                \
         return get(value, [&] { return toAuto(target_.Name()); });                                 \
     }
 #define QV_LET_GET(Name, Type, toAuto, fromAuto)                                                   \

@@ -1,6 +1,7 @@
 #include "automation/registration.h"
 
 #include "automation/dispatch_object.h"
+#include "platform/win32_module.h"
 
 #include <qvMsgErr/identifiers.h>
 
@@ -88,7 +89,7 @@ void removeIfEmpty(Scope scope, const std::wstring& path) {
 } // namespace
 
 HRESULT registerServer(Scope scope) {
-    const std::wstring dll = modulePath();
+    const std::wstring dll = platform::libraryPath();
     ITypeLib* library = typeLibrary();
     if (dll.empty() || library == nullptr) {
         return SELFREG_E_TYPELIB;

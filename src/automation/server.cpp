@@ -16,16 +16,7 @@ public:
     explicit ClassFactory(IUnknown* (*create)()) : create_(create) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        *out = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IClassFactory) {
-            return E_NOINTERFACE;
-        }
-        *out = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
+        return queryOne<IClassFactory>(this, riid, IID_IClassFactory, out);
     }
     // The two factories live as long as the DLL; a reference held by a client keeps it loaded.
     ULONG STDMETHODCALLTYPE AddRef() override {
@@ -86,6 +77,7 @@ using namespace qvMsgErr::automation;
 
 extern "C" {
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): the system's own signature
 HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** out) {
     if (out == nullptr) {
         return E_POINTER;

@@ -2,6 +2,7 @@
 #include "platform/files.h"
 
 #include "platform/utf16.h"
+#include "platform/win32_module.h"
 
 #include <qvMsgErr/RunTimeError.h>
 
@@ -169,13 +170,15 @@ std::string fileVersion(const std::string& path) {
            join(data.nFileSizeHigh, data.nFileSizeLow);
 }
 
-std::string libraryDirectory() {
+HMODULE libraryModule() {
     HMODULE module = nullptr;
-    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                  GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                              reinterpret_cast<LPCWSTR>(&libraryDirectory), &module)) {
-        return {};
-    }
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCWSTR>(&libraryModule), &module);
+    return module;
+}
+
+std::wstring modulePath(HMODULE module) {
     std::wstring name(MAX_PATH, L'\0');
     for (;;) {
         const DWORD size =
@@ -185,10 +188,14 @@ std::string libraryDirectory() {
         }
         if (size < name.size()) {
             name.resize(size);
-            break;
+            return name;
         }
         name.resize(name.size() * 2);
     }
+}
+
+std::string libraryDirectory() {
+    const std::wstring name = libraryPath();
     const auto slash = name.find_last_of(L"\\/");
     return slash == std::wstring::npos ? std::string() : narrow(name.data(), slash);
 }

@@ -134,6 +134,8 @@ Check "the remembered answer, without a window", _
     box.msgBox("Save the changes to Ledger.db?", vbYesNo, "Ledger", , , "Ledger.Save"), vbNo
 UserWillClick "OK"
 Check "a call with the prompt alone: the system's box", box.msgBox("Saved."), vbOK
+UserWillClick "OK"
+Check "arguments left out in the middle", box.msgBox("Saved.", , "Ledger"), vbOK
 Check "ResolveButtonNameText", box.ResolveButtonNameText(vbRetry), "Retry"
 Check "ResolveButtonNameText lower case", box.ResolveButtonNameText(vbRetry, True), "retry"
 
@@ -149,6 +151,8 @@ box.Frobnicate 1
 CheckError "an unknown member", 438, ""
 box.TimerSeconds = "ten"
 CheckError "a text for a number", 13, ""
+box.TimerSeconds = 1E+20
+CheckError "a number too large", 6, ""
 box.DescOK = Array(1, 2)
 CheckError "an array for a text", 13, ""
 box.DescOK = Null
@@ -168,6 +172,9 @@ On Error GoTo 0
 ' ---- the error dialog: Try Again, then a confirmed "Close all" and the Abort event
 UserWillClick """&Try Again"""
 Check "Show: Try Again", er.Show(True, "Disk full", 61, "SaveLedger&", "", "saving the ledger"), 4
+er.Description = "Disk full"
+UserWillClick """&Ignore"""
+Check "Show without arguments: modal, from the properties", er.Show(), 5
 On Error Resume Next
 WScript.ConnectObject er, "er_"
 connected = (Err.Number = 0)

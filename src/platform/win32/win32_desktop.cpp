@@ -4,6 +4,7 @@
 #include "platform/design.h"
 #include "platform/files.h"
 #include "platform/utf8.h"
+#include "platform/win32_module.h"
 #include "platform/window_system.h"
 #include "support/texts.h"
 
@@ -18,28 +19,6 @@
 namespace qvMsgErr::win32 {
 
 namespace {
-
-/// The DLL this code is linked into (the program, where it is linked statically).
-HINSTANCE ownModule() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ownModule), &module);
-    return module;
-}
-
-std::wstring modulePath(HMODULE module) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2); // cut: a long path
-    }
-}
 
 /// Windows a person can see: the process's window station shows its windows (a service's does
 /// not).
@@ -91,7 +70,7 @@ std::string localeText(bool date, DWORD flags, const SYSTEMTIME& when) {
 } // namespace
 
 HINSTANCE moduleInstance() {
-    static const HINSTANCE module = ownModule();
+    static const HINSTANCE module = platform::libraryModule();
     return module;
 }
 
@@ -202,7 +181,7 @@ float Win32Desktop::screenHeight() const {
 }
 
 std::string Win32Desktop::applicationTitle() const {
-    const std::wstring path = modulePath(nullptr);
+    const std::wstring path = platform::modulePath(nullptr);
     std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
     if (const auto dot = name.find_last_of(L'.'); dot != std::wstring::npos && dot > 0) {
         name.resize(dot);
@@ -214,8 +193,7 @@ std::string Win32Desktop::componentDirectory() const {
     if (std::string dir = envText(L"QVMSGERR_COMPONENT_DIR"); !dir.empty()) {
         return dir;
     }
-    const std::wstring path = modulePath(moduleInstance());
-    return narrow(path.substr(0, path.find_last_of(L"\\/")));
+    return platform::libraryDirectory();
 }
 
 std::string Win32Desktop::currentDirectory() const {
