@@ -124,9 +124,12 @@ public:
         ITypeInfo* info = typeInfoOf(iid_);
         return info == nullptr ? E_UNEXPECTED : DispGetIDsOfNames(info, names, count, ids);
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                                     VARIANT* result, EXCEPINFO* exception,
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID reserved, LCID, WORD flags,
+                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                      UINT* argumentError) override {
+        if (reserved != IID_NULL) {
+            return DISP_E_UNKNOWNINTERFACE;
+        }
         ITypeInfo* info = typeInfoOf(iid_);
         if (info == nullptr) {
             return E_UNEXPECTED;
