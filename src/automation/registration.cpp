@@ -68,11 +68,11 @@ void removeTree(Scope scope, const std::wstring& path) {
     RegDeleteKeyW(rootOf(scope), full.c_str());
 }
 
-// Removes the key `path` when it holds nothing at all: the container that registering made.
-void removeIfEmpty(Scope scope, const std::wstring& path) {
-    const std::wstring full = kClassesKey + path;
+// Removes `path` (below the scope's root) when it holds nothing at all: a container that
+// registering had to make (a new user's profile may have no classes of its own yet).
+void removeIfEmpty(Scope scope, const wchar_t* path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(rootOf(scope), full.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(rootOf(scope), path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return;
     }
     DWORD subkeys = 1, values = 1;
@@ -82,7 +82,7 @@ void removeIfEmpty(Scope scope, const std::wstring& path) {
         subkeys == 0 && values == 0;
     RegCloseKey(key);
     if (empty) {
-        RegDeleteKeyW(rootOf(scope), full.c_str());
+        RegDeleteKeyW(rootOf(scope), path);
     }
 }
 
@@ -116,7 +116,8 @@ HRESULT unregisterServer(Scope scope) {
         removeTree(scope, L"CLSID\\" + wide(entry.cls.guid));
         removeTree(scope, wide(entry.progId));
     }
-    removeIfEmpty(scope, L"CLSID");
+    removeIfEmpty(scope, L"Software\\Classes\\CLSID");
+    removeIfEmpty(scope, L"Software\\Classes");
     GUID libid{};
     IIDFromString(wide(ids::kLibrary.guid).c_str(), &libid);
     // Absent already is what was asked for.
