@@ -26,13 +26,6 @@ void valueOf(const VARIANT* argument, OwnedVariant& out) {
     if (FAILED(VariantCopyInd(&out.v, const_cast<VARIANT*>(argument)))) {
         throw RunTimeError(err::TypeMismatch);
     }
-    if (V_VT(&out.v) == (VT_VARIANT | VT_BYREF)) { // a Variant that refers to another
-        const VARIANT inner = *V_VARIANTREF(&out.v);
-        V_VT(&out.v) = VT_EMPTY;
-        if (FAILED(VariantCopyInd(&out.v, const_cast<VARIANT*>(&inner)))) {
-            throw RunTimeError(err::TypeMismatch);
-        }
-    }
 }
 
 std::optional<double> numberProperty(IDispatch* object, const wchar_t* name) {

@@ -56,6 +56,16 @@ ITypeInfo* typeInfoOf(REFGUID guid) {
     return info;
 }
 
+std::wstring wide(const char* ascii) {
+    return {ascii, ascii + std::char_traits<char>::length(ascii)};
+}
+
+GUID guidOf(const char* text) {
+    GUID guid{};
+    IIDFromString(wide(text).c_str(), &guid);
+    return guid;
+}
+
 std::string toUtf8(const wchar_t* text, size_t length) {
     if (text == nullptr) {
         return {};

@@ -25,6 +25,10 @@ ITypeLib* typeLibrary();
 /// released by the caller.
 ITypeInfo* typeInfoOf(REFGUID guid);
 
+/// An identifier of <qvMsgErr/identifiers.h> (ASCII) as the system's wide text, and as a GUID.
+std::wstring wide(const char* ascii);
+GUID guidOf(const char* text);
+
 std::string toUtf8(const wchar_t* text, size_t length);
 inline std::string toUtf8(BSTR text) {
     return toUtf8(text, SysStringLen(text));
@@ -71,7 +75,7 @@ HRESULT queryOne(Interface* self, REFIID riid, const IID& own, void** out) {
 template <class F> HRESULT guarded(REFIID iid, F&& member) noexcept;
 
 /// IUnknown, IDispatch and ISupportErrorInfo for an object whose default interface is
-/// `Interface`; `Extra` (a base of the object) answers any further interfaces.
+/// `Interface`; the object answers any further interfaces through queryOther.
 template <class Interface> class DispatchObject : public Interface, public ISupportErrorInfo {
 public:
     DispatchObject(const IID& iid) : iid_(iid) { ++liveCount(); }
@@ -147,7 +151,6 @@ protected:
     virtual bool answersTo(REFIID riid) const { return riid == iid_; }
     /// Interfaces beyond the default one and ISupportErrorInfo.
     virtual void* queryOther(REFIID) { return nullptr; }
-    const IID& iid() const { return iid_; }
     /// A member that returns nothing (a property write).
     template <class F> HRESULT let(F&& member) { return guarded(iid_, std::forward<F>(member)); }
     /// A member that returns a value into the client's `value`.

@@ -14,15 +14,8 @@ namespace qvMsgErr::automation {
 
 namespace {
 
-IID iidOf(const char* text) {
-    IID iid{};
-    std::wstring wide(text, text + std::char_traits<char>::length(text));
-    IIDFromString(wide.c_str(), &iid);
-    return iid;
-}
-
-const IID kErrorEarlier = iidOf(ids::kIClsErrorEarlier.guid);
-const IID kEventsEarlier = iidOf(ids::kEventsClsErrorEarlier.guid);
+const IID kErrorEarlier = guidOf(ids::kIClsErrorEarlier.guid);
+const IID kEventsEarlier = guidOf(ids::kEventsClsErrorEarlier.guid);
 
 // One connection point for the event interface under one of its identifiers. It lives inside the
 // error object and shares its references.

@@ -21,10 +21,6 @@ namespace qvMsgErr::automation {
 
 namespace {
 
-std::wstring wide(const char* text) {
-    return {text, text + std::char_traits<char>::length(text)};
-}
-
 struct ClassEntry {
     const ids::Registration& cls;
     const char* progId;
@@ -118,8 +114,7 @@ HRESULT unregisterServer(Scope scope) {
     }
     removeIfEmpty(scope, L"Software\\Classes\\CLSID");
     removeIfEmpty(scope, L"Software\\Classes");
-    GUID libid{};
-    IIDFromString(wide(ids::kLibrary.guid).c_str(), &libid);
+    const GUID libid = guidOf(ids::kLibrary.guid);
     // Absent already is what was asked for.
     if (scope == Scope::User) {
         UnRegisterTypeLibForUser(libid, ids::kLibrary.versionMajor, ids::kLibrary.versionMinor,
